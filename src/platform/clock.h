@@ -1,0 +1,20 @@
+#pragma once
+#include <string>
+
+namespace kv::platform {
+
+struct DateTime {
+    int year = 0, month = 0, day = 0;
+    int hour = 0, minute = 0, second = 0;
+};
+
+// Current local date and time and their text forms in the user's formats.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual DateTime now() = 0;
+    virtual std::string shortDateText(const DateTime& when) = 0;  // e.g. 12/5/2026
+    virtual std::string timeText(const DateTime& when) = 0;       // e.g. 5:40:00 PM
+};
+
+}  // namespace kv::platform

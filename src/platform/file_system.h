@@ -1,0 +1,44 @@
+#pragma once
+#include <string>
+
+namespace kv::platform {
+
+// Why a file operation failed; the core decides what the trader sees.
+enum class FileError {
+    None,
+    NotFound,      // no such file or folder
+    Locked,        // sharing or lock violation: another program holds the file
+    AccessDenied,
+    DiskFull,
+    Other,
+};
+
+const char* describe(FileError error);
+
+// Paths are Windows-style text ("C:\MT4\experts\files\systemorder.log"); an
+// implementation maps them to its own form. Contents are raw bytes.
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The whole file as bytes. The file is held open only during the call and
+    // shared for reading, writing and deleting, so a writer is never blocked.
+    virtual FileError readAll(const std::string& path, std::string& bytes) = 0;
+
+    // Replaces the file as a whole: either the old or the new complete content
+    // is on disk afterwards, never a mixture or a truncated file.
+    virtual FileError replaceAtomically(const std::string& path, const std::string& bytes) = 0;
+
+    // Appends bytes at the end, creating the file when missing.
+    virtual FileError append(const std::string& path, const std::string& bytes) = 0;
+
+    // Name of the file at that path (as stored on disk), or empty when no
+    // regular file is there. File names are matched without regard to case.
+    virtual std::string lookup(const std::string& path) = 0;
+
+    // Turns UTF-16 text (from a file written with a UTF-16LE byte-order mark)
+    // into the 8-bit system code page.
+    virtual std::string fromUtf16(const std::u16string& text) = 0;
+};
+
+}  // namespace kv::platform

@@ -1,0 +1,41 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace kv::platform {
+
+enum class ControlKind { Label, TextBox, PasswordBox, CheckBox, ComboBox, Button };
+
+// The values one control holds. The core owns them; the platform shows them and
+// writes back what the trader typed or ticked before it runs a handler.
+struct Control {
+    std::string name;
+    ControlKind kind = ControlKind::Label;
+    std::string text;                // caption, box text, or a combo box's shown text
+    int value = 0;                   // check box value: 0 or 1
+    std::vector<std::string> items;  // combo box items
+};
+
+enum class WindowState { Normal, Minimized };
+
+// What a window does when the trader acts on it.
+class FormEvents {
+public:
+    virtual ~FormEvents() = default;
+    virtual void onButton(const std::string& control) = 0;
+    virtual void onEnterKey(const std::string& control) = 0;
+    virtual void onCloseCommand() = 0;  // close box or close key
+};
+
+// One window as the platform sees it: a name, a caption and its controls.
+struct Form {
+    std::string name;
+    std::string caption;
+    std::vector<Control> controls;
+    FormEvents* events = nullptr;
+
+    Control& control(const std::string& controlName);
+    const Control& control(const std::string& controlName) const;
+};
+
+}  // namespace kv::platform

@@ -1,0 +1,16 @@
+#pragma once
+#include "platform/clock.h"
+
+namespace kv::platform::headless {
+
+// A clock that stands still until a test moves it; US date and time forms.
+class FakeClock : public Clock {
+public:
+    DateTime current{2026, 12, 5, 17, 40, 0};
+
+    DateTime now() override { return current; }
+    std::string shortDateText(const DateTime& when) override;  // 12/5/2026
+    std::string timeText(const DateTime& when) override;       // 5:40:00 PM
+};
+
+}  // namespace kv::platform::headless

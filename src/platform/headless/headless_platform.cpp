@@ -1,0 +1,48 @@
+#include "platform/headless/headless_platform.h"
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+
+#include <stdlib.h>
+
+namespace kv::platform::headless {
+
+HeadlessPlatform::HeadlessPlatform() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "kvtest-XXXXXX").string();
+    if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
+    root_ = pattern;
+    makeFolder("Data");
+}
+
+HeadlessPlatform::~HeadlessPlatform() {
+    std::error_code ignored;
+    std::filesystem::remove_all(root_, ignored);
+}
+
+Platform HeadlessPlatform::platform() {
+    return Platform{files, clock, messages, web, timers, windows, tray, menus, fileDialog, process, root_};
+}
+
+void HeadlessPlatform::writeFile(const std::string& relative, const std::string& bytes) const {
+    std::filesystem::path p = path(relative);
+    std::filesystem::create_directories(p.parent_path());
+    std::ofstream out(p, std::ios::binary | std::ios::trunc);
+    out << bytes;
+}
+
+std::string HeadlessPlatform::readFile(const std::string& relative) const {
+    std::ifstream in(path(relative), std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool HeadlessPlatform::exists(const std::string& relative) const { return std::filesystem::exists(path(relative)); }
+
+void HeadlessPlatform::makeFolder(const std::string& relative) const {
+    std::filesystem::create_directories(path(relative));
+}
+
+}  // namespace kv::platform::headless

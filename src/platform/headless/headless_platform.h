@@ -1,0 +1,52 @@
+#pragma once
+#include <string>
+
+#include "platform/headless/fake_clock.h"
+#include "platform/headless/headless_ui.h"
+#include "platform/headless/manual_timers.h"
+#include "platform/headless/posix_file_system.h"
+#include "platform/headless/recording_message_box.h"
+#include "platform/headless/scripted_web.h"
+#include "platform/platform.h"
+
+namespace kv::platform::headless {
+
+// Every platform seam in memory, over a fresh temporary folder that stands
+// for the folder of the executable (with its Data folder) and is removed at
+// the end. The folder survives "program restarts" within one test.
+class HeadlessPlatform {
+public:
+    HeadlessPlatform();
+    ~HeadlessPlatform();
+    HeadlessPlatform(const HeadlessPlatform&) = delete;
+    HeadlessPlatform& operator=(const HeadlessPlatform&) = delete;
+
+    PosixFileSystem files;
+    FakeClock clock;
+    RecordingMessageBox messages;
+    ScriptedService service;
+    ScriptedWebFetcherFactory web{service};
+    ManualTimerFactory timers;
+    HeadlessWindowSystem windows;
+    HeadlessTray tray;
+    ScriptedPopupMenu menus;
+    ScriptedFileDialog fileDialog;
+    HeadlessProcess process;
+
+    Platform platform();
+
+    const std::string& root() const { return root_; }  // POSIX path of the temporary folder
+    std::string dataFile(const std::string& name) const { return root_ + "/Data/" + name; }
+
+    // Small file helpers for tests (POSIX paths relative to the root).
+    std::string path(const std::string& relative) const { return root_ + "/" + relative; }
+    void writeFile(const std::string& relative, const std::string& bytes) const;
+    std::string readFile(const std::string& relative) const;  // empty when missing
+    bool exists(const std::string& relative) const;
+    void makeFolder(const std::string& relative) const;
+
+private:
+    std::string root_;
+};
+
+}  // namespace kv::platform::headless

@@ -1,0 +1,73 @@
+#include "platform/headless/headless_ui.h"
+
+#include <stdexcept>
+
+namespace kv::platform::headless {
+
+WindowView& HeadlessWindowSystem::view(Form& form) {
+    WindowView& v = windows[form.name];
+    v.form = &form;
+    return v;
+}
+
+void HeadlessWindowSystem::show(Form& form) {
+    WindowView& v = view(form);
+    v.visible = true;
+    ++v.timesShown;
+}
+
+void HeadlessWindowSystem::hide(Form& form) { view(form).visible = false; }
+void HeadlessWindowSystem::setState(Form& form, WindowState state) { view(form).state = state; }
+void HeadlessWindowSystem::centre(Form& form) { ++view(form).timesCentred; }
+
+void HeadlessWindowSystem::destroy(Form& form) {
+    WindowView& v = view(form);
+    v.visible = false;
+    v.form = nullptr;
+}
+
+bool HeadlessWindowSystem::isVisible(const std::string& name) const {
+    auto it = windows.find(name);
+    return it != windows.end() && it->second.form && it->second.visible;
+}
+
+Form& HeadlessWindowSystem::onScreen(const std::string& name) {
+    if (!isVisible(name)) throw std::logic_error("window " + name + " is not on screen");
+    return *windows[name].form;
+}
+
+void HeadlessWindowSystem::type(const std::string& window, const std::string& control, const std::string& text) {
+    onScreen(window).control(control).text = text;
+}
+
+void HeadlessWindowSystem::tick(const std::string& window, const std::string& control, int value) {
+    onScreen(window).control(control).value = value;
+}
+
+void HeadlessWindowSystem::click(const std::string& window, const std::string& button) {
+    onScreen(window).events->onButton(button);
+}
+
+void HeadlessWindowSystem::pressEnter(const std::string& window, const std::string& control) {
+    onScreen(window).events->onEnterKey(control);
+}
+
+void HeadlessWindowSystem::closeBox(const std::string& window) { onScreen(window).events->onCloseCommand(); }
+
+std::string ScriptedPopupMenu::popup(const std::vector<MenuItem>& items) {
+    opened.push_back(items);
+    if (picks.empty()) return {};
+    std::string pick = picks.front();
+    picks.pop_front();
+    return pick;
+}
+
+std::optional<std::string> ScriptedFileDialog::choose() {
+    ++opened;
+    if (answers.empty()) return std::nullopt;
+    auto answer = answers.front();
+    answers.pop_front();
+    return answer;
+}
+
+}  // namespace kv::platform::headless

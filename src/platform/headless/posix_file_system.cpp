@@ -1,0 +1,162 @@
+#include "platform/headless/posix_file_system.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <strings.h>
+
+namespace kv::platform::headless {
+
+namespace {
+
+FileError fromErrno(int error) {
+    switch (error) {
+        case ENOENT: case ENOTDIR: return FileError::NotFound;
+        case EACCES: case EPERM: case EROFS: return FileError::AccessDenied;
+        case ENOSPC: case EDQUOT: return FileError::DiskFull;
+        case EBUSY: case ETXTBSY: return FileError::Locked;
+        default: return FileError::Other;
+    }
+}
+
+bool writeAll(int fd, const std::string& bytes) {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+std::string folderOf(const std::string& posixPath) {
+    auto slash = posixPath.rfind('/');
+    if (slash == std::string::npos) return ".";
+    return slash == 0 ? "/" : posixPath.substr(0, slash);
+}
+
+bool isRegularFile(const std::string& posixPath) {
+    struct stat st {};
+    return ::stat(posixPath.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+}  // namespace
+
+std::string PosixFileSystem::resolve(const std::string& path) {
+    std::string p = path;
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    if (p.empty() || isRegularFile(p)) return p;
+    auto slash = p.rfind('/');
+    std::string folder = slash == std::string::npos ? "." : folderOf(p);
+    std::string name = slash == std::string::npos ? p : p.substr(slash + 1);
+    DIR* dir = ::opendir(folder.c_str());
+    if (!dir) return p;
+    std::string found;
+    while (dirent* entry = ::readdir(dir)) {
+        if (::strcasecmp(entry->d_name, name.c_str()) == 0) {
+            found = entry->d_name;
+            break;
+        }
+    }
+    ::closedir(dir);
+    if (found.empty()) return p;
+    return (slash == std::string::npos ? "" : p.substr(0, slash + 1)) + found;
+}
+
+FileError PosixFileSystem::injected(FileStep step, const std::string& posixPath) const {
+    return fault ? fault(step, posixPath) : FileError::None;
+}
+
+FileError PosixFileSystem::readAll(const std::string& path, std::string& bytes) {
+    const std::string p = resolve(path);
+    if (FileError e = injected(FileStep::Read, p); e != FileError::None) return e;
+    int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return fromErrno(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return FileError::NotFound;
+    }
+    std::string out;
+    if (st.st_size > 0) out.reserve(static_cast<std::size_t>(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n == 0) break;
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            int error = errno;
+            ::close(fd);
+            return fromErrno(error);
+        }
+        out.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    bytes = std::move(out);
+    return FileError::None;
+}
+
+FileError PosixFileSystem::replaceAtomically(const std::string& path, const std::string& bytes) {
+    const std::string p = resolve(path);
+    const std::string temporary = p + ".kvtmp";
+    if (FileError e = injected(FileStep::WriteTemporary, p); e != FileError::None) return e;
+    int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) return fromErrno(errno);
+    if (!writeAll(fd, bytes) || ::fsync(fd) != 0) {
+        int error = errno;
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return fromErrno(error);
+    }
+    ::close(fd);
+    if (FileError e = injected(FileStep::Rename, p); e != FileError::None) {
+        ::unlink(temporary.c_str());
+        return e;
+    }
+    if (::rename(temporary.c_str(), p.c_str()) != 0) {
+        int error = errno;
+        ::unlink(temporary.c_str());
+        return fromErrno(error);
+    }
+    int dir = ::open(folderOf(p).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (dir >= 0) {
+        ::fsync(dir);
+        ::close(dir);
+    }
+    return FileError::None;
+}
+
+FileError PosixFileSystem::append(const std::string& path, const std::string& bytes) {
+    const std::string p = resolve(path);
+    if (FileError e = injected(FileStep::Append, p); e != FileError::None) return e;
+    int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) return fromErrno(errno);
+    bool ok = writeAll(fd, bytes);
+    int error = errno;
+    ::close(fd);
+    return ok ? FileError::None : fromErrno(error);
+}
+
+std::string PosixFileSystem::lookup(const std::string& path) {
+    const std::string p = resolve(path);
+    if (!isRegularFile(p)) return {};
+    auto slash = p.rfind('/');
+    return slash == std::string::npos ? p : p.substr(slash + 1);
+}
+
+std::string PosixFileSystem::fromUtf16(const std::u16string& text) {
+    // Tests run without a Windows code page: Latin-1 stands in for it.
+    std::string out;
+    out.reserve(text.size());
+    for (char16_t c : text) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
+    return out;
+}
+
+}  // namespace kv::platform::headless

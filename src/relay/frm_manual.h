@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "relay/proses_write_mo.h"
+#include "shell/frm_main_mdi.h"
+#include "shell/window.h"
+
+namespace kv {
+
+// The hidden holder of the engine's tables. Its load is the start-up load of
+// the order tables (once per login date the known-order record is rebuilt).
+class FrmManual : public Window {
+public:
+    FrmManual(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module);
+
+    std::vector<std::string> systemlist;  // order lines of this cycle
+    std::vector<std::string> manuallist;  // known-order records
+    std::vector<std::string> Closelist;   // closed-order journal lines of this cycle
+
+protected:
+    void onLoad() override;
+
+private:
+    platform::Platform platform_;
+    FrmMainMdi& main_;
+    ProsesWriteMO& module_;
+};
+
+}  // namespace kv

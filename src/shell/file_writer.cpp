@@ -1,0 +1,32 @@
+#include "shell/file_writer.h"
+
+#include "platform/text_file.h"
+
+namespace kv {
+
+FileWriter::FileWriter(const platform::Platform& platform, Repeat repeat, std::string consequence)
+    : platform_(platform), repeat_(repeat), consequence_(std::move(consequence)) {}
+
+bool FileWriter::replace(const std::string& path, const std::vector<std::string>& lines) {
+    return report(path, platform::writeLines(platform_.files, path, lines));
+}
+
+bool FileWriter::append(const std::string& path, const std::string& line) {
+    return report(path, platform::appendLine(platform_.files, path, line));
+}
+
+bool FileWriter::report(const std::string& path, platform::FileError error) {
+    if (error == platform::FileError::None) {
+        failing_.erase(path);
+        return true;
+    }
+    bool firstTime = failing_.insert(path).second;
+    if (repeat_ == Repeat::EveryTime || firstTime) {
+        std::string text = "Could not write the file " + path + ": " + platform::describe(error) + ".";
+        if (!consequence_.empty()) text += " " + consequence_;
+        platform_.messages.show(text, platform::MessageIcon::Error);
+    }
+    return false;
+}
+
+}  // namespace kv

@@ -1,0 +1,18 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace kv {
+
+// The main window's public values, shared by every window and the relay.
+// Owned by the application; they live as long as the program.
+struct FrmMainMdi {
+    std::string TimerInterval;  // poll interval in milliseconds, as decimal text
+    std::string pathname;       // the MT4 folder, as a rule ending with a backslash
+    std::string pathname1;      // pathname + "experts\files", no trailing backslash
+    std::string host;           // service base URL: scheme and host, no path, no trailing slash
+    int swlogin = 0;            // 1 while logged in and relaying
+    std::vector<std::string> ceklist;  // in-memory copy of Data\LoginChk.dat
+};
+
+}  // namespace kv

@@ -1,0 +1,26 @@
+#pragma once
+#include <memory>
+
+#include "platform/platform.h"
+
+namespace kv {
+
+// The whole program: owns the shared state and every window. The platform's
+// entry point creates it, calls start() (the main window's load) and then
+// delivers events: timer ticks through the timers it created, window events
+// through each form's FormEvents, and mouse messages over the tray icon
+// through iconCallback.
+class Program {
+public:
+    explicit Program(const platform::Platform& platform);
+    ~Program();
+
+    void start();
+    void iconCallback(double x);  // the mouse message number, e.g. 516 for a right-button press
+
+private:
+    struct Parts;
+    std::unique_ptr<Parts> parts_;
+};
+
+}  // namespace kv
