@@ -1,0 +1,10 @@
+#include "relay/frm_manual.h"
+
+namespace kv {
+
+FrmManual::FrmManual(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module)
+    : Window(platform.windows, "FrmManual", "FrmManual"), platform_(platform), main_(main), module_(module) {}
+
+void FrmManual::onLoad() {}
+
+}  // namespace kv
