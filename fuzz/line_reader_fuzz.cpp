@@ -1,0 +1,25 @@
+// The file line reader must take any bytes: CR LF, lone CR, lone LF, NUL,
+// invalid 8-bit text, byte-order marks and very long lines.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "platform/headless/posix_file_system.h"
+#include "platform/text_file.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    static kv::platform::headless::PosixFileSystem files;
+    const std::string bytes(reinterpret_cast<const char*>(data), size);
+    const auto lines = kv::platform::splitLines(bytes, files);
+    std::size_t total = 0;
+    for (const auto& line : lines) {
+        if (line.find('\r') != std::string::npos) std::abort();  // CR always ends a line
+        total += line.size();
+    }
+    if (total > bytes.size()) std::abort();
+    // Plain 8-bit text survives a write and a read unchanged, line for line.
+    const bool plain = bytes.size() < 2 || !((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
+                                             bytes.compare(0, 3, "\xEF\xBB\xBF") == 0);
+    if (plain && kv::platform::splitLines(kv::platform::joinLines(lines), files) != lines) std::abort();
+    return 0;
+}
