@@ -13,6 +13,12 @@ struct FrmMainMdi {
     std::string host;           // service base URL: scheme and host, no path, no trailing slash
     int swlogin = 0;            // 1 while logged in and relaying
     std::vector<std::string> ceklist;  // in-memory copy of Data\LoginChk.dat
+
+    // The MT4 folder and, from it, the files folder the expert writes into.
+    void setMt4Folder(const std::string& folder) {
+        pathname = folder;
+        pathname1 = folder + "experts\\files";
+    }
 };
 
 }  // namespace kv

@@ -5,6 +5,14 @@
 
 namespace kv {
 
+struct FrmMainMdi;
+struct ProsesWriteMO;
+class MainWindow;
+class FrmLogin;
+class FrmSys;
+class FrmSettings;
+class FrmManual;
+
 // The whole program: owns the shared state and every window. The platform's
 // entry point creates it, calls start() (the main window's load) and then
 // delivers events: timer ticks through the timers it created, window events
@@ -17,6 +25,16 @@ public:
 
     void start();
     void iconCallback(double x);  // the mouse message number, e.g. 516 for a right-button press
+
+    // The parts, for the platform layer and the tests.
+    FrmMainMdi& values();
+    ProsesWriteMO& module();
+    MainWindow& mainWindow();
+    FrmLogin& login();
+    FrmSys& systems();
+    FrmSettings& settings();
+    FrmManual& manual();
+    platform::Timer& mytimer();
 
 private:
     struct Parts;

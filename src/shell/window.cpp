@@ -50,6 +50,14 @@ void Window::refresh() {
     if (loaded_) windows_.refresh(form_);
 }
 
+void Window::addControl(std::string name, platform::ControlKind kind, std::string text) {
+    platform::Control c;
+    c.name = std::move(name);
+    c.kind = kind;
+    c.text = std::move(text);
+    form_.controls.push_back(std::move(c));
+}
+
 platform::Control& Window::control(const std::string& name) {
     use();
     return form_.control(name);

@@ -38,6 +38,7 @@ public:
 protected:
     // Builds the controls with their initial values (run before each load).
     virtual void createControls() {}
+    void addControl(std::string name, platform::ControlKind kind, std::string text = {});
     virtual void onLoad() {}
     virtual void onUnload() {}
 

@@ -1,0 +1,74 @@
+#include "settings/frm_settings.h"
+
+namespace kv {
+
+using platform::ControlKind;
+
+namespace {
+constexpr const char* kTerminal = "terminal.exe";
+}
+
+FrmSettings::FrmSettings(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
+                         FrmLogin& login)
+    : Window(platform.windows, "frmSettings", " MT4 Folder Location"),
+      platform_(platform),
+      main_(main),
+      module_(module),
+      login_(login),
+      settingsWriter_(platform, FileWriter::Repeat::EveryTime,
+                      "The MT4 folder is used now, but it has to be chosen again at the next start."),
+      installWriter_(platform, FileWriter::Repeat::EveryTime,
+                     "This window will open again at the next start.") {}
+
+void FrmSettings::createControls() {
+    addControl("Label1", ControlKind::Label, "MT4 Location ?");
+    addControl("Label2", ControlKind::Label,
+               "MT4 Program Folder [Example: C:\\Program Files\\Broker_Name\\Terminal.exe]");
+    addControl("mt4location", ControlKind::TextBox);
+    addControl("cmdBrowse", ControlKind::Button, "Browse");
+    addControl("cmdSave", ControlKind::Button, "Save");
+    addControl("cmdCancel", ControlKind::Button, "Cancel");
+}
+
+void FrmSettings::onLoad() {
+    centre();
+    control("mt4location").text = main_.pathname + kTerminal;
+}
+
+void FrmSettings::onButton(const std::string& name) {
+    if (name == "cmdBrowse") browse();
+    if (name == "cmdSave") save();
+    if (name == "cmdCancel") unload();
+}
+
+void FrmSettings::browse() {
+    // A cancelled dialog leaves the box as it was.
+    if (auto chosen = platform_.fileDialog.choose()) {
+        control("mt4location").text = *chosen;
+        refresh();
+    }
+}
+
+void FrmSettings::save() {
+    main_.pathname = control("mt4location").text;
+    auto found = main_.pathname.find(kTerminal);
+    if (found == std::string::npos) {
+        platform_.messages.show("The Application is invalid. Make sure you have chosen terminal.exe file",
+                                platform::MessageIcon::Error);
+        return;
+    }
+    const std::string folder = main_.pathname.substr(0, found);
+    settingsWriter_.replace(platform_.dataFile("Settings.dat"), {folder});
+    main_.setMt4Folder(folder);
+    unload();
+}
+
+void FrmSettings::onUnload() {
+    module_.installFilePath = platform_.files.lookup(platform_.dataFile("Install.dat"));
+    if (!module_.installFilePath.empty()) return;
+    installWriter_.replace(platform_.dataFile("Install.dat"), {module_.installFilePath});
+    login_.showModeless();
+    login_.setState(platform::WindowState::Normal);
+}
+
+}  // namespace kv

@@ -1,0 +1,40 @@
+#pragma once
+#include <string>
+
+#include "account/frm_login.h"
+#include "platform/platform.h"
+#include "relay/proses_write_mo.h"
+#include "shell/file_writer.h"
+#include "shell/frm_main_mdi.h"
+#include "shell/window.h"
+
+namespace kv {
+
+// Where the MT4 installation is: the trader names its terminal.exe, the
+// window keeps the folder before it in Data\Settings.dat. The first close on a
+// new installation leaves the first-run marker Data\Install.dat and opens the
+// login window.
+class FrmSettings : public Window {
+public:
+    FrmSettings(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmLogin& login);
+
+    void onButton(const std::string& control) override;
+
+protected:
+    void createControls() override;
+    void onLoad() override;
+    void onUnload() override;
+
+private:
+    void browse();
+    void save();
+
+    platform::Platform platform_;
+    FrmMainMdi& main_;
+    ProsesWriteMO& module_;
+    FrmLogin& login_;
+    FileWriter settingsWriter_;
+    FileWriter installWriter_;
+};
+
+}  // namespace kv

@@ -1,0 +1,147 @@
+#include "shell/main_window.h"
+
+#include <cmath>
+#include <vector>
+
+#include "platform/text_file.h"
+#include "shell/service_host.h"
+
+namespace kv {
+
+using platform::MessageIcon;
+using platform::WindowState;
+
+namespace {
+
+constexpr long kRightButtonDown = 516;
+constexpr const char* kTrayTip = "Korvane - Vantor";
+
+struct MenuCommand {
+    platform::MenuItem item;
+    void (MainWindow::*run)();  // none for a separator
+};
+
+const std::vector<MenuCommand>& mnufile() {
+    static const std::vector<MenuCommand> menu{
+        {{"mnuFlSi", "&Login "}, &MainWindow::mnuFlSi},
+        {{"mnuflset", "&Setting"}, &MainWindow::mnuflset},
+        {{"", "-"}, nullptr},
+        {{"mnuflex", "&Exit"}, &MainWindow::mnuflex},
+    };
+    return menu;
+}
+
+const std::vector<MenuCommand>& Mnulive() {
+    static const std::vector<MenuCommand> menu{
+        {{"mnulvSo", "&Logout"}, &MainWindow::mnulvSo},
+        {{"mnulvset", "&Setting"}, &MainWindow::mnulvset},
+        {{"", "-"}, nullptr},
+        {{"mnulvex", "&Exit"}, &MainWindow::mnulvex},
+    };
+    return menu;
+}
+
+}  // namespace
+
+MainWindow::MainWindow(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
+                       RelaySwitch& relay, FrmManual& manual, FrmLogin& login, FrmSys& systems,
+                       FrmSettings& settings)
+    : Window(platform.windows, "FrmMainMdi", "Korvane Vantor"),
+      platform_(platform),
+      main_(main),
+      module_(module),
+      relay_(relay),
+      manual_(manual),
+      login_(login),
+      systems_(systems),
+      settings_(settings),
+      activityWriter_(platform, FileWriter::Repeat::EveryTime, "This run's activity record is lost.") {}
+
+void MainWindow::onLoad() {
+    setState(WindowState::Minimized);
+    platform_.tray.add(kTrayTip);
+    hide();
+    readsettings();
+    main_.host = serviceHost(platform_);
+    main_.TimerInterval = "1000";
+    relay_.mytimer().setInterval(static_cast<unsigned>(std::stoul(main_.TimerInterval)));
+    module_.installFilePath = platform_.files.lookup(platform_.dataFile("Install.dat"));
+    if (module_.installFilePath.empty()) openSettings();
+}
+
+void MainWindow::onUnload() { platform_.tray.remove(); }
+
+void MainWindow::readsettings() {
+    std::vector<std::string> lines;
+    if (platform::readLines(platform_.files, platform_.dataFile("Settings.dat"), lines) == platform::FileError::None &&
+        !lines.empty()) {
+        main_.setMt4Folder(lines.front());
+        return;
+    }
+    platform_.messages.show("Please locate your MT4 install folder now!", MessageIcon::Information);
+    openSettings();
+}
+
+void MainWindow::iconCallback(double x) {
+    if (std::lround(x) != kRightButtonDown) return;
+    const bool loggedIn = main_.swlogin == 1;
+    if (!loggedIn) main_.swlogin = 0;
+    const auto& menu = loggedIn ? Mnulive() : mnufile();
+
+    std::vector<platform::MenuItem> items;
+    for (const auto& command : menu) items.push_back(command.item);
+    const std::string picked = platform_.menus.popup(items);
+    for (const auto& command : menu)
+        if (command.run && command.item.name == picked) (this->*command.run)();
+}
+
+void MainWindow::openSettings() {
+    settings_.showModeless();
+    settings_.setState(WindowState::Normal);
+}
+
+void MainWindow::mnuFlSi() {
+    login_.control("txtUser").text = " ";
+    login_.LoadRememberedLogin();
+    login_.showModeless();
+    login_.setState(WindowState::Normal);
+}
+
+void MainWindow::mnuflset() {
+    settings_.showModeless();
+    login_.LoadRememberedLogin();
+    settings_.setState(WindowState::Normal);
+}
+
+void MainWindow::mnulvset() { openSettings(); }
+
+void MainWindow::mnulvSo() {
+    relay_.stop();
+    main_.swlogin = 0;
+}
+
+void MainWindow::mnuflex() { exitProgram(); }
+void MainWindow::mnulvex() { exitProgram(); }
+
+void MainWindow::exitProgram() {
+    relay_.stop();
+    manual_.unload();
+    unload();
+    writeactivity();
+    login_.discard();
+    settings_.discard();
+    systems_.discard();
+    platform_.process.end();
+}
+
+void MainWindow::writeactivity() {
+    const platform::DateTime now = platform_.clock.now();
+    const std::string activityEndTime = platform_.clock.timeText(now);
+    const std::string start = module_.loginTime ? platform_.clock.timeText(*module_.loginTime) : std::string();
+    const std::string counter = (module_.reportCounter >= 0 ? " " : "") + std::to_string(module_.reportCounter);
+    activityWriter_.append(platform_.dataFile("Active.dat"), platform_.clock.shortDateText(now) + " start time = " +
+                                                                 start + " end time = " + activityEndTime +
+                                                                 " Counter Activelog = " + counter);
+}
+
+}  // namespace kv

@@ -1,0 +1,60 @@
+#pragma once
+#include <string>
+
+#include "account/frm_login.h"
+#include "platform/platform.h"
+#include "relay/frm_manual.h"
+#include "relay/proses_write_mo.h"
+#include "settings/frm_settings.h"
+#include "shell/file_writer.h"
+#include "shell/frm_main_mdi.h"
+#include "shell/relay_switch.h"
+#include "shell/window.h"
+#include "systems/frm_sys.h"
+
+namespace kv {
+
+// The hidden main window: its load is the program's start-up; it owns the
+// notification-area icon and the two menus the icon pops up.
+class MainWindow : public Window {
+public:
+    MainWindow(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, RelaySwitch& relay,
+               FrmManual& manual, FrmLogin& login, FrmSys& systems, FrmSettings& settings);
+
+    void start() { use(); }
+
+    // A mouse message over the icon; 516, the right button pressed, pops up
+    // the menu that fits the login state.
+    void iconCallback(double x);
+
+    // The File menu, while nobody is logged in.
+    void mnuFlSi();   // Login
+    void mnuflset();  // Setting
+    void mnuflex();   // Exit
+    // The Live menu, while a login is active.
+    void mnulvSo();   // Logout
+    void mnulvset();  // Setting
+    void mnulvex();   // Exit
+
+protected:
+    void onLoad() override;
+    void onUnload() override;
+
+private:
+    void readsettings();
+    void writeactivity();
+    void openSettings();
+    void exitProgram();
+
+    platform::Platform platform_;
+    FrmMainMdi& main_;
+    ProsesWriteMO& module_;
+    RelaySwitch& relay_;
+    FrmManual& manual_;
+    FrmLogin& login_;
+    FrmSys& systems_;
+    FrmSettings& settings_;
+    FileWriter activityWriter_;
+};
+
+}  // namespace kv

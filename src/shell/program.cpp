@@ -1,0 +1,55 @@
+#include "shell/program.h"
+
+#include "account/frm_login.h"
+#include "account/remembered_login.h"
+#include "relay/frm_manual.h"
+#include "relay/poll_cycle.h"
+#include "relay/proses_write_mo.h"
+#include "settings/frm_settings.h"
+#include "shell/frm_main_mdi.h"
+#include "shell/main_window.h"
+#include "shell/relay_switch.h"
+#include "systems/frm_sys.h"
+
+namespace kv {
+
+// Declared in the order each part needs the ones before it.
+struct Program::Parts {
+    explicit Parts(const platform::Platform& platform)
+        : manual(platform, values, module),
+          poll(platform, values, module, manual),
+          relay(platform, values, module, manual, poll),
+          remembered(platform, values),
+          systems(platform, values, module, remembered, relay),
+          login(platform, values, module, remembered, relay, systems),
+          settings(platform, values, module, login),
+          mainWindow(platform, values, module, relay, manual, login, systems, settings) {}
+
+    FrmMainMdi values;
+    ProsesWriteMO module;
+    FrmManual manual;
+    PollCycle poll;
+    RelaySwitch relay;
+    RememberedLogin remembered;
+    FrmSys systems;
+    FrmLogin login;
+    FrmSettings settings;
+    MainWindow mainWindow;
+};
+
+Program::Program(const platform::Platform& platform) : parts_(std::make_unique<Parts>(platform)) {}
+Program::~Program() = default;
+
+void Program::start() { parts_->mainWindow.start(); }
+void Program::iconCallback(double x) { parts_->mainWindow.iconCallback(x); }
+
+FrmMainMdi& Program::values() { return parts_->values; }
+ProsesWriteMO& Program::module() { return parts_->module; }
+MainWindow& Program::mainWindow() { return parts_->mainWindow; }
+FrmLogin& Program::login() { return parts_->login; }
+FrmSys& Program::systems() { return parts_->systems; }
+FrmSettings& Program::settings() { return parts_->settings; }
+FrmManual& Program::manual() { return parts_->manual; }
+platform::Timer& Program::mytimer() { return parts_->relay.mytimer(); }
+
+}  // namespace kv

@@ -1,0 +1,16 @@
+#include "shell/relay_switch.h"
+
+namespace kv {
+
+RelaySwitch::RelaySwitch(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
+                         FrmManual& manual, PollCycle& poll)
+    : main_(main), module_(module), manual_(manual), mytimer_(platform.timers.create([&poll] { poll.tick(); })) {}
+
+void RelaySwitch::startUnder(const std::string& systemId) {
+    module_.systemId = systemId;
+    manual_.use();
+    startpost();
+    main_.swlogin = 1;
+}
+
+}  // namespace kv

@@ -1,0 +1,36 @@
+#pragma once
+#include <memory>
+#include <string>
+
+#include "platform/platform.h"
+#include "relay/frm_manual.h"
+#include "relay/poll_cycle.h"
+#include "relay/proses_write_mo.h"
+#include "shell/frm_main_mdi.h"
+
+namespace kv {
+
+// The poll timer mytimer of the main window and the one way a login starts
+// relaying, shared by the login and the trade system selection.
+class RelaySwitch {
+public:
+    RelaySwitch(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmManual& manual,
+                PollCycle& poll);
+
+    platform::Timer& mytimer() { return *mytimer_; }
+
+    void startpost() { mytimer_->setEnabled(true); }
+    void stop() { mytimer_->setEnabled(false); }
+
+    // Reports go under this system from now on: the order tables are loaded
+    // (built only at their first load), the timer runs, the trader is logged in.
+    void startUnder(const std::string& systemId);
+
+private:
+    FrmMainMdi& main_;
+    ProsesWriteMO& module_;
+    FrmManual& manual_;
+    std::unique_ptr<platform::Timer> mytimer_;
+};
+
+}  // namespace kv

@@ -1,0 +1,24 @@
+#include "shell/service_host.h"
+
+#include "shell/optional_file.h"
+#include "shell/text_values.h"
+
+namespace kv {
+
+std::string serviceHost(const platform::Platform& platform) {
+    const std::string builtIn(kBuiltInServiceHost);
+    const std::string path = platform.dataFile("Service.dat");
+    auto lines = readOptionalLines(platform, path);
+    if (lines.empty()) return builtIn;
+    std::string line = trimSpaces(lines.front());
+    if (line.empty()) return builtIn;
+    if (isServiceHost(line)) return line;
+    platform.messages.show("The service address \"" + line + "\" in " + path +
+                               " is not valid: it must be http:// or https:// followed by a host name and "
+                               "an optional :port, with nothing after it. The built-in address " +
+                               builtIn + " is used.",
+                           platform::MessageIcon::Error);
+    return builtIn;
+}
+
+}  // namespace kv

@@ -1,0 +1,104 @@
+#include "systems/frm_sys.h"
+
+#include <algorithm>
+
+#include "shell/optional_file.h"
+#include "shell/text_values.h"
+
+namespace kv {
+
+using platform::ControlKind;
+
+SystemLine splitSystemLine(const std::string& line) {
+    auto p = line.find(';');
+    if (p == std::string::npos) return {line, {}};
+    return {line.substr(0, p), line.substr(p + 1)};
+}
+
+FrmSys::FrmSys(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
+               RememberedLogin& remembered, RelaySwitch& relay)
+    : Window(platform.windows, "FrmSys", " Trade System Selection"),
+      platform_(platform),
+      main_(main),
+      module_(module),
+      remembered_(remembered),
+      relay_(relay) {}
+
+void FrmSys::createControls() {
+    addControl("LblSys", ControlKind::Label, "System");
+    addControl("cmbsystem", ControlKind::ComboBox);
+    addControl("chksys", ControlKind::CheckBox);
+    addControl("CmdProcced", ControlKind::Button, "Proceed");
+}
+
+bool FrmSys::isEntryOfUser(const std::string& userText) {
+    const std::string& rest = remembered_.chkText;
+    if (remembered_.chkKind != "2" || !rest.ends_with(userText)) return false;
+    const auto& items = form().control("cmbsystem").items;
+    std::string system = rest.substr(0, rest.size() - userText.size());
+    return std::find(items.begin(), items.end(), system) != items.end();
+}
+
+void FrmSys::onLoad() {
+    centre();
+    auto& cmbsystem = control("cmbsystem");
+    auto& chksys = control("chksys");
+    // Lines without ";" cannot name a system; the login never writes them.
+    for (const auto& line : readOptionalLines(platform_, platform_.dataFile("TempSyst.dat"))) {
+        if (line.find(';') == std::string::npos) continue;
+        SystemLine system = splitSystemLine(line);
+        cmbsystem.items.push_back(system.sysLineId + " " + system.sysLineName);
+    }
+    const std::string firstItem = cmbsystem.items.empty() ? std::string() : cmbsystem.items.front();
+
+    const std::string userText = numberText(module_.userId);
+    bool found = false;
+    for (const auto& entry : main_.ceklist) {
+        remembered_.SplitLoginChkEntry(entry);
+        if (isEntryOfUser(userText)) {
+            cmbsystem.text = remembered_.chkText.substr(0, remembered_.chkText.size() - userText.size());
+            chksys.value = checkValue(remembered_.chkValue);
+            found = true;
+            break;
+        }
+    }
+    if (!found || chksys.value == 0) {
+        cmbsystem.text = firstItem;
+        chksys.value = 0;
+    }
+}
+
+void FrmSys::onButton(const std::string& name) {
+    if (name == "CmdProcced") proceed();
+}
+
+void FrmSys::proceed() {
+    const std::string& shown = control("cmbsystem").text;
+    auto blank = shown.find(' ');
+    if (blank == std::string::npos) {
+        platform_.messages.show("Please choose one of your trade systems from the list, then press Proceed.",
+                                platform::MessageIcon::Error);
+        return;
+    }
+    relay_.startUnder(shown.substr(0, blank));
+    unload();
+}
+
+void FrmSys::onUnload() {
+    const std::string userText = numberText(module_.userId);
+    const std::string entry = "2;" + std::to_string(control("chksys").value) + ";" + control("cmbsystem").text + userText;
+    auto& list = main_.ceklist;
+    // Only the first entry of this user is replaced; the new one goes to the end.
+    for (auto it = list.begin(); it != list.end(); ++it) {
+        remembered_.SplitLoginChkEntry(*it);
+        if (isEntryOfUser(userText)) {
+            list.erase(it);
+            break;
+        }
+    }
+    list.push_back(entry);
+    remembered_.store();
+    list.clear();
+}
+
+}  // namespace kv

@@ -1,0 +1,48 @@
+#pragma once
+#include <string>
+
+#include "account/remembered_login.h"
+#include "platform/platform.h"
+#include "relay/proses_write_mo.h"
+#include "shell/frm_main_mdi.h"
+#include "shell/relay_switch.h"
+#include "shell/window.h"
+
+namespace kv {
+
+// One line of Data\TempSyst.dat: the id before its first ";", the name after it.
+struct SystemLine {
+    std::string sysLineId;
+    std::string sysLineName;
+};
+SystemLine splitSystemLine(const std::string& line);
+
+// The trade system selection, shown after a login that names several systems.
+// Proceed starts relaying under the shown system; every close remembers the
+// shown system and the remember box for this user in Data\LoginChk.dat.
+class FrmSys : public Window {
+public:
+    FrmSys(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, RememberedLogin& remembered,
+           RelaySwitch& relay);
+
+    void onButton(const std::string& control) override;
+
+protected:
+    void createControls() override;
+    void onLoad() override;
+    void onUnload() override;
+
+private:
+    void proceed();
+    // Whether the split entry is this user's system entry for one of the listed
+    // systems: its text is a listed item followed directly by the user id.
+    bool isEntryOfUser(const std::string& userText);
+
+    platform::Platform platform_;
+    FrmMainMdi& main_;
+    ProsesWriteMO& module_;
+    RememberedLogin& remembered_;
+    RelaySwitch& relay_;
+};
+
+}  // namespace kv
