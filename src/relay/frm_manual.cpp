@@ -3,8 +3,10 @@
 namespace kv {
 
 FrmManual::FrmManual(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module)
-    : Window(platform.windows, "FrmManual", "FrmManual"), platform_(platform), main_(main), module_(module) {}
-
-void FrmManual::onLoad() {}
+    : Window(platform.windows, "FrmManual", "FrmManual"),
+      stateFiles(platform),
+      platform_(platform),
+      main_(main),
+      module_(module) {}
 
 }  // namespace kv

@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "relay/proses_write_mo.h"
+#include "relay/state_files.h"
 #include "shell/frm_main_mdi.h"
 #include "shell/window.h"
 
@@ -19,6 +20,12 @@ public:
     std::vector<std::string> manuallist;  // known-order records
     std::vector<std::string> Closelist;   // closed-order journal lines of this cycle
 
+    StateFiles stateFiles;  // the files behind the tables, with writes still waiting
+
+    // A start-up load that could not read its files is finished by a later
+    // poll cycle; until then the tables are not ready for change detection.
+    bool finishStartupLoad();
+
 protected:
     void onLoad() override;
 
@@ -26,6 +33,7 @@ private:
     platform::Platform platform_;
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
+    bool startupLoadPending_ = false;
 };
 
 }  // namespace kv

@@ -1,7 +1,13 @@
 #pragma once
+#include <optional>
+#include <string>
+#include <vector>
+
 #include "platform/platform.h"
 #include "relay/frm_manual.h"
+#include "relay/known_orders.h"
 #include "relay/proses_write_mo.h"
+#include "shell/file_writer.h"
 #include "shell/frm_main_mdi.h"
 
 namespace kv {
@@ -15,10 +21,19 @@ public:
     void tick();
 
 private:
+    void runCycle();
+    // The reading step: fills the three tables. Nothing when change detection
+    // must not run this cycle (no order log, or a file that cannot be read).
+    std::optional<KnownOrders> readOrderLogs();
+    bool readStateTable(const std::string& path, std::vector<std::string>& table, bool (*keep)(const std::string&));
+    bool readSystemOrders(const KnownOrders& known);
+
     platform::Platform platform_;
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     FrmManual& manual_;
+    FileWriter activeLog_;
+    bool running_ = false;  // a tick that comes while a cycle runs is skipped
 };
 
 }  // namespace kv

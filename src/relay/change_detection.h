@@ -1,0 +1,19 @@
+#pragma once
+#include "platform/platform.h"
+#include "relay/frm_manual.h"
+#include "relay/known_orders.h"
+#include "relay/order_reporting.h"
+#include "shell/frm_main_mdi.h"
+
+namespace kv {
+
+// Compares every order line of this cycle with the known orders and reports
+// each new, modified, closed or deleted order. Stops sending after a request
+// that got no reply; what was not sent is found again next cycle.
+void detectOrderEvents(FrmManual& tables, KnownOrders& known, OrderReporter& reporter);
+
+// Saves the known orders and the closed-order journal, then empties Closelist.
+void saveOrderTables(const platform::Platform& platform, const FrmMainMdi& main, FrmManual& tables,
+                     KnownOrders& known);
+
+}  // namespace kv

@@ -1,0 +1,68 @@
+#include "relay/order_fields.h"
+
+#include <array>
+#include <span>
+
+namespace kv {
+
+namespace {
+
+constexpr std::string_view kUnset = " ";
+
+// Fills every field but the last from the rest of the text up to the next
+// ";". A missing ";" leaves the rest as it is, so the field repeats it.
+void splitFields(std::string_view rest, std::span<std::string_view> fields) {
+    for (std::size_t k = 0; k + 1 < fields.size(); ++k) {
+        std::size_t p = rest.find(';');
+        fields[k] = rest.substr(0, p);
+        if (p != std::string_view::npos) rest.remove_prefix(p + 1);
+    }
+    fields.back() = rest;
+}
+
+}  // namespace
+
+OrderLine splitOrderLine(std::string_view line) {
+    std::array<std::string_view, 14> f;
+    f.fill(kUnset);
+    if (line.size() > 1) splitFields(line, f);
+    OrderLine o{f[0], f[1], f[2], f[3], f[4], f[5], f[6], f[7], f[8], f[9], f[10], f[11], f[12], f[13], kUnset, kUnset};
+    if (line.size() > 1) {
+        o.stateMark = o.orderState.substr(0, 1);
+        o.modStamp = o.orderState.empty() ? o.orderState : o.orderState.substr(1);
+    }
+    return o;
+}
+
+KnownRecord splitKnownRecord(std::string_view record) {
+    std::array<std::string_view, 3> f;
+    f.fill(kUnset);
+    if (record.size() > 1) splitFields(record, f);
+    return {f[0], f[1], f[2]};
+}
+
+std::optional<Reply> splitReply(std::string_view reply) {
+    if (reply.size() < 2) return std::nullopt;
+    std::array<std::string_view, 2> f;
+    splitFields(reply, f);
+    std::string_view state = f[1].substr(0, f[1].find(' '));
+    if (!state.empty()) state.remove_suffix(1);
+    return Reply{f[0], state};
+}
+
+std::string knownRecordOf(const OrderLine& line) {
+    std::string record;
+    record.reserve(line.orderNo.size() + line.stateMark.size() + line.modStamp.size() + 2);
+    record.append(line.orderNo).append(";").append(line.stateMark).append(";").append(line.modStamp);
+    return record;
+}
+
+std::string_view trimSpaces(std::string_view text) {
+    std::size_t first = text.find_first_not_of(' ');
+    if (first == std::string_view::npos) return {};
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+bool isShortOrderLine(std::string_view line) { return trimSpaces(line).size() < 8; }
+
+}  // namespace kv

@@ -1,0 +1,55 @@
+#pragma once
+#include <cstddef>
+#include <optional>
+#include <string>
+
+#include "platform/platform.h"
+#include "relay/frm_manual.h"
+#include "relay/known_orders.h"
+#include "relay/order_fields.h"
+#include "relay/proses_write_mo.h"
+#include "shell/file_writer.h"
+#include "shell/frm_main_mdi.h"
+
+namespace kv {
+
+enum class OrderEvent { New, Modification, Close, Delete };
+
+const char* requestPath(OrderEvent event);  // "/SetTD.do?", "/EditTD.do?", "/CloseTD.do?", "/DeleteTD.do?"
+
+// host, path, then the event's pairs joined by "&", nothing escaped.
+std::string requestUrl(const std::string& host, const std::string& systemId, OrderEvent event, const OrderLine& line);
+
+// The service acknowledges an event by answering the order number, ";", the
+// line's field 5 and one more character (three for a modification) before
+// any blank. No reply (a transport failure) and replies of 0 or 1 characters
+// never acknowledge.
+bool acknowledges(const std::optional<std::string>& reply, OrderEvent event, const OrderLine& line);
+
+// Sends the events of one cycle and, for each one the service acknowledges,
+// moves the tables on and records the request in Data\Active.log.
+class OrderReporter {
+public:
+    OrderReporter(const platform::Platform& platform, const FrmMainMdi& main, ProsesWriteMO& module,
+                  FrmManual& tables, KnownOrders& known, FileWriter& activeLog);
+
+    // knownIndex: the matched record, for every event but a new order.
+    void reportOrderEvent(OrderEvent event, const OrderLine& line, std::optional<std::size_t> knownIndex);
+
+    // A request got no reply at all; nothing more is sent in this cycle.
+    bool connectionLost() const { return connectionLost_; }
+
+private:
+    void acknowledged(OrderEvent event, const OrderLine& line, std::optional<std::size_t> knownIndex);
+    void appendActiveLog(const std::string& line);
+
+    platform::Platform platform_;
+    const FrmMainMdi& main_;
+    ProsesWriteMO& module_;
+    FrmManual& tables_;
+    KnownOrders& known_;
+    FileWriter& activeLog_;
+    bool connectionLost_ = false;
+};
+
+}  // namespace kv

@@ -1,0 +1,48 @@
+#include <string>
+#include <vector>
+
+#include "platform/text_file.h"
+#include "relay/engine_files.h"
+#include "relay/frm_manual.h"
+#include "relay/order_fields.h"
+
+namespace kv {
+
+void FrmManual::onLoad() {
+    systemlist.clear();
+    manuallist.clear();
+    Closelist.clear();
+    stateFiles.begin();
+    startupLoadPending_ = true;
+    finishStartupLoad();
+}
+
+// Once per login date the orders that were already open before that date
+// become the known orders, so the first cycles do not report them as new.
+// The stamp is written last, so a rebuild that fails is tried again.
+bool FrmManual::finishStartupLoad() {
+    if (!startupLoadPending_) return true;
+    const std::string loginDateText = std::to_string(module_.loginDate);
+    std::vector<std::string> stamp;
+    if (stateFiles.read(startupStampPath(platform_), stamp) != platform::FileError::None) return false;
+    if (!stamp.empty() && stamp.back() == loginDateText) {
+        startupLoadPending_ = false;
+        return true;
+    }
+
+    std::string orderLog;
+    if (platform_.files.readAll(systemOrderLogPath(main_), orderLog) != platform::FileError::None) return false;
+    manuallist.clear();
+    for (const std::string& text : platform::splitLines(orderLog, platform_.files)) {
+        if (isShortOrderLine(text)) continue;
+        OrderLine line = splitOrderLine(text);
+        if (line.stateMark == "O" && line.lineDate < loginDateText) manuallist.push_back(knownRecordOf(line));
+    }
+    stateFiles.save(manualOrderLogPath(main_), manuallist);
+    stateFiles.save(closedJournalPath(platform_), {" "});
+    stateFiles.saveAfterWaiting(startupStampPath(platform_), {loginDateText});
+    startupLoadPending_ = false;
+    return true;
+}
+
+}  // namespace kv
