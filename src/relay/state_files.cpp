@@ -70,7 +70,6 @@ void StateFiles::store(const std::string& path, const std::vector<std::string>& 
         asRead_.erase(read);
         if (unchanged) return;
     }
-    if (afterEarlier) writeWaiting();
     bool mustWait = afterEarlier && !waiting_.empty();
     if (mustWait || !writer_.replace(path, lines)) waiting_.push_back({key, path, lines, afterEarlier});
 }
