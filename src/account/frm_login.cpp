@@ -19,14 +19,15 @@ FrmLogin::FrmLogin(const platform::Platform& platform, FrmMainMdi& main, ProsesW
       systems_(systems),
       systemsWriter_(platform, FileWriter::Repeat::EveryTime, "The login was not completed; please try again.") {}
 
+// In keyboard order: the remember box (beside txtUser) comes last.
 void FrmLogin::createControls() {
     addControl("Label1", ControlKind::Label, "Email");
     addControl("txtUser", ControlKind::TextBox);
-    addControl("chklogin", ControlKind::CheckBox);
     addControl("Label2", ControlKind::Label, "Password");
     addControl("txtPass", ControlKind::PasswordBox);
     addControl("cmdLogin", ControlKind::Button, "Login");
     addControl("cmdCancel", ControlKind::Button, "Cancel");
+    addControl("chklogin", ControlKind::CheckBox);
 }
 
 void FrmLogin::onLoad() { centre(); }

@@ -83,6 +83,11 @@ public:
         hp.windows.click("frmLogin", "cmdLogin");
     }
 
+    // One elapsed poll interval of the program's timer.
+    static bool fire(kv::platform::Timer& timer) {
+        return static_cast<kv::platform::headless::ManualTimer&>(timer).fire();
+    }
+
     bool shows(const std::string& window) const { return hp.windows.isVisible(window); }
     kv::platform::Control& on(const std::string& window, const std::string& control) {
         return hp.windows.onScreen(window).control(control);

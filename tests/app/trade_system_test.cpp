@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include "trader.h"
+
+using app::ProgramRun;
+using kv::platform::headless::HeadlessPlatform;
+
+namespace {
+
+// An installed program where the trader logs in and the service names several systems.
+struct Selection {
+    HeadlessPlatform hp;
+    std::optional<ProgramRun> run;
+
+    explicit Selection(const std::string& reply, const std::string& loginChk = {}) {
+        app::install(hp);
+        if (!loginChk.empty()) hp.writeFile("Data/LoginChk.dat", loginChk);
+        app::answerLogin(hp, reply);
+        startAndLogIn();
+    }
+    void startAndLogIn() {
+        run.reset();
+        run.emplace(hp);
+        run->logIn("trader@example.com", "pw");
+    }
+    kv::platform::Control& combo() { return run->on("FrmSys", "cmbsystem"); }
+    kv::platform::Control& remember() { return run->on("FrmSys", "chksys"); }
+    void choose(const std::string& text, int tick) {
+        hp.windows.type("FrmSys", "cmbsystem", text);
+        hp.windows.tick("FrmSys", "chksys", tick);
+    }
+    kv::Program& program() { return run->program; }
+};
+
+}  // namespace
+
+TEST(TradeSystems, ItemsFromTheListFirstShownLinesWithoutSeparatorSkipped) {
+    Selection s("7;12;Scalper A;15;Swing;16;");
+    EXPECT_EQ(s.hp.windows.windows["FrmSys"].form->caption, " Trade System Selection");
+    EXPECT_EQ(s.hp.windows.windows["FrmSys"].timesCentred, 1);
+    EXPECT_EQ(s.combo().items, (std::vector<std::string>{"12 Scalper A", "15 Swing", "16 "}));
+    EXPECT_EQ(s.combo().text, "12 Scalper A");
+    EXPECT_EQ(s.remember().value, 0);
+
+    s.hp.writeFile("Data/TempSyst.dat", "20;Grid;v2\r\nno separator\r\n\r\n21;Hedge\r\n");
+    s.hp.windows.closeBox("FrmSys");
+    s.program().systems().showModeless();
+    EXPECT_EQ(s.combo().items, (std::vector<std::string>{"20 Grid;v2", "21 Hedge"}));
+    s.hp.windows.closeBox("FrmSys");
+
+    std::remove(s.hp.dataFile("TempSyst.dat").c_str());  // missing: an empty choice
+    s.program().systems().showModeless();
+    EXPECT_TRUE(s.combo().items.empty());
+    EXPECT_TRUE(s.hp.messages.shown.empty());
+}
+
+TEST(TradeSystems, ProceedStartsTheRelayAndTheChoiceComesBackNextRun) {
+    Selection s("7;12;Scalper A;15;Swing");
+    s.choose("15 Swing", 1);
+    s.hp.windows.click("FrmSys", "CmdProcced");
+    EXPECT_EQ(s.program().module().systemId, "15");
+    EXPECT_EQ(s.program().values().swlogin, 1);
+    EXPECT_TRUE(s.program().mytimer().enabled());
+    EXPECT_TRUE(s.program().manual().loaded());
+    EXPECT_FALSE(s.run->shows("FrmSys"));
+    EXPECT_EQ(s.hp.readFile("Data/LoginChk.dat"), "1;1;trader@example.com\r\n2;1;15 Swing7\r\n");
+    EXPECT_TRUE(s.program().values().ceklist.empty());
+
+    s.startAndLogIn();
+    EXPECT_EQ(s.combo().text, "15 Swing");
+    EXPECT_EQ(s.remember().value, 1);
+    // Closed unticked, without Proceed: remembered with 0, nothing starts.
+    s.choose("15 Swing", 0);
+    s.hp.windows.closeBox("FrmSys");
+    EXPECT_EQ(s.hp.readFile("Data/LoginChk.dat"), "1;1;trader@example.com\r\n2;0;15 Swing7\r\n");
+    EXPECT_EQ(s.program().values().swlogin, 0);
+    EXPECT_FALSE(s.program().manual().loaded());
+
+    s.startAndLogIn();
+    EXPECT_EQ(s.combo().text, "12 Scalper A");
+    EXPECT_EQ(s.remember().value, 0);
+}
+
+TEST(TradeSystems, EntriesOfUsersWithLongerIdsAreToldApart) {
+    // Users 5 and 15 share the machine: both ids end in 5.
+    const std::string both = "2;1;15 Swing15\r\n2;1;12 Scalper A5\r\n2;1;12 Scalper A5\r\n";
+    Selection user5("5;12;Scalper A;15;Swing", both);
+    EXPECT_EQ(user5.combo().text, "12 Scalper A");
+    user5.hp.windows.closeBox("FrmSys");  // only his first entry is replaced, the others stay
+    EXPECT_EQ(user5.hp.readFile("Data/LoginChk.dat"),
+              "2;1;15 Swing15\r\n2;1;12 Scalper A5\r\n1;1;trader@example.com\r\n2;1;12 Scalper A5\r\n");
+
+    Selection user15("15;12;Scalper A;15;Swing", both);
+    for (int run = 0; run < 2; ++run) {
+        EXPECT_EQ(user15.combo().text, "15 Swing");
+        EXPECT_EQ(user15.remember().value, 1);
+        user15.hp.windows.closeBox("FrmSys");
+        // His one entry is replaced at every close, never added again.
+        EXPECT_EQ(user15.hp.readFile("Data/LoginChk.dat"),
+                  "2;1;12 Scalper A5\r\n2;1;12 Scalper A5\r\n1;1;trader@example.com\r\n2;1;15 Swing15\r\n");
+        user15.startAndLogIn();
+    }
+}
+
+TEST(TradeSystems, ProceedWithoutABlankIsRefusedAndTheWindowStays) {
+    Selection s("7;12;Scalper A;15;Swing");
+    s.choose("Scalper", 0);
+    s.hp.windows.click("FrmSys", "CmdProcced");
+    EXPECT_TRUE(app::mentions(s.hp, "choose one of your trade systems"));
+    EXPECT_TRUE(s.run->shows("FrmSys"));
+    EXPECT_EQ(s.program().values().swlogin, 0);
+    EXPECT_FALSE(s.program().mytimer().enabled());
+
+    s.choose("99 Typed", 0);  // a typed text with a blank is taken as it stands
+    s.hp.windows.click("FrmSys", "CmdProcced");
+    EXPECT_EQ(s.program().module().systemId, "99");
+}
+
+TEST(TradeSystems, UnwritableLoginChkIsToldAndTheRelayStillStarts) {
+    Selection s("7;12;Scalper A;15;Swing");
+    app::refuseWrites(s.hp, "LoginChk.dat");
+    s.hp.windows.click("FrmSys", "CmdProcced");
+    EXPECT_TRUE(app::mentions(s.hp, "Data\\LoginChk.dat"));
+    EXPECT_EQ(s.program().values().swlogin, 1);
+    EXPECT_EQ(s.program().module().systemId, "12");
+}
