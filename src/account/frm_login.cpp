@@ -80,7 +80,7 @@ void FrmLogin::takeStamps() {
 }
 
 void FrmLogin::login() {
-    Usercode = " ";
+    Usercode.assign(1, ' ');  // one blank until the reply arrives
     cntsys = 0;
     auto& txtUser = control("txtUser");
     txtUser.text = trimSpaces(txtUser.text);

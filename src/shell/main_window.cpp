@@ -101,7 +101,7 @@ void MainWindow::openSettings() {
 }
 
 void MainWindow::mnuFlSi() {
-    login_.control("txtUser").text = " ";
+    login_.control("txtUser").text.assign(1, ' ');
     login_.LoadRememberedLogin();
     login_.showModeless();
     login_.setState(WindowState::Normal);
@@ -138,7 +138,8 @@ void MainWindow::writeactivity() {
     const platform::DateTime now = platform_.clock.now();
     const std::string activityEndTime = platform_.clock.timeText(now);
     const std::string start = module_.loginTime ? platform_.clock.timeText(*module_.loginTime) : std::string();
-    const std::string counter = (module_.reportCounter >= 0 ? " " : "") + std::to_string(module_.reportCounter);
+    std::string counter = std::to_string(module_.reportCounter);
+    if (module_.reportCounter >= 0) counter.insert(counter.begin(), ' ');  // a sign's place
     activityWriter_.append(platform_.dataFile("Active.dat"), platform_.clock.shortDateText(now) + " start time = " +
                                                                  start + " end time = " + activityEndTime +
                                                                  " Counter Activelog = " + counter);
