@@ -1,0 +1,96 @@
+#include "platform/win32/dialog_controls.h"
+
+#include <vector>
+
+#include "platform/win32/text_codec.h"
+
+namespace kv::platform::win32 {
+
+namespace {
+
+std::wstring windowText(HWND window) {
+    std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+    text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+    return text;
+}
+
+void setTextIfDifferent(HWND window, const std::string& text) {
+    const std::wstring wide = toWide(text);
+    if (windowText(window) != wide) SetWindowTextW(window, wide.c_str());
+}
+
+std::wstring comboItem(HWND combo, int index) {
+    const auto length = SendMessageW(combo, CB_GETLBTEXTLEN, index, 0);
+    if (length == CB_ERR) return {};
+    std::wstring item(static_cast<std::size_t>(length) + 1, L'\0');
+    item.resize(static_cast<std::size_t>(SendMessageW(combo, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(item.data()))));
+    return item;
+}
+
+std::vector<std::string> comboItems(HWND combo) {
+    std::vector<std::string> items;
+    const auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
+    for (int i = 0; i < count; ++i) items.push_back(toAnsi(comboItem(combo, i)));
+    return items;
+}
+
+void pushCombo(HWND combo, const Control& control) {
+    if (comboItems(combo) != control.items) {
+        SendMessageW(combo, CB_RESETCONTENT, 0, 0);
+        for (const auto& item : control.items)
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(item).c_str()));
+    }
+    // Highlight the item the text names exactly (the box's own search ignores
+    // case), then make the text exactly what the form holds.
+    int selected = -1;
+    for (std::size_t i = 0; i < control.items.size(); ++i)
+        if (control.items[i] == control.text) {
+            selected = static_cast<int>(i);
+            break;
+        }
+    if (SendMessageW(combo, CB_GETCURSEL, 0, 0) != selected) SendMessageW(combo, CB_SETCURSEL, selected, 0);
+    setTextIfDifferent(combo, control.text);
+}
+
+}  // namespace
+
+void pushValues(HWND dialog, const DialogLayout& layout, const Form& form) {
+    for (const auto& control : form.controls) {
+        HWND window = GetDlgItem(dialog, layout.idOf(control.name));
+        if (!window) continue;
+        switch (control.kind) {
+            case ControlKind::TextBox:
+            case ControlKind::PasswordBox:
+                setTextIfDifferent(window, control.text);
+                break;
+            case ControlKind::ComboBox:
+                pushCombo(window, control);
+                break;
+            case ControlKind::CheckBox:
+                SendMessageW(window, BM_SETCHECK, control.value ? BST_CHECKED : BST_UNCHECKED, 0);
+                [[fallthrough]];
+            case ControlKind::Label:
+            case ControlKind::Button:
+                if (!control.text.empty()) setTextIfDifferent(window, control.text);
+                break;
+        }
+    }
+}
+
+void readValues(HWND dialog, const DialogLayout& layout, Form& form) {
+    for (auto& control : form.controls) {
+        HWND window = GetDlgItem(dialog, layout.idOf(control.name));
+        if (!window) continue;
+        control.text = toAnsi(windowText(window));
+        if (control.kind == ControlKind::CheckBox)
+            control.value = SendMessageW(window, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+        if (control.kind == ControlKind::ComboBox) control.items = comboItems(window);
+    }
+}
+
+void readComboPick(HWND combo, Control& control) {
+    const auto picked = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
+    if (picked != CB_ERR) control.text = toAnsi(comboItem(combo, picked));
+}
+
+}  // namespace kv::platform::win32

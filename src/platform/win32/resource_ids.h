@@ -1,0 +1,41 @@
+#pragma once
+/* Identifiers shared by the resource script, the program and any tool that
+ * drives the program's windows. Plain #defines only: the resource compiler
+ * reads this file too.
+ *
+ * Dialog resources are named after their forms ("frmLogin", "FrmSys",
+ * "frmSettings"); the ids below are their controls. Ids 1 and 2 (IDOK,
+ * IDCANCEL) are left unused: the dialog manager sends them for Enter and
+ * Escape, and these dialogs have no default or cancel button. */
+
+#define KV_IDI_APP 100 /* application icon, 16x16 and 32x32, also the tray icon */
+
+/* frmLogin */
+#define KV_IDC_LOGIN_LABEL1 1001
+#define KV_IDC_LOGIN_TXTUSER 1002
+#define KV_IDC_LOGIN_LABEL2 1003
+#define KV_IDC_LOGIN_TXTPASS 1004
+#define KV_IDC_LOGIN_CMDLOGIN 1005
+#define KV_IDC_LOGIN_CMDCANCEL 1006
+#define KV_IDC_LOGIN_CHKLOGIN 1007
+
+/* FrmSys */
+#define KV_IDC_SYS_LBLSYS 1101
+#define KV_IDC_SYS_CMBSYSTEM 1102
+#define KV_IDC_SYS_CHKSYS 1103
+#define KV_IDC_SYS_CMDPROCCED 1104
+
+/* frmSettings */
+#define KV_IDC_SETTINGS_LABEL1 1201
+#define KV_IDC_SETTINGS_LABEL2 1202
+#define KV_IDC_SETTINGS_MT4LOCATION 1203
+#define KV_IDC_SETTINGS_CMDBROWSE 1204
+#define KV_IDC_SETTINGS_CMDSAVE 1205
+#define KV_IDC_SETTINGS_CMDCANCEL 1206
+
+/* The hidden main window: found by class and caption; mouse messages over the
+ * tray icon arrive as KV_TRAY_CALLBACK_MESSAGE with the mouse message in lParam. */
+#define KV_MAIN_WINDOW_CLASS L"KorvaneVantorMain"
+#define KV_MAIN_WINDOW_CAPTION L"Korvane Vantor"
+#define KV_TRAY_ICON_ID 1
+#define KV_TRAY_CALLBACK_MESSAGE 512

@@ -1,0 +1,25 @@
+#include "platform/win32/text_codec.h"
+
+#include "platform/win32/win32_api.h"
+
+namespace kv::platform::win32 {
+
+std::wstring toWide(std::string_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
+    std::wstring wide(static_cast<std::size_t>(units), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), size, wide.data(), units);
+    return wide;
+}
+
+std::string toAnsi(std::wstring_view text) {
+    if (text.empty()) return {};
+    const int size = static_cast<int>(text.size());
+    const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);
+    std::string ansi(static_cast<std::size_t>(bytes), '\0');
+    WideCharToMultiByte(CP_ACP, 0, text.data(), size, ansi.data(), bytes, nullptr, nullptr);
+    return ansi;
+}
+
+}  // namespace kv::platform::win32

@@ -1,0 +1,14 @@
+#pragma once
+#include "platform/clock.h"
+
+namespace kv::platform::win32 {
+
+// Local time, and its texts in the formats the user chose for his locale.
+class Win32Clock : public Clock {
+public:
+    DateTime now() override;
+    std::string shortDateText(const DateTime& when) override;
+    std::string timeText(const DateTime& when) override;  // with seconds
+};
+
+}  // namespace kv::platform::win32

@@ -1,0 +1,106 @@
+#include "platform/win32/win32_file_system.h"
+
+#include "platform/win32/file_error_mapping.h"
+#include "platform/win32/text_codec.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_api.h"
+
+namespace kv::platform::win32 {
+
+namespace {
+
+// Every open lets other programs go on reading, writing, renaming and
+// deleting the file: the MT4 expert must never be blocked by the relay.
+constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+std::wstring folderOf(const std::wstring& path) {
+    const auto slash = path.find_last_of(L"\\/");
+    return slash == std::wstring::npos ? std::wstring(L".") : path.substr(0, slash);
+}
+
+DWORD writeAll(HANDLE file, const std::string& bytes) {
+    DWORD written = 0;
+    if (!bytes.empty() && !WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr))
+        return GetLastError();
+    return written == bytes.size() ? ERROR_SUCCESS : ERROR_DISK_FULL;
+}
+
+// Writes the whole content to a fresh file and makes sure it is on the disk
+// before anything is renamed over the old file.
+DWORD writeDurably(const wchar_t* path, const std::string& bytes) {
+    UniqueHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return GetLastError();
+    if (DWORD error = writeAll(file.get(), bytes)) return error;
+    return FlushFileBuffers(file.get()) ? ERROR_SUCCESS : GetLastError();
+}
+
+}  // namespace
+
+FileError Win32FileSystem::readAll(const std::string& path, std::string& bytes) {
+    UniqueHandle file(CreateFileW(toWide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    if (!file) return fileErrorFrom(GetLastError());
+
+    std::string content;
+    LARGE_INTEGER size{};
+    if (GetFileSizeEx(file.get(), &size)) content.reserve(static_cast<std::size_t>(size.QuadPart));
+    char buffer[64 * 1024];
+    // Read to the end as it is now: a writer may have grown the file since the size was taken.
+    for (;;) {
+        DWORD got = 0;
+        if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return fileErrorFrom(GetLastError());
+        if (got == 0) break;
+        content.append(buffer, got);
+    }
+    bytes = std::move(content);
+    return FileError::None;
+}
+
+FileError Win32FileSystem::replaceAtomically(const std::string& path, const std::string& bytes) {
+    const std::wstring target = toWide(path);
+    wchar_t temp[MAX_PATH];
+    // The new content goes into a file of the same folder, so the final rename
+    // stays on one volume and is atomic; the old file is never deleted first.
+    if (!GetTempFileNameW(folderOf(target).c_str(), L"kv", 0, temp)) return fileErrorFrom(GetLastError());
+
+    DWORD error = writeDurably(temp, bytes);
+    if (error == ERROR_SUCCESS) {
+        error = retryWhileTransient([&]() -> unsigned long {
+            return MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                       ? ERROR_SUCCESS
+                       : GetLastError();
+        });
+    }
+    if (error != ERROR_SUCCESS) DeleteFileW(temp);
+    return fileErrorFrom(error);
+}
+
+FileError Win32FileSystem::append(const std::string& path, const std::string& bytes) {
+    const std::wstring target = toWide(path);
+    HANDLE opened = INVALID_HANDLE_VALUE;
+    const DWORD openError = retryWhileTransient([&]() -> unsigned long {
+        opened = CreateFileW(target.c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                             nullptr);
+        return opened == INVALID_HANDLE_VALUE ? GetLastError() : ERROR_SUCCESS;
+    });
+    UniqueHandle file(opened);
+    if (openError != ERROR_SUCCESS) return fileErrorFrom(openError);
+    return fileErrorFrom(writeAll(file.get(), bytes));
+}
+
+std::string Win32FileSystem::lookup(const std::string& path) {
+    // A name with wildcards would match some other file.
+    if (path.find_first_of("*?") != std::string::npos) return {};
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(toWide(path).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return {};
+    FindClose(search);
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {};
+    return toAnsi(found.cFileName);
+}
+
+std::string Win32FileSystem::fromUtf16(const std::u16string& text) {
+    return toAnsi(std::wstring(text.begin(), text.end()));
+}
+
+}  // namespace kv::platform::win32

@@ -1,0 +1,16 @@
+#pragma once
+#include "platform/file_system.h"
+
+namespace kv::platform::win32 {
+
+// Files through the Windows API. Paths are 8-bit text in the system code page.
+class Win32FileSystem : public FileSystem {
+public:
+    FileError readAll(const std::string& path, std::string& bytes) override;
+    FileError replaceAtomically(const std::string& path, const std::string& bytes) override;
+    FileError append(const std::string& path, const std::string& bytes) override;
+    std::string lookup(const std::string& path) override;
+    std::string fromUtf16(const std::u16string& text) override;
+};
+
+}  // namespace kv::platform::win32
