@@ -39,12 +39,17 @@ void detectOrderEvents(FrmManual& tables, KnownOrders& known, OrderReporter& rep
         detectOrderEvent(splitOrderLine(tables.systemlist[sysIndex]), tables, known, reporter);
 }
 
-void saveOrderTables(const platform::Platform& platform, const FrmMainMdi& main, FrmManual& tables,
-                     KnownOrders& known) {
+bool saveOrderTables(const platform::Platform& platform, const FrmMainMdi& main, FrmManual& tables,
+                     KnownOrders& known, const std::optional<std::string>& knownAsRead,
+                     const std::optional<std::string>& journalAsRead) {
     known.compact();
-    tables.stateFiles.save(manualOrderLogPath(main), tables.manuallist);
-    tables.stateFiles.save(closedJournalPath(platform), tables.Closelist);
+    auto asRead = [](const std::optional<std::string>& bytes) { return bytes ? &*bytes : nullptr; };
+    StateFiles::Saved knownSaved =
+        tables.stateFiles.save(manualOrderLogPath(main), tables.manuallist, asRead(knownAsRead));
+    StateFiles::Saved journalSaved =
+        tables.stateFiles.save(closedJournalPath(platform), tables.Closelist, asRead(journalAsRead));
     tables.Closelist.clear();
+    return knownSaved == StateFiles::Saved::Unchanged && journalSaved == StateFiles::Saved::Unchanged;
 }
 
 }  // namespace kv

@@ -1,7 +1,6 @@
 #include "relay/order_fields.h"
 
 #include <array>
-#include <span>
 
 namespace kv {
 
@@ -11,13 +10,19 @@ constexpr std::string_view kUnset = " ";
 
 // Fills every field but the last from the rest of the text up to the next
 // ";". A missing ";" leaves the rest as it is, so the field repeats it.
-void splitFields(std::string_view rest, std::span<std::string_view> fields) {
-    for (std::size_t k = 0; k + 1 < fields.size(); ++k) {
-        std::size_t p = rest.find(';');
-        fields[k] = rest.substr(0, p);
-        if (p != std::string_view::npos) rest.remove_prefix(p + 1);
+// Fields are short, so a plain scan beats a library search call per field.
+template <std::size_t N>
+void splitFields(std::string_view rest, std::array<std::string_view, N>& fields) {
+    static_assert(N > 1);
+    const char* from = rest.data();
+    const char* const end = from + rest.size();
+    for (auto field = fields.begin(); field + 1 != fields.end(); ++field) {
+        const char* p = from;
+        while (p != end && *p != ';') ++p;
+        *field = std::string_view(from, static_cast<std::size_t>(p - from));
+        if (p != end) from = p + 1;
     }
-    fields.back() = rest;
+    fields.back() = std::string_view(from, static_cast<std::size_t>(end - from));
 }
 
 }  // namespace

@@ -87,6 +87,7 @@ void OrderReporter::reportOrderEvent(OrderEvent event, const OrderLine& line, st
     std::string url = requestUrl(main_.host, module_.systemId, event, line);
     module_.reportKind = requestFor(event).reportKind;
     if (!module_.engineFetcher) module_.engineFetcher = platform_.web.create();
+    ++requestsSent_;
     std::optional<std::string> reply = module_.engineFetcher->FetchUrl(url);
     if (!reply) connectionLost_ = true;
     if (!acknowledges(reply, event, line)) return;

@@ -38,6 +38,7 @@ public:
 
     // A request got no reply at all; nothing more is sent in this cycle.
     bool connectionLost() const { return connectionLost_; }
+    int requestsSent() const { return requestsSent_; }
 
 private:
     void acknowledged(OrderEvent event, const OrderLine& line, std::optional<std::size_t> knownIndex);
@@ -50,6 +51,7 @@ private:
     KnownOrders& known_;
     FileWriter& activeLog_;
     bool connectionLost_ = false;
+    int requestsSent_ = 0;
 };
 
 }  // namespace kv

@@ -10,15 +10,24 @@ namespace kv {
 
 namespace {
 
-bool isKnownRecordLine(const std::string& line) { return line.size() > 1; }
-bool isJournalLine(const std::string& line) { return !trimSpaces(line).empty(); }
+using platform::FileError;
 
 // A file another program holds open for a moment is tried once more.
 template <class Read>
-platform::FileError withOneRetry(Read read) {
-    platform::FileError error = read();
-    return error == platform::FileError::None ? error : read();
+FileError withOneRetry(Read read) {
+    FileError error = read();
+    return error == FileError::None || error == FileError::NotFound ? error : read();
 }
+
+void keepLines(const std::optional<std::string>& bytes, std::vector<std::string>& table,
+               bool (*keep)(const std::string&), platform::FileSystem& files) {
+    if (!bytes) return;
+    for (std::string& line : platform::splitLines(*bytes, files))
+        if (keep(line)) table.push_back(std::move(line));
+}
+
+bool isKnownRecordLine(const std::string& line) { return line.size() > 1; }
+bool isJournalLine(const std::string& line) { return !trimSpaces(line).empty(); }
 
 }  // namespace
 
@@ -43,67 +52,77 @@ void PollCycle::tick() {
 
 void PollCycle::runCycle() {
     manual_.use();
-    manual_.stateFiles.begin();
+    manual_.stateFiles.retryWaiting();
     const bool tablesReady = manual_.finishStartupLoad();
+    CycleInputs inputs{main_.pathname1, {}, {}, {}};
+    const bool complete = readInputs(inputs);
+    if (complete && tablesReady && quiet_ == inputs) return;
+    quiet_.reset();
     manual_.systemlist.clear();
     manual_.manuallist.clear();
-    std::optional<KnownOrders> known = readOrderLogs();
-    if (!known || !tablesReady) {
-        // The journal lines stay on disk; the next cycle reads them again.
-        manual_.Closelist.clear();
-        return;
-    }
+    manual_.Closelist.clear();
+    // A skipped cycle leaves the journal lines on disk for the next one.
+    if (!complete || !tablesReady) return;
+
+    fillTables(inputs);
+    KnownOrders known(manual_.manuallist);
+    takeOrderLines(inputs.orders, known);
     module_.pollState = 0;
-    OrderReporter reporter(platform_, main_, module_, manual_, *known, activeLog_);
-    detectOrderEvents(manual_, *known, reporter);
-    saveOrderTables(platform_, main_, manual_, *known);
+    OrderReporter reporter(platform_, main_, module_, manual_, known, activeLog_);
+    detectOrderEvents(manual_, known, reporter);
+    bool unchanged = saveOrderTables(platform_, main_, manual_, known, inputs.known, inputs.journal);
+    if (unchanged && reporter.requestsSent() == 0) quiet_ = std::move(inputs);
 }
 
-std::optional<KnownOrders> PollCycle::readOrderLogs() {
+bool PollCycle::readInputs(CycleInputs& inputs) {
     module_.pollState = 0;
-    if (!readStateTable(manualOrderLogPath(main_), manual_.manuallist, isKnownRecordLine) ||
-        !readStateTable(closedJournalPath(platform_), manual_.Closelist, isJournalLine))
-        return std::nullopt;
-    KnownOrders known(manual_.manuallist);
-    if (!readSystemOrders(known)) {
+    if (!readStateFile(manualOrderLogPath(main_), inputs.known) ||
+        !readStateFile(closedJournalPath(platform_), inputs.journal))
+        return false;
+    if (!readOrderLog(inputs.orders)) {
         module_.pollState = 2;
-        return std::nullopt;
+        return false;
     }
     module_.pollState = 0;
-    return known;
+    return true;
 }
 
 // A state file that exists but cannot be read ends the cycle: going on with
 // an empty table would report every order again and overwrite the file.
-bool PollCycle::readStateTable(const std::string& path, std::vector<std::string>& table,
-                               bool (*keep)(const std::string&)) {
-    std::vector<std::string> lines;
-    if (withOneRetry([&] { return manual_.stateFiles.read(path, lines); }) != platform::FileError::None) return false;
-    for (std::string& line : lines)
-        if (keep(line)) table.push_back(std::move(line));
-    return true;
+bool PollCycle::readStateFile(const std::string& path, std::optional<std::string>& bytes) {
+    std::string read;
+    FileError error = withOneRetry([&] { return manual_.stateFiles.read(path, read); });
+    if (error == FileError::None) bytes = std::move(read);
+    return error == FileError::None || error == FileError::NotFound;
 }
 
-bool PollCycle::readSystemOrders(const KnownOrders& known) {
+bool PollCycle::readOrderLog(std::string& bytes) {
     const std::string path = systemOrderLogPath(main_);
-    std::string bytes;
-    platform::FileError error = withOneRetry([&] {
-        if (platform_.files.lookup(path).empty()) return platform::FileError::NotFound;
+    FileError error = withOneRetry([&] {
+        if (platform_.files.lookup(path).empty()) return FileError::NotFound;
         return platform_.files.readAll(path, bytes);
     });
-    if (error == platform::FileError::NotFound) {
+    if (error == FileError::NotFound)
         platform_.messages.show("File SystemOrder.log not found ", platform::MessageIcon::Error);
-        return false;
-    }
-    if (error != platform::FileError::None) return false;
+    return error == FileError::None;
+}
+
+void PollCycle::fillTables(const CycleInputs& inputs) {
+    keepLines(inputs.known, manual_.manuallist, isKnownRecordLine, platform_.files);
+    keepLines(inputs.journal, manual_.Closelist, isJournalLine, platform_.files);
+}
+
+void PollCycle::takeOrderLines(const std::string& bytes, const KnownOrders& known) {
     for (std::string& text : platform::splitLines(bytes, platform_.files)) {
         if (isShortOrderLine(text)) continue;
-        OrderLine line = splitOrderLine(text);
-        // A closed order the engine does not hold can raise no event.
-        if (line.stateMark == "X" && !known.find(line.orderNo)) continue;
+        // A closed order the engine does not hold can raise no event. A line
+        // without any "X" cannot be marked closed, so it needs no split here.
+        if (text.find('X') != std::string::npos) {
+            OrderLine line = splitOrderLine(text);
+            if (line.stateMark == "X" && !known.find(line.orderNo)) continue;
+        }
         manual_.systemlist.push_back(std::move(text));
     }
-    return true;
 }
 
 }  // namespace kv

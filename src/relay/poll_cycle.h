@@ -21,12 +21,23 @@ public:
     void tick();
 
 private:
+    // The bytes one cycle works from; a missing state file has none.
+    struct CycleInputs {
+        std::string folder;
+        std::optional<std::string> known, journal;
+        std::string orders;
+        bool operator==(const CycleInputs&) const = default;
+    };
+
     void runCycle();
-    // The reading step: fills the three tables. Nothing when change detection
-    // must not run this cycle (no order log, or a file that cannot be read).
-    std::optional<KnownOrders> readOrderLogs();
-    bool readStateTable(const std::string& path, std::vector<std::string>& table, bool (*keep)(const std::string&));
-    bool readSystemOrders(const KnownOrders& known);
+    // The reading step, first as bytes: false when change detection must not
+    // run (no order log, or a file that cannot be read).
+    bool readInputs(CycleInputs& inputs);
+    bool readStateFile(const std::string& path, std::optional<std::string>& bytes);
+    bool readOrderLog(std::string& bytes);
+    // Then as tables.
+    void fillTables(const CycleInputs& inputs);
+    void takeOrderLines(const std::string& bytes, const KnownOrders& known);
 
     platform::Platform platform_;
     FrmMainMdi& main_;
@@ -34,6 +45,9 @@ private:
     FrmManual& manual_;
     FileWriter activeLog_;
     bool running_ = false;  // a tick that comes while a cycle runs is skipped
+    // The inputs of the last cycle if it sent nothing and wrote nothing: the
+    // same bytes again would give the same nothing, so they need no new look.
+    std::optional<CycleInputs> quiet_;
 };
 
 }  // namespace kv

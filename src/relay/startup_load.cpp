@@ -12,7 +12,7 @@ void FrmManual::onLoad() {
     systemlist.clear();
     manuallist.clear();
     Closelist.clear();
-    stateFiles.begin();
+    stateFiles.retryWaiting();
     startupLoadPending_ = true;
     finishStartupLoad();
 }
@@ -23,8 +23,10 @@ void FrmManual::onLoad() {
 bool FrmManual::finishStartupLoad() {
     if (!startupLoadPending_) return true;
     const std::string loginDateText = std::to_string(module_.loginDate);
-    std::vector<std::string> stamp;
-    if (stateFiles.read(startupStampPath(platform_), stamp) != platform::FileError::None) return false;
+    std::string stampFile;
+    platform::FileError error = stateFiles.read(startupStampPath(platform_), stampFile);
+    if (error != platform::FileError::None && error != platform::FileError::NotFound) return false;
+    std::vector<std::string> stamp = platform::splitLines(stampFile, platform_.files);
     if (!stamp.empty() && stamp.back() == loginDateText) {
         startupLoadPending_ = false;
         return true;

@@ -23,58 +23,12 @@ StateFiles::StateFiles(const platform::Platform& platform)
       writer_(platform, FileWriter::Repeat::OncePerFault,
               "The old file is kept; it will be written again at the next poll.") {}
 
-void StateFiles::begin() {
-    asRead_.clear();
-    writeWaiting();
-}
-
-bool StateFiles::waiting(const std::string& path) const {
+std::vector<StateFiles::Waiting>::iterator StateFiles::waitingFor(const std::string& path) {
     std::string key = keyOf(path);
-    return std::any_of(waiting_.begin(), waiting_.end(), [&](const Waiting& w) { return w.key == key; });
+    return std::find_if(waiting_.begin(), waiting_.end(), [&](const Waiting& w) { return w.key == key; });
 }
 
-platform::FileError StateFiles::read(const std::string& path, std::vector<std::string>& lines) {
-    std::string key = keyOf(path);
-    for (const Waiting& w : waiting_)
-        if (w.key == key) {
-            lines = w.lines;
-            return platform::FileError::None;
-        }
-    std::string bytes;
-    platform::FileError error = platform_.files.readAll(path, bytes);
-    lines.clear();
-    if (error == platform::FileError::NotFound) return platform::FileError::None;
-    if (error != platform::FileError::None) return error;
-    lines = platform::splitLines(bytes, platform_.files);
-    asRead_[key] = std::move(bytes);
-    return error;
-}
-
-void StateFiles::save(const std::string& path, const std::vector<std::string>& lines) { store(path, lines, false); }
-
-void StateFiles::saveAfterWaiting(const std::string& path, const std::vector<std::string>& lines) {
-    store(path, lines, true);
-}
-
-void StateFiles::store(const std::string& path, const std::vector<std::string>& lines, bool afterEarlier) {
-    std::string key = keyOf(path);
-    auto same = std::find_if(waiting_.begin(), waiting_.end(), [&](const Waiting& w) { return w.key == key; });
-    if (same != waiting_.end()) {
-        same->lines = lines;
-        writeWaiting();
-        return;
-    }
-    auto read = asRead_.find(key);
-    if (read != asRead_.end()) {
-        bool unchanged = read->second == platform::joinLines(lines);
-        asRead_.erase(read);
-        if (unchanged) return;
-    }
-    bool mustWait = afterEarlier && !waiting_.empty();
-    if (mustWait || !writer_.replace(path, lines)) waiting_.push_back({key, path, lines, afterEarlier});
-}
-
-void StateFiles::writeWaiting() {
+void StateFiles::retryWaiting() {
     bool earlierWaiting = false;
     for (auto w = waiting_.begin(); w != waiting_.end();) {
         if ((w->afterEarlier && earlierWaiting) || !writer_.replace(w->path, w->lines)) {
@@ -84,6 +38,37 @@ void StateFiles::writeWaiting() {
             w = waiting_.erase(w);
         }
     }
+}
+
+platform::FileError StateFiles::read(const std::string& path, std::string& bytes) {
+    auto waiting = waitingFor(path);
+    if (waiting == waiting_.end()) return platform_.files.readAll(path, bytes);
+    bytes = platform::joinLines(waiting->lines);
+    return platform::FileError::None;
+}
+
+StateFiles::Saved StateFiles::save(const std::string& path, const std::vector<std::string>& lines,
+                                   const std::string* asRead) {
+    return store(path, lines, asRead, false);
+}
+
+void StateFiles::saveAfterWaiting(const std::string& path, const std::vector<std::string>& lines) {
+    store(path, lines, nullptr, true);
+}
+
+StateFiles::Saved StateFiles::store(const std::string& path, const std::vector<std::string>& lines,
+                                    const std::string* asRead, bool afterEarlier) {
+    auto waiting = waitingFor(path);
+    if (waiting != waiting_.end()) {
+        waiting->lines = lines;
+        retryWaiting();
+        return waitingFor(path) == waiting_.end() ? Saved::Written : Saved::Waiting;
+    }
+    if (asRead && *asRead == platform::joinLines(lines)) return Saved::Unchanged;
+    bool mustWait = afterEarlier && !waiting_.empty();
+    if (!mustWait && writer_.replace(path, lines)) return Saved::Written;
+    waiting_.push_back({keyOf(path), path, lines, afterEarlier});
+    return Saved::Waiting;
 }
 
 }  // namespace kv

@@ -1,5 +1,4 @@
 #pragma once
-#include <map>
 #include <string>
 #include <vector>
 
@@ -12,26 +11,27 @@ namespace kv {
 // Each is replaced whole and atomically. A write that fails leaves the old
 // file on disk, tells the trader once, and waits: until it succeeds, reading
 // the file gives the content that is waiting, so no acknowledged event is
-// lost or reported twice. A file that would get exactly the bytes this pass
-// read from it is not written again.
+// lost or reported twice.
 class StateFiles {
 public:
     explicit StateFiles(const platform::Platform& platform);
 
-    // Starts a pass (a poll cycle, the start-up load): tries again the writes
-    // still waiting and forgets what earlier passes read.
-    void begin();
+    // Tries again the writes still waiting; run at the start of every pass.
+    void retryWaiting();
 
-    // The file's lines as the engine last meant them. A missing file has none.
-    platform::FileError read(const std::string& path, std::vector<std::string>& lines);
+    // The file's bytes as the engine last meant them. NotFound when the file
+    // is missing and nothing is waiting for it.
+    platform::FileError read(const std::string& path, std::string& bytes);
 
-    void save(const std::string& path, const std::vector<std::string>& lines);
+    enum class Saved { Unchanged, Written, Waiting };
+
+    // Writes the lines as the whole file, unless `asRead` (the bytes this
+    // pass read from it) is exactly that content already.
+    Saved save(const std::string& path, const std::vector<std::string>& lines, const std::string* asRead = nullptr);
 
     // Like save, but the file reaches the disk only after every file saved
     // before it that is still waiting.
     void saveAfterWaiting(const std::string& path, const std::vector<std::string>& lines);
-
-    bool waiting(const std::string& path) const;
 
 private:
     struct Waiting {
@@ -41,13 +41,13 @@ private:
         bool afterEarlier;
     };
 
-    void store(const std::string& path, const std::vector<std::string>& lines, bool afterEarlier);
-    void writeWaiting();
+    Saved store(const std::string& path, const std::vector<std::string>& lines, const std::string* asRead,
+                bool afterEarlier);
+    std::vector<Waiting>::iterator waitingFor(const std::string& path);
 
     platform::Platform platform_;
     FileWriter writer_;
-    std::vector<Waiting> waiting_;              // in the order they were saved
-    std::map<std::string, std::string> asRead_;  // bytes read in this pass, by file
+    std::vector<Waiting> waiting_;  // in the order they were saved
 };
 
 }  // namespace kv

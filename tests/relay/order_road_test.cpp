@@ -107,3 +107,19 @@ TEST(DecisionTable, OrdersThatLeaveTheLogRaiseNothing) {
     EXPECT_EQ(r.tickAndTakeRequests(), Requests{});
     EXPECT_EQ(r.known(), "1;O;1\r\n2;O;1\r\n");
 }
+
+TEST(IdleCycles, AnyChangedByteInTheThreeFilesIsLookedAtAgain) {
+    Relay r;
+    r.writeKnown({"1;O;1", "2;O;1"});
+    r.writeOrders({Relay::order("1", "O1"), Relay::order("2", "O1")});
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.tickAndTakeRequests(), Requests{});
+    EXPECT_EQ(r.manual->systemlist.size(), 2u);  // the tables stay as the last look left them
+
+    r.writeKnown({"1;O;1"});  // only the known-order record changed
+    EXPECT_EQ(r.tickAndTakeRequests(), Requests{"SetTD 2"});
+    EXPECT_EQ(r.tickAndTakeRequests(), Requests{});
+    r.hp.writeFile("Data/TempClose.dat", " \r\n");  // only the journal changed
+    r.tick();
+    EXPECT_EQ(r.journal(), "");
+    EXPECT_EQ(r.hp.service.requests.size(), 0u);
+}
