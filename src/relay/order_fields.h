@@ -26,7 +26,8 @@ struct Reply {
 
 // Fields end at the next ";"; when a ";" is missing every later field repeats
 // the rest of the line, and the last field is always the whole rest. A line
-// of 0 or 1 characters leaves every field a single blank.
+// of 0 or 1 characters leaves every field a single blank. Lines of any length
+// (beyond 32,767 characters too) are split and kept whole, never cut.
 OrderLine splitOrderLine(std::string_view line);
 KnownRecord splitKnownRecord(std::string_view record);
 

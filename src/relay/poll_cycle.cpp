@@ -51,6 +51,7 @@ void PollCycle::tick() {
 }
 
 void PollCycle::runCycle() {
+    if (!manual_.loaded()) quiet_.reset();  // its load empties the tables
     manual_.use();
     manual_.stateFiles.retryWaiting();
     const bool tablesReady = manual_.finishStartupLoad();
