@@ -123,6 +123,7 @@ TEST(IdleCycles, AnyChangedByteInTheThreeFilesIsLookedAtAgain) {
     EXPECT_EQ(r.journal(), "");
     EXPECT_EQ(r.hp.service.requests.size(), 0u);
 
+    r.tick();
     r.manual->unload();  // a new load empties the tables: the next tick fills them again
     r.tick();
     EXPECT_EQ(r.manual->manuallist, (std::vector<std::string>{"1;O;1", "2;O;1"}));
