@@ -61,7 +61,13 @@ FileError Win32FileSystem::replaceAtomically(const std::string& path, const std:
     wchar_t temp[MAX_PATH];
     // The new content goes into a file of the same folder, so the final rename
     // stays on one volume and is atomic; the old file is never deleted first.
-    if (!GetTempFileNameW(folderOf(target).c_str(), L"kv", 0, temp)) return fileErrorFrom(GetLastError());
+    const std::wstring folder = folderOf(target);
+    if (!GetTempFileNameW(folder.c_str(), L"kv", 0, temp)) {
+        const DWORD error = GetLastError();
+        // Windows and Wine disagree on the error for a folder that is not there.
+        const bool folderMissing = GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+        return folderMissing ? FileError::NotFound : fileErrorFrom(error);
+    }
 
     DWORD error = writeDurably(temp, bytes);
     if (error == ERROR_SUCCESS) {

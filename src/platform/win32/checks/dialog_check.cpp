@@ -1,0 +1,236 @@
+#include "checks/check.h"
+
+#include <functional>
+#include <vector>
+
+#include "checks/check_support.h"
+#include "platform/win32/resource_ids.h"
+#include "platform/win32/text_codec.h"
+
+namespace kv::platform::win32::checks {
+namespace {
+
+// Records what the dialogs report and lets a check act as the core's handler.
+struct Events : FormEvents {
+    std::vector<std::string> seen;
+    std::function<void(const std::string&)> onAny;
+    void record(const std::string& what) {
+        seen.push_back(what);
+        if (onAny) onAny(what);
+    }
+    void onButton(const std::string& control) override { record("button " + control); }
+    void onEnterKey(const std::string& control) override { record("enter " + control); }
+    void onCloseCommand() override { record("close"); }
+};
+
+Control control(const char* name, ControlKind kind, const char* text = "") { return {name, kind, text, 0, {}}; }
+
+Form loginForm(Events& events) {
+    return {"frmLogin", "Korvane - Vantor Login",
+            {control("Label1", ControlKind::Label, "Email"), control("txtUser", ControlKind::TextBox),
+             control("Label2", ControlKind::Label, "Password"), control("txtPass", ControlKind::PasswordBox),
+             control("cmdLogin", ControlKind::Button, "Login"), control("cmdCancel", ControlKind::Button, "Cancel"),
+             control("chklogin", ControlKind::CheckBox)},
+            &events};
+}
+
+Form systemForm(Events& events) {
+    return {"FrmSys", " Trade System Selection",
+            {control("LblSys", ControlKind::Label, "System"), control("cmbsystem", ControlKind::ComboBox),
+             control("chksys", ControlKind::CheckBox), control("CmdProcced", ControlKind::Button, "Proceed")},
+            &events};
+}
+
+Form settingsForm(Events& events) {
+    return {"frmSettings", " MT4 Folder Location",
+            {control("Label1", ControlKind::Label, "MT4 Location ?"),
+             control("Label2", ControlKind::Label),  // left empty: the resource's caption stays
+             control("mt4location", ControlKind::TextBox, "terminal.exe"),
+             control("cmdBrowse", ControlKind::Button, "Browse"), control("cmdSave", ControlKind::Button, "Save"),
+             control("cmdCancel", ControlKind::Button, "Cancel")},
+            &events};
+}
+
+class DialogCheck {
+protected:
+    HINSTANCE instance = GetModuleHandleW(nullptr);
+    AppIcons icons = loadAppIcons(instance);
+    MainWindow mainWindow{instance, icons};
+    DialogWindowSystem windows{instance, mainWindow, icons};
+    Events events;
+
+    HWND shown(Form& form) {
+        windows.show(form);
+        pump(&windows, 20);
+        return windows.handleOf(form);
+    }
+    void command(HWND dialog, int id, int code) {
+        SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+    }
+    std::vector<int> tabOrder(HWND dialog) {
+        std::vector<int> ids;
+        HWND first = GetNextDlgTabItem(dialog, nullptr, FALSE);
+        for (HWND at = first; at && ids.size() < 20; at = GetNextDlgTabItem(dialog, at, FALSE)) {
+            ids.push_back(GetDlgCtrlID(at));
+            if (GetNextDlgTabItem(dialog, at, FALSE) == first) break;
+        }
+        return ids;
+    }
+};
+
+TEST_F(DialogCheck, EachFormHasItsCaptionLabelsControlKindsAndTabOrder) {
+    Form login = loginForm(events), systems = systemForm(events), settings = settingsForm(events);
+    HWND l = shown(login), s = shown(systems), m = shown(settings);
+    ASSERT_TRUE(l && s && m);
+
+    EXPECT_EQ(windowText(l), L"Korvane - Vantor Login");
+    EXPECT_EQ(windowText(GetDlgItem(l, KV_IDC_LOGIN_LABEL1)), L"Email");
+    EXPECT_EQ(windowText(GetDlgItem(l, KV_IDC_LOGIN_LABEL2)), L"Password");
+    HWND password = GetDlgItem(l, KV_IDC_LOGIN_TXTPASS);
+    EXPECT_TRUE(GetWindowLongW(password, GWL_STYLE) & ES_PASSWORD);
+    EXPECT_EQ(SendMessageW(password, EM_GETPASSWORDCHAR, 0, 0), L'*');
+    EXPECT_EQ(windowText(GetDlgItem(l, KV_IDC_LOGIN_CHKLOGIN)), L"");
+    EXPECT_EQ(tabOrder(l), (std::vector<int>{KV_IDC_LOGIN_TXTUSER, KV_IDC_LOGIN_TXTPASS, KV_IDC_LOGIN_CMDLOGIN,
+                                             KV_IDC_LOGIN_CMDCANCEL, KV_IDC_LOGIN_CHKLOGIN}));
+
+    EXPECT_EQ(windowText(s), L" Trade System Selection");
+    EXPECT_EQ(windowText(GetDlgItem(s, KV_IDC_SYS_LBLSYS)), L"System");
+    const LONG comboStyle = GetWindowLongW(GetDlgItem(s, KV_IDC_SYS_CMBSYSTEM), GWL_STYLE);
+    EXPECT_EQ(comboStyle & 3, CBS_DROPDOWN);  // a list with a text field the trader can type in
+    EXPECT_FALSE(comboStyle & CBS_SORT);      // items stay in the order of the system list
+    EXPECT_EQ(tabOrder(s),
+              (std::vector<int>{KV_IDC_SYS_CMBSYSTEM, KV_IDC_SYS_CHKSYS, KV_IDC_SYS_CMDPROCCED}));
+
+    EXPECT_EQ(windowText(m), L" MT4 Folder Location");
+    EXPECT_EQ(windowText(GetDlgItem(m, KV_IDC_SETTINGS_LABEL1)), L"MT4 Location ?");
+    EXPECT_EQ(windowText(GetDlgItem(m, KV_IDC_SETTINGS_LABEL2)),
+              L"MT4 Program Folder [Example: C:\\Program Files\\Broker_Name\\Terminal.exe]");
+    EXPECT_EQ(windowText(GetDlgItem(m, KV_IDC_SETTINGS_MT4LOCATION)), L"terminal.exe");
+    EXPECT_EQ(tabOrder(m), (std::vector<int>{KV_IDC_SETTINGS_MT4LOCATION, KV_IDC_SETTINGS_CMDBROWSE,
+                                             KV_IDC_SETTINGS_CMDSAVE, KV_IDC_SETTINGS_CMDCANCEL}));
+
+    // No default button anywhere: Enter does only what the program says.
+    for (int id : {KV_IDC_LOGIN_CMDLOGIN, KV_IDC_LOGIN_CMDCANCEL})
+        EXPECT_NE(GetWindowLongW(GetDlgItem(l, id), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    EXPECT_NE(GetWindowLongW(GetDlgItem(s, KV_IDC_SYS_CMDPROCCED), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+    for (int id : {KV_IDC_SETTINGS_CMDBROWSE, KV_IDC_SETTINGS_CMDSAVE, KV_IDC_SETTINGS_CMDCANCEL})
+        EXPECT_NE(GetWindowLongW(GetDlgItem(m, id), GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON);
+}
+
+TEST_F(DialogCheck, HandlersSeeWhatWasTypedAndWhatTheyChangeIsShown) {
+    Form login = loginForm(events);
+    HWND dialog = shown(login);
+    HWND user = GetDlgItem(dialog, KV_IDC_LOGIN_TXTUSER);
+    SetWindowTextW(user, L"  trader@example.com ");
+    SetWindowTextW(GetDlgItem(dialog, KV_IDC_LOGIN_TXTPASS), L"p a&ss");
+    SendMessageW(GetDlgItem(dialog, KV_IDC_LOGIN_CHKLOGIN), BM_SETCHECK, BST_CHECKED, 0);
+
+    std::string typedUser, typedPassword;
+    int ticked = -1;
+    events.onAny = [&](const std::string&) {
+        typedUser = login.control("txtUser").text;
+        typedPassword = login.control("txtPass").text;
+        ticked = login.control("chklogin").value;
+        login.control("txtUser").text = "trader@example.com";
+    };
+    command(dialog, KV_IDC_LOGIN_CMDLOGIN, BN_CLICKED);
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"button cmdLogin"}));
+    EXPECT_EQ(typedUser, "  trader@example.com ");
+    EXPECT_EQ(typedPassword, "p a&ss");
+    EXPECT_EQ(ticked, 1);
+    EXPECT_EQ(windowText(user), L"trader@example.com");
+
+    // A tick of the check box is not a button press.
+    command(dialog, KV_IDC_LOGIN_CHKLOGIN, BN_CLICKED);
+    EXPECT_EQ(events.seen.size(), 1u);
+}
+
+TEST_F(DialogCheck, EnterIsReportedFromTheBoxItWasPressedInAndEscapeDoesNothing) {
+    Form login = loginForm(events);
+    HWND dialog = shown(login);
+    for (int id : {KV_IDC_LOGIN_TXTPASS, KV_IDC_LOGIN_TXTUSER}) {
+        HWND box = GetDlgItem(dialog, id);
+        PostMessageW(box, WM_KEYDOWN, VK_RETURN, 1);
+        PostMessageW(box, WM_KEYUP, VK_RETURN, 1 | (3u << 30));
+        pump(&windows, 30);
+    }
+    PostMessageW(GetDlgItem(dialog, KV_IDC_LOGIN_TXTPASS), WM_KEYDOWN, VK_ESCAPE, 1);
+    pump(&windows, 30);
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"enter txtPass", "enter txtUser"}));
+    EXPECT_TRUE(IsWindowVisible(dialog));
+}
+
+TEST_F(DialogCheck, TheCloseBoxAsksTheFormWhichMayDestroyItsWindowFromItsHandler) {
+    Form settings = settingsForm(events);
+    HWND dialog = shown(settings);
+    events.onAny = [&](const std::string&) { windows.destroy(settings); };
+    SendMessageW(dialog, WM_CLOSE, 0, 0);
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"close"}));
+    EXPECT_FALSE(IsWindow(dialog));
+    EXPECT_EQ(windows.handleOf(settings), nullptr);
+
+    // Loaded again later, it is a new window with the form's values.
+    settings.control("mt4location").text = "C:\\MT4\\terminal.exe";
+    HWND again = shown(settings);
+    ASSERT_TRUE(again);
+    EXPECT_EQ(windowText(GetDlgItem(again, KV_IDC_SETTINGS_MT4LOCATION)), L"C:\\MT4\\terminal.exe");
+}
+
+TEST_F(DialogCheck, ShowingAnOpenDialogAgainKeepsWhatTheTraderTyped) {
+    Form settings = settingsForm(events);
+    HWND dialog = shown(settings);
+    HWND location = GetDlgItem(dialog, KV_IDC_SETTINGS_MT4LOCATION);
+    SetWindowTextW(location, L"D:\\Broker\\terminal.exe");
+    windows.show(settings);
+    EXPECT_EQ(windowText(location), L"D:\\Broker\\terminal.exe");
+    EXPECT_EQ(settings.control("mt4location").text, "D:\\Broker\\terminal.exe");
+}
+
+TEST_F(DialogCheck, TheComboBoxShowsTheFormsItemsAndReportsPicksAndTyping) {
+    Form systems = systemForm(events);
+    Control& combo = systems.control("cmbsystem");
+    combo.items = {"12 Scalper A", "15 Swing", "12 scalper a"};
+    combo.text = "12 scalper a";
+    HWND dialog = shown(systems);
+    HWND box = GetDlgItem(dialog, KV_IDC_SYS_CMBSYSTEM);
+    EXPECT_EQ(SendMessageW(box, CB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(box, CB_GETCURSEL, 0, 0), 2);  // the exact item, not the one differing in case
+    EXPECT_EQ(windowText(box), L"12 scalper a");
+
+    SendMessageW(box, CB_SETCURSEL, 1, 0);
+    command(dialog, KV_IDC_SYS_CMBSYSTEM, CBN_SELCHANGE);
+    EXPECT_EQ(combo.text, "15 Swing");
+
+    SetWindowTextW(box, L"99 Typed");
+    std::string proceededWith;
+    events.onAny = [&](const std::string&) { proceededWith = combo.text; };
+    command(dialog, KV_IDC_SYS_CMDPROCCED, BN_CLICKED);
+    EXPECT_EQ(proceededWith, "99 Typed");
+    EXPECT_EQ(combo.items.size(), 3u);
+}
+
+TEST_F(DialogCheck, DialogsAreCentredOnTheScreenAndTheMainWindowIsNeverShown) {
+    Form login = loginForm(events);
+    windows.centre(login);
+    HWND dialog = shown(login);
+    RECT r{};
+    GetWindowRect(dialog, &r);
+    EXPECT_NEAR(r.left, (GetSystemMetrics(SM_CXSCREEN) - (r.right - r.left)) / 2, 1);
+    EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 1);
+
+    Form main{"FrmMainMdi", "Korvane Vantor", {}, &events};
+    windows.setState(main, WindowState::Minimized);
+    windows.hide(main);
+    windows.destroy(main);
+    EXPECT_FALSE(IsWindowVisible(mainWindow.handle()));
+    EXPECT_TRUE(IsWindow(mainWindow.handle()));
+    EXPECT_EQ(windowText(mainWindow.handle()), L"Korvane Vantor");
+
+    // A hidden holder of the core has no window at all.
+    Form holder{"FrmManual", "FrmManual", {}, &events};
+    windows.show(holder);
+    EXPECT_EQ(windows.handleOf(holder), nullptr);
+}
+
+}  // namespace
+}  // namespace kv::platform::win32::checks

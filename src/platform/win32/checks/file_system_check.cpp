@@ -1,0 +1,107 @@
+#include "checks/check.h"
+
+#include "checks/check_support.h"
+#include "platform/win32/text_codec.h"
+#include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_file_system.h"
+
+namespace kv::platform::win32::checks {
+namespace {
+
+class Win32FileSystemCheck {
+protected:
+    ScratchFolder folder;
+    Win32FileSystem files;
+
+    UniqueHandle openForWriting(const std::string& path, DWORD share) {
+        return UniqueHandle(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
+                                        FILE_ATTRIBUTE_NORMAL, nullptr));
+    }
+};
+
+TEST_F(Win32FileSystemCheck, ReadingNeverStandsInTheWayOfTheExpertThatWritesTheLog) {
+    const std::string log = folder.file("systemorder.log");
+    writeBytes(log, "1;EURUSD\r\n");
+    // The expert keeps the log open for writing while the relay reads it.
+    UniqueHandle writer = openForWriting(log, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE);
+    ASSERT_TRUE(writer);
+    std::string bytes;
+    EXPECT_EQ(files.readAll(log, bytes), FileError::None);
+    EXPECT_EQ(bytes, "1;EURUSD\r\n");
+
+    // Nothing stays open after the read: the expert may replace the file at once.
+    writer = UniqueHandle();
+    const std::string fresh = folder.file("fresh.log");
+    writeBytes(fresh, "2;GBPUSD\r\n");
+    EXPECT_TRUE(MoveFileExW(toWide(fresh).c_str(), toWide(log).c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_EQ(files.readAll(log, bytes), FileError::None);
+    EXPECT_EQ(bytes, "2;GBPUSD\r\n");
+}
+
+TEST_F(Win32FileSystemCheck, ReplacingWritesTheWholeNewContentAndLeavesNoTemporaryFile) {
+    const std::string state = folder.file("manualorder.log");
+    EXPECT_EQ(files.replaceAtomically(state, "a long first content\r\n"), FileError::None);
+    EXPECT_EQ(files.replaceAtomically(state, "short\r\n"), FileError::None);
+    EXPECT_EQ(readBytes(state), "short\r\n");
+    EXPECT_EQ(files.replaceAtomically(state, ""), FileError::None);
+    EXPECT_EQ(readBytes(state), "");
+    EXPECT_EQ(folder.fileCount(), 1);
+}
+
+TEST_F(Win32FileSystemCheck, AFileHeldByAnotherProgramIsReportedAndKeepsItsOldContent) {
+    const std::string state = folder.file("TempClose.dat");
+    writeBytes(state, "old\r\n");
+    {
+        UniqueHandle exclusive = openForWriting(state, 0);
+        ASSERT_TRUE(exclusive);
+        const FileError error = files.replaceAtomically(state, "new\r\n");
+        EXPECT_TRUE(error == FileError::Locked || error == FileError::AccessDenied) << describe(error);
+        EXPECT_EQ(files.append(state, "more\r\n"), FileError::Locked);
+        std::string bytes;
+        EXPECT_EQ(files.readAll(state, bytes), FileError::Locked);
+    }
+    EXPECT_EQ(readBytes(state), "old\r\n");
+    EXPECT_EQ(folder.fileCount(), 1);
+}
+
+TEST_F(Win32FileSystemCheck, AMissingFileOrFolderIsNotFound) {
+    std::string bytes = "untouched";
+    EXPECT_EQ(files.readAll(folder.file("absent.log"), bytes), FileError::NotFound);
+    EXPECT_EQ(bytes, "untouched");
+    const std::string noFolder = folder.file("Data") + "\\Settings.dat";
+    EXPECT_EQ(files.readAll(noFolder, bytes), FileError::NotFound);
+    EXPECT_EQ(files.replaceAtomically(noFolder, "x\r\n"), FileError::NotFound);
+    EXPECT_EQ(files.append(noFolder, "x\r\n"), FileError::NotFound);
+}
+
+TEST_F(Win32FileSystemCheck, AppendingCreatesTheFileAndThenAddsAtItsEnd) {
+    const std::string journal = folder.file("Active.log");
+    EXPECT_EQ(files.append(journal, "one\r\n"), FileError::None);
+    EXPECT_EQ(files.append(journal, "two\r\n"), FileError::None);
+    EXPECT_EQ(readBytes(journal), "one\r\ntwo\r\n");
+}
+
+TEST_F(Win32FileSystemCheck, LookupFindsRegularFilesWhateverTheCaseOfTheirName) {
+    writeBytes(folder.file("Install.dat"), "\r\n");
+    CreateDirectoryW(toWide(folder.file("Folder.dat")).c_str(), nullptr);
+    EXPECT_EQ(files.lookup(folder.file("INSTALL.DAT")), "Install.dat");
+    EXPECT_EQ(files.lookup(folder.file("Folder.dat")), "");
+    EXPECT_EQ(files.lookup(folder.file("Missing.dat")), "");
+    EXPECT_EQ(files.lookup(folder.file("Inst*.dat")), "");
+    EXPECT_EQ(files.lookup(folder.file("Install.da?")), "");
+}
+
+TEST(TextCodec, EveryByteOfASingleByteCodePageSurvivesTheTripThroughTheControls) {
+    CPINFO codePage{};
+    ASSERT_TRUE(GetCPInfo(CP_ACP, &codePage));
+    if (codePage.MaxCharSize != 1) GTEST_SKIP() << "the system code page has multi-byte characters";
+    std::string every;
+    for (int byte = 1; byte < 256; ++byte) every += static_cast<char>(byte);
+    EXPECT_EQ(toAnsi(toWide(every)), every);
+    EXPECT_EQ(toWide(""), L"");
+    const std::wstring cafe = L"caf\u00e9";
+    EXPECT_EQ(Win32FileSystem().fromUtf16(u"caf\u00e9"), toAnsi(cafe));
+}
+
+}  // namespace
+}  // namespace kv::platform::win32::checks
