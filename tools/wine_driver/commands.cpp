@@ -214,6 +214,14 @@ int menuCancel(const Arguments& a) {
     return 0;
 }
 
+int windowRect(const Arguments& a) {
+    RECT rect{};
+    GetWindowRect(shownWindow(a.text(0)), &rect);
+    printLine(std::to_wstring(rect.left) + L" " + std::to_wstring(rect.top) + L" " +
+              std::to_wstring(rect.right - rect.left) + L" " + std::to_wstring(rect.bottom - rect.top));
+    return 0;
+}
+
 int trayIconPresent(const Arguments&) {
     const bool shown = trayIconShown();
     printLine(shown ? L"1" : L"0");
@@ -251,6 +259,7 @@ constexpr Command kCommands[] = {
     {L"tray", L"MOUSE_MESSAGE", 1, 1, tray},
     {L"menu-pick", L"N [TIMEOUT_MS]", 1, 2, menuPick},
     {L"menu-cancel", L"[TIMEOUT_MS]", 0, 1, menuCancel},
+    {L"window-rect", L"CAPTION", 1, 1, windowRect},
     {L"tray-icon-present", L"", 0, 0, trayIconPresent},
     {L"list-windows", L"", 0, 0, listAll},
 };

@@ -1,0 +1,93 @@
+#!/usr/bin/env bash
+# The demo: KorvaneVantor.exe under Wine, relaying a changing demo MT4 order log
+# to the reference service on 127.0.0.1, which prints each request it acknowledges.
+#   scripts/demo/run_demo.sh [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]] [--auto-login]
+# Log in from the tray icon (right-click, Login) as demo@korvane.test, password
+# demo, then pick a trade system. With no DISPLAY the program runs under Xvfb
+# and the demo logs in by itself. Ctrl-C ends everything it started.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/../.." && pwd)
+mingw=${KV_BUILD_MINGW:-$root/build/mingw}
+native=${KV_BUILD_NATIVE:-$root/build/native}
+auto_login=no
+positional=0
+for arg in "$@"; do
+  case "$arg" in
+    --auto-login) auto_login=yes ;;
+    --*) echo "unknown option $arg"; exit 2 ;;
+    *) positional=$((positional + 1)); [ $positional -eq 1 ] && mingw=$arg || native=$arg ;;
+  esac
+done
+exe=$mingw/src/platform/win32/KorvaneVantor.exe
+driver=$mingw/tools/wine_driver/kvdriver.exe
+service=$native/tools/reference_service/reference_service
+for f in "$exe" "$driver" "$service"; do
+  [ -e "$f" ] || { echo "not built: $f (build the native and the MinGW-w64 trees first)"; exit 1; }
+done
+
+demo=${KV_DEMO_DIR:-/tmp/korvane-vantor-demo}
+rm -rf "$demo/install" "$demo/mt4"
+mkdir -p "$demo/install/Data" "$demo/mt4/experts/files"
+: > "$demo/mt4/terminal.exe"
+cp "$exe" "$demo/install/"
+winpath() { printf 'Z:%s' "$(cd "$1" && pwd)" | tr / '\\'; }
+printf 'demo@korvane.test;demo;7;12;Alpha;13;Beta;\n' > "$demo/accounts.txt"
+
+pids=()
+cleanup() {
+  trap - EXIT INT TERM
+  WINEPREFIX="$demo/prefix" /usr/lib/wine/wineserver -k 2>/dev/null || true
+  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
+  wait 2>/dev/null || true
+  echo "demo stopped; files are in $demo"
+}
+trap cleanup EXIT INT TERM
+
+"$service" --port 0 --accounts "$demo/accounts.txt" --mt4-files "$demo/mt4/experts/files" \
+  --record "$demo/requests.txt" --lifetime 7200 > "$demo/service.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do grep -q '^listening on ' "$demo/service.log" && break; sleep 0.1; done
+url=$(sed -n 's/^listening on //p' "$demo/service.log")
+[ -n "$url" ] || { cat "$demo/service.log"; exit 1; }
+
+# A later run: MT4 folder known, first-run marker present, so only the icon shows.
+printf '%s\r\n' "$url" > "$demo/install/Data/Service.dat"
+printf '%s\\\r\n' "$(winpath "$demo/mt4")" > "$demo/install/Data/Settings.dat"
+printf '\r\n' > "$demo/install/Data/Install.dat"
+
+python3 "$root/scripts/demo/order_feeder.py" "$demo/mt4/experts/files" --every 5 --minutes 120 &
+pids+=($!)
+
+export WINEPREFIX="$demo/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+if [ -z "${DISPLAY:-}" ]; then
+  rm -f "$demo/display"
+  Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$demo/display" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 50); do [ -s "$demo/display" ] && break; sleep 0.1; done
+  export DISPLAY=":$(head -n1 "$demo/display")"
+  auto_login=yes
+fi
+wine=/usr/lib/wine/wine64
+$wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+echo "service: $url    program: $demo/install/KorvaneVantor.exe"
+(cd "$demo/install" && exec $wine KorvaneVantor.exe > "$demo/program.log" 2>&1) &
+program=$!
+pids+=($program)
+$wine "$driver" wait-main 60000
+
+if [ "$auto_login" = yes ]; then
+  login="Korvane - Vantor Login"
+  $wine "$driver" tray 516 && $wine "$driver" menu-pick 1
+  $wine "$driver" set-text "$login" LOGIN_TXTUSER demo@korvane.test
+  $wine "$driver" set-text "$login" LOGIN_TXTPASS demo
+  $wine "$driver" click "$login" LOGIN_CMDLOGIN
+  $wine "$driver" wait-window " Trade System Selection" 20000
+  $wine "$driver" click " Trade System Selection" SYS_CMDPROCCED
+  echo "logged in as demo@korvane.test under trade system 12 Alpha"
+else
+  echo "Right-click the Korvane - Vantor icon, choose Login, and log in as demo@korvane.test with password demo."
+fi
+echo "Orders relayed (Ctrl-C to stop):"
+tail -n +1 -f "$demo/service.log" | grep --line-buffered -E 'acknowledged|logged in|=>  "0;"' &
+pids+=($!)
+wait "$program" 2>/dev/null || true  # until the trader picks Exit

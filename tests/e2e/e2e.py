@@ -1,0 +1,101 @@
+"""Runs the end-to-end scenarios and prints "N passed, M failed"."""
+import argparse
+import pathlib
+import shutil
+import signal
+import sys
+import tempfile
+import time
+import traceback
+
+from harness.scene import Scene
+from harness.waiting import CheckFailed
+from harness.wine import Display, Driver, WinePrefix
+from scenarios import SCENARIOS
+
+SCENARIO_LIMIT_SECONDS = 150  # a hung scenario fails instead of stalling the run
+
+
+class Run:
+    def __init__(self, mingw, native, root):
+        self.root = root
+        self.program_exe = mingw / "src" / "platform" / "win32" / "KorvaneVantor.exe"
+        self.service_binary = native / "tools" / "reference_service" / "reference_service"
+        driver_exe = mingw / "tools" / "wine_driver" / "kvdriver.exe"
+        missing = [str(p) for p in (self.program_exe, self.service_binary, driver_exe) if not p.exists()]
+        if missing:
+            raise FileNotFoundError("not built: " + ", ".join(missing))
+        self.display = Display()
+        self.prefix = WinePrefix(root / "prefix", self.display)
+        self.driver = Driver(self.prefix, driver_exe)
+
+    def close(self):
+        self.prefix.remove()
+        self.display.stop()
+
+
+def on_alarm(signum, frame):
+    raise TimeoutError(f"scenario took longer than {SCENARIO_LIMIT_SECONDS} s")
+
+
+def run_scenario(run, scenario):
+    scene = Scene(run, scenario.__name__)
+    started = time.monotonic()
+    signal.alarm(SCENARIO_LIMIT_SECONDS)
+    try:
+        scenario(scene)
+        print(f"PASS {scenario.__name__} ({time.monotonic() - started:.1f} s)", flush=True)
+        return True
+    except Exception as error:  # every failure is reported, and the run goes on
+        print(f"FAIL {scenario.__name__}: {error}", flush=True)
+        if not isinstance(error, CheckFailed):
+            traceback.print_exc(file=sys.stdout)
+        try:
+            print(scene.diagnostics(), flush=True)
+        except Exception as diagnostics_error:
+            print(f"(no diagnostics: {diagnostics_error})")
+        return False
+    finally:
+        signal.alarm(0)
+        scene.close()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("mingw", type=pathlib.Path, help="the MinGW-w64 build folder")
+    parser.add_argument("native", type=pathlib.Path, help="the native build folder")
+    parser.add_argument("--only", action="append", help="run only scenarios whose name contains this")
+    parser.add_argument("--keep", action="store_true", help="keep the run's temporary folder")
+    options = parser.parse_args()
+    chosen = [s for s in SCENARIOS if not options.only or any(word in s.__name__ for word in options.only)]
+
+    root = pathlib.Path(tempfile.mkdtemp(prefix="kv-e2e-"))
+    signal.signal(signal.SIGALRM, on_alarm)
+    passed = failed = 0
+    started = time.monotonic()
+    try:
+        run = Run(options.mingw.resolve(), options.native.resolve(), root)
+    except Exception as error:
+        print(f"FAIL setup: {error}")
+        print("0 passed, 1 failed")
+        shutil.rmtree(root, ignore_errors=True)
+        return 1
+    try:
+        for scenario in chosen:
+            if run_scenario(run, scenario):
+                passed += 1
+            else:
+                failed += 1
+    finally:
+        run.close()
+        if options.keep or failed:
+            print(f"files kept in {root}")
+        else:
+            shutil.rmtree(root, ignore_errors=True)
+    print(f"Wine stage took {time.monotonic() - started:.0f} s")
+    print(f"{passed} passed, {failed} failed")
+    return 0 if failed == 0 and passed > 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,1 @@
+"""Helpers that run the Windows program under Wine against the reference service."""

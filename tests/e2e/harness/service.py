@@ -1,0 +1,64 @@
+"""The reference service as a child process, with its control endpoints."""
+import pathlib
+import subprocess
+import urllib.request
+
+from .waiting import wait_for
+
+ACCOUNTS = """\
+# e-mail;password;userId;sysId;sysName...
+solo@korvane.test;solo-pass;8;21;Solo System
+demo@korvane.test;demo;7;12;Alpha;13;Beta;
+"""
+
+
+class ReferenceService:
+    def __init__(self, binary, folder, mt4_files, lifetime=900):
+        folder = pathlib.Path(folder)
+        self.accounts = folder / "accounts.txt"
+        self.accounts.write_text(ACCOUNTS)
+        self.log_path = folder / "service.log"
+        self.record_path = folder / "requests.txt"
+        self._log = open(self.log_path, "wb")
+        self.process = subprocess.Popen(
+            [str(binary), "--port", "0", "--accounts", str(self.accounts), "--mt4-files", str(mt4_files),
+             "--record", str(self.record_path), "--lifetime", str(lifetime)],
+            stdout=self._log, stderr=subprocess.STDOUT)
+        first = wait_for(self._announced_url, 10, "the reference service to listen", interval=0.05)
+        self.base_url = first
+
+    def _announced_url(self):
+        if self.process.poll() is not None:
+            raise RuntimeError("reference service ended: " + self.log_path.read_text(errors="replace"))
+        for line in self.log_path.read_text(errors="replace").splitlines():
+            if line.startswith("listening on "):
+                return line[len("listening on "):].strip()
+        return None
+
+    def _get(self, target):
+        with urllib.request.urlopen(self.base_url + target, timeout=10) as reply:
+            return reply.read().decode("latin-1")
+
+    def set_mode(self, mode):
+        """mode: "normal", "refuse", "garble", "drop", "short" or "delay&ms=N"."""
+        self._get("/__control?mode=" + mode)
+
+    def requests(self):
+        """Every request target the service received, in order."""
+        return self._get("/__requests").splitlines()
+
+    def requests_to(self, path):
+        return [target for target in self.requests() if target.startswith(path + "?")]
+
+    def log_tail(self, lines=30):
+        return "\n".join(self.log_path.read_text(errors="replace").splitlines()[-lines:])
+
+    def stop(self):
+        if self.process.poll() is None:
+            self.process.terminate()
+            try:
+                self.process.wait(5)
+            except subprocess.TimeoutExpired:
+                self.process.kill()
+                self.process.wait()
+        self._log.close()

@@ -1,0 +1,79 @@
+"""Takes pictures of the three dialogs under Xvfb: docs/login.png,
+docs/systems.png and docs/settings.png."""
+import argparse
+import pathlib
+import shutil
+import sys
+import tempfile
+import time
+
+from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LOGIN, SETTINGS, SYSTEMS, Scene
+from harness.waiting import expect
+from harness.wine import Display, Driver, WinePrefix
+
+DESKTOP = "800x600"
+
+
+class ShotRun:
+    def __init__(self, mingw, native, root):
+        self.root = root
+        self.program_exe = mingw / "src" / "platform" / "win32" / "KorvaneVantor.exe"
+        self.service_binary = native / "tools" / "reference_service" / "reference_service"
+        self.display = Display(800, 600)
+        self.prefix = WinePrefix(root / "prefix", self.display, desktop=DESKTOP)
+        self.driver = Driver(self.prefix, mingw / "tools" / "wine_driver" / "kvdriver.exe")
+
+
+def shoot(run, caption, path):
+    expect(run.driver.window_shown(caption), f"no window {caption!r} to photograph")
+    time.sleep(0.7)  # let it paint
+    x, y, width, height = (int(v) for v in run.driver.do("window-rect", caption).split())
+    run.display.screenshot(path, crop=(max(x, 0), max(y, 0), width, height))
+    print(f"wrote {path}")
+
+
+def take(run, out):
+    scene = Scene(run, "screenshots")
+    driver = scene.driver
+    try:
+        scene.install.seed_installed(scene.mt4)
+        scene.start()
+        driver.pick_from_tray_menu(FILE_LOGIN)
+        expect(driver.window_shown(LOGIN), "the login window did not open")
+        driver.type(LOGIN, "LOGIN_TXTUSER", "demo@korvane.test")
+        driver.type(LOGIN, "LOGIN_TXTPASS", "demo")
+        driver.do("set-check", LOGIN, "LOGIN_CHKLOGIN", 1)
+        shoot(run, LOGIN, out / "login.png")
+        driver.click(LOGIN, "LOGIN_CMDLOGIN")
+        shoot(run, SYSTEMS, out / "systems.png")
+        driver.do("close", SYSTEMS)  # closed without Proceed: still logged out
+        expect(driver.window_gone(SYSTEMS), "the system selection did not close")
+        driver.pick_from_tray_menu(FILE_SETTING)
+        shoot(run, SETTINGS, out / "settings.png")
+        driver.click(SETTINGS, "SETTINGS_CMDCANCEL")
+        driver.pick_from_tray_menu(FILE_EXIT)
+        scene.wait_program_end()
+    finally:
+        scene.close()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("mingw", type=pathlib.Path)
+    parser.add_argument("native", type=pathlib.Path)
+    parser.add_argument("out", type=pathlib.Path)
+    options = parser.parse_args()
+    options.out.mkdir(parents=True, exist_ok=True)
+    root = pathlib.Path(tempfile.mkdtemp(prefix="kv-shots-"))
+    run = ShotRun(options.mingw.resolve(), options.native.resolve(), root)
+    try:
+        take(run, options.out.resolve())
+    finally:
+        run.prefix.remove()
+        run.display.stop()
+        shutil.rmtree(root, ignore_errors=True)
+    return 0
+
+
+if __name__ == "__main__":
+    sys.exit(main())
