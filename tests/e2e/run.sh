@@ -17,4 +17,4 @@ absolute() { case "$1" in /*) printf '%s' "$1" ;; *) printf '%s/%s' "$PWD" "$1" 
 mingw=$(absolute "$mingw")
 native=$(absolute "$native")
 cd "$here"
-exec python3 e2e.py "$mingw" "$native" "$@"
+exec python3 -B e2e.py "$mingw" "$native" "$@"

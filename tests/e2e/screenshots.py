@@ -49,6 +49,9 @@ def take(run, out):
         driver.do("close", SYSTEMS)  # closed without Proceed: still logged out
         expect(driver.window_gone(SYSTEMS), "the system selection did not close")
         driver.pick_from_tray_menu(FILE_SETTING)
+        expect(driver.window_shown(SETTINGS), "the settings window did not open")
+        # A trader's path rather than the temporary folder's; Cancel stores nothing.
+        driver.type(SETTINGS, "SETTINGS_MT4LOCATION", r"C:\Program Files\Broker_Name\terminal.exe")
         shoot(run, SETTINGS, out / "settings.png")
         driver.click(SETTINGS, "SETTINGS_CMDCANCEL")
         driver.pick_from_tray_menu(FILE_EXIT)

@@ -13,4 +13,4 @@ mingw=$(absolute "$mingw")
 native=$(absolute "$native")
 out=$(absolute "$out")
 cd "$here"
-exec python3 screenshots.py "$mingw" "$native" "$out"
+exec python3 -B screenshots.py "$mingw" "$native" "$out"
