@@ -22,6 +22,9 @@ cmake --build build/mingw -j"$jobs"
 stage "Native tests"
 ctest --test-dir build/native --output-on-failure -j"$jobs"
 
+stage "Windows layer checks under Wine"
+src/platform/win32/checks/run_checks.sh build/mingw
+
 for extra in tests/e2e/run.sh fuzz/run.sh tests/soak/run.sh; do
   if [ -x "$extra" ]; then
     stage "$extra"
