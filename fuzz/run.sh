@@ -8,6 +8,12 @@ build="$root/build/fuzz"
 cmake -S "$root/fuzz" -B "$build" -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 
+# The targets' machines live on a memory disk when there is one, in a folder
+# of this run, so that inputs that abort leave nothing behind.
+scratch_root=/dev/shm; [ -d "$scratch_root" ] || scratch_root=${TMPDIR:-/tmp}
+export TMPDIR=$(mktemp -d -p "$scratch_root" kvfuzz-XXXXXX)
+trap 'rm -rf "$TMPDIR"' EXIT
+
 targets=()
 for source in "$root"/fuzz/*_fuzz.cpp; do targets+=("$(basename "$source" .cpp)"); done
 budget=${FUZZ_SECONDS:-60}

@@ -1,0 +1,62 @@
+#pragma once
+// Shared by the fuzz targets: how a broken property stops the run, and a
+// freshly installed machine for targets that drive the real program.
+#include <sys/stat.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "platform/headless/headless_platform.h"
+#include "shell/program.h"
+
+namespace fuzz {
+
+// libFuzzer keeps the input that made a property fail.
+inline void require(bool holds, const char* property) {
+    if (holds) return;
+    std::fprintf(stderr, "property broken: %s\n", property);
+    std::abort();
+}
+
+// Machines that fsync their files run far faster on a memory disk.
+inline void preferMemoryDisk() {
+    struct stat st {};
+    if (::stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode)) ::setenv("TMPDIR", "/dev/shm", 0);
+}
+
+inline bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
+
+// Lines written to a file read back the same, except when the file then
+// starts with a byte-order mark (its first line began with one): the reader
+// takes it for the file's own. No writer of the program produces such a
+// line, so these inputs are left out of the round trips.
+inline bool startsWithByteOrderMark(std::string_view bytes) {
+    return startsWith(bytes, "\xEF\xBB\xBF") || startsWith(bytes, "\xFF\xFE");
+}
+
+// A machine where the first run is over (MT4 folder known, empty order log),
+// with the program started as the trader starts it.
+struct Machine {
+    kv::platform::headless::HeadlessPlatform hp;
+    std::unique_ptr<kv::Program> program;
+
+    Machine() {
+        hp.writeFile("Data/Settings.dat", hp.root() + "\\MT4\\\r\n");
+        hp.writeFile("Data/Install.dat", "\r\n");
+        hp.writeFile("MT4/experts/files/systemorder.log", "");
+    }
+    void start() {
+        program = std::make_unique<kv::Program>(hp.platform());
+        program->start();
+    }
+    void pick(const std::string& menuItem) {
+        hp.menus.picks.push_back(menuItem);
+        program->iconCallback(516);
+    }
+    bool shows(const std::string& window) const { return hp.windows.isVisible(window); }
+};
+
+}  // namespace fuzz

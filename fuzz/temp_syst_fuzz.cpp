@@ -1,0 +1,116 @@
+// Any Data\TempSyst.dat and remembered system entries, for any user, through
+// the real selection window: every line with a ";" becomes one item made of
+// its two pieces, the shown system is the first item or a remembered one,
+// Proceed starts the relay under the id of the shown text or refuses once,
+// and the close step stores this user's entry last.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "fuzz_support.h"
+#include "platform/text_file.h"
+#include "relay/proses_write_mo.h"
+#include "shell/frm_main_mdi.h"
+#include "shell/text_values.h"
+#include "systems/frm_sys.h"
+
+namespace {
+
+using fuzz::require;
+
+void checkSplit(const std::string& line) {
+    const kv::SystemLine s = kv::splitSystemLine(line);
+    require(s.sysLineId.find(';') == std::string::npos, "the id ends at the first ';'");
+    if (line.find(';') == std::string::npos)
+        require(s.sysLineId == line && s.sysLineName.empty(), "a line without ';' is all id");
+    else
+        require(s.sysLineId + ";" + s.sysLineName == line, "id, ';' and name make the line");
+}
+
+// Whether some entry of kind 2 with a ticking value has this text: the shown
+// system directly followed by the user id. A missing second ";" leaves the
+// rest as both value and text.
+bool remembers(const std::vector<std::string>& entries, const std::string& shown, const std::string& user) {
+    for (const auto& entry : entries) {
+        const auto first = entry.find(';');
+        if (entry.size() <= 1 || first == std::string::npos || entry.substr(0, first) != "2") continue;
+        const auto second = entry.find(';', first + 1);
+        const std::string value =
+            entry.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+        const std::string text = second == std::string::npos ? value : entry.substr(second + 1);
+        if (kv::checkValue(value) != 0 && text == shown + user) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::preferMemoryDisk();
+    return 0;
+}
+
+// Input: TempSyst.dat, then LoginChk.dat (backslash-separated), the user id
+// from the last bytes.
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider input(data, size);
+    const int userId = input.ConsumeIntegralInRange<int>(-20, 2000);
+    const std::string tempSyst = input.ConsumeRandomLengthString(4096);
+    const std::string loginChk = input.ConsumeRandomLengthString(4096);
+
+    fuzz::Machine m;
+    m.hp.writeFile("Data/TempSyst.dat", tempSyst);
+    m.start();
+    kv::Program& p = *m.program;
+    for (auto& line : kv::platform::splitLines(loginChk, m.hp.files))
+        if (!line.empty()) p.values().ceklist.push_back(std::move(line));
+    const std::vector<std::string> entries = p.values().ceklist;
+    p.module().userId = userId;
+    const std::string user = kv::numberText(userId);
+
+    std::vector<std::string> items;
+    for (const auto& line : kv::platform::splitLines(tempSyst, m.hp.files)) {
+        checkSplit(line);
+        if (const auto at = line.find(';'); at != std::string::npos)
+            items.push_back(line.substr(0, at) + " " + line.substr(at + 1));
+    }
+
+    p.systems().showModeless();
+    const auto& window = m.hp.windows.onScreen("FrmSys");
+    require(window.control("cmbsystem").items == items, "one item per line with ';', in file order");
+    const std::string shown = window.control("cmbsystem").text;
+    const int ticked = window.control("chksys").value;
+    require(ticked == 0 || ticked == 1, "the remember box is ticked or not");
+    if (ticked == 0)
+        require(shown == (items.empty() ? std::string() : items.front()), "without a remembered system the first is shown");
+    else
+        require(remembers(entries, shown, user), "a ticked box shows a system this user remembered");
+
+    m.hp.windows.click("FrmSys", "CmdProcced");
+    const auto blank = shown.find(' ');
+    if (blank == std::string::npos) {
+        require(m.hp.messages.shown.size() == 1 && m.shows("FrmSys"), "a shown text without a blank is refused once");
+        require(p.values().swlogin == 0 && !p.mytimer().enabled(), "a refused Proceed starts nothing");
+        m.hp.windows.closeBox("FrmSys");
+    } else {
+        require(m.hp.messages.shown.empty() && !m.shows("FrmSys"), "Proceed closes the window");
+        require(p.module().systemId == shown.substr(0, blank), "the system id is the shown text up to its blank");
+        require(p.values().swlogin == 1 && p.mytimer().enabled(), "Proceed starts the relay");
+    }
+
+    const std::string file = m.hp.readFile("Data/LoginChk.dat");
+    if (fuzz::startsWithByteOrderMark(file)) return 0;
+    const auto written = kv::platform::splitLines(file, m.hp.files);
+    require(!written.empty() && written.back() == "2;" + std::to_string(ticked) + ";" + shown + user,
+            "the close step stores this user's entry last");
+    require(written.size() == entries.size() || written.size() == entries.size() + 1,
+            "at most one older entry is replaced");
+    std::size_t kept = 0;
+    for (const auto& entry : entries)
+        if (kept + 1 < written.size() && written[kept] == entry) ++kept;
+    require(kept + 1 == written.size(), "the other entries stay in their order");
+    require(p.values().ceklist.empty(), "the close step empties the list");
+    return 0;
+}
