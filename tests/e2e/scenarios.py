@@ -4,11 +4,13 @@ import dataclasses
 import re
 import time
 
-from harness.install import CRLF, Order, windows_path
+from harness.install import CRLF, Mt4Folder, Order, windows_path
 from harness.scene import (FILE_EXIT, FILE_LOGIN, FILE_SETTING, LIVE_EXIT, LIVE_LOGOUT, LOGIN, SETTINGS,
                            SETTLE_SECONDS, SYSTEMS)
 from harness.waiting import expect, expect_equal, wait_for
 
+OPEN_DIALOG = "Open"  # the common file dialog, as Wine titles it
+FILE_NAME_BOX = "1148"  # its "File name" box
 ACTIVITY_LINE = re.compile(r"^\S.* start time = (.*) end time = \S.* Counter Activelog =  (\d+)$")
 
 
@@ -89,6 +91,36 @@ def later_run_shows_only_the_icon_and_logs_in_with_one_system(scene):
     expect_equal(scene.wait_events("/SetTD.do", "7001"), [new_order], "the new order's request")
     scene.wait_logged(new_order)
     scene.expect_no_more("/SetTD.do", "7001", 1)
+
+
+def browse_moves_the_relay_to_another_mt4_folder(scene):
+    driver = scene.driver
+    old = Mt4Folder(scene.folder / "old-mt4")
+    scene.install.seed_installed(old)
+    scene.mt4.write_orders([Order("7601")])
+    scene.start()
+    # Pointer moves, left clicks, double clicks and right-button releases open nothing.
+    for mouse_message in (512, 513, 514, 515, 517):
+        driver.do("tray", mouse_message)
+    expect(not driver.succeeds("menu-cancel", 1000), "a menu opened for a mouse message other than 516")
+    expect(not driver.window_shown("Korvane Vantor", 0), "the main window was shown")
+
+    driver.pick_from_tray_menu(FILE_SETTING)
+    expect(driver.window_shown(SETTINGS), "the Setting command did not open the settings window")
+    expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), old.terminal, "path box")
+    driver.click(SETTINGS, "SETTINGS_CMDBROWSE")
+    expect(driver.window_shown(OPEN_DIALOG), "Browse did not open the file dialog")
+    driver.type(OPEN_DIALOG, FILE_NAME_BOX, scene.mt4.terminal)
+    driver.click(OPEN_DIALOG, "1")
+    expect(driver.window_gone(OPEN_DIALOG), "the file dialog stayed open")
+    expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), scene.mt4.terminal, "path box after Browse")
+    driver.click(SETTINGS, "SETTINGS_CMDSAVE")
+    expect(driver.window_gone(SETTINGS), "Save did not close the settings window")
+    expect_equal(scene.install.read_data("Settings.dat"), scene.mt4.folder_line + CRLF, "Settings.dat")
+
+    scene.login_with_one_system()
+    scene.wait_events("/SetTD.do", "7601")  # read from the folder just chosen
+    expect_equal(old.read("manualorder.log"), None, "files written in the old MT4 folder")
 
 
 def login_with_several_systems_reports_under_the_chosen_one(scene):
@@ -231,6 +263,7 @@ def exit_removes_the_icon_and_records_the_run(scene):
 SCENARIOS = [
     first_run_asks_for_mt4_then_hands_over_to_login,
     later_run_shows_only_the_icon_and_logs_in_with_one_system,
+    browse_moves_the_relay_to_another_mt4_folder,
     login_with_several_systems_reports_under_the_chosen_one,
     order_events_reach_the_service_once_each,
     refused_replies_are_retried_until_acknowledged,
