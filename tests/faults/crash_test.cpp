@@ -1,0 +1,155 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <map>
+
+#include "relaying.h"
+
+using faults::FileError;
+using faults::FileStep;
+using faults::Killed;
+using faults::orderLine;
+using faults::Relaying;
+using Requests = std::vector<std::string>;
+
+namespace {
+
+// Temporary files left by a crash between writing and renaming; the next
+// replace of the same file takes them up.
+int temporaryFiles(const faults::Machine& m) {
+    int found = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(m.hp.root()))
+        found += entry.path().extension() == ".kvtmp";
+    return found;
+}
+
+// The program dies at the first time a step of a file is reached.
+struct FileCrash {
+    const char* file;
+    FileStep step;
+};
+
+}  // namespace
+
+// The process dies somewhere in a cycle that closes order 9, modifies order 8
+// and opens order 7. Each state file is then its old or its new complete
+// version; the next run sends again exactly the events whose acknowledgement
+// the dead cycle had not yet saved, and Active.log holds one line for every
+// acknowledgement that reached the program.
+TEST(Crashes, AfterADeathEveryFileIsWholeAndOnlyUnsavedEventsAreSentAgain) {
+    const Requests all{"CloseTD 9", "EditTD 8", "SetTD 7"};
+    struct Case {
+        const char* where;
+        std::optional<FileCrash> file;     // or in the service:
+        int answersBeforeDeath;            // answers given before the program dies waiting (-1: not there)
+        bool deathAfterAnswer;             // the service acknowledged the fatal request
+        bool knownSaved, journalSaved;     // state files in their new version after the death
+        Requests sentAgain;                // acknowledged twice by the service
+        Requests journaledTwice;           // two Active.log lines
+    };
+    const std::vector<Case> cases{
+        {"reading the order log", FileCrash{"systemorder.log", FileStep::Read}, -1, false, false, false, {}, {}},
+        {"sending the first request", std::nullopt, 0, false, false, false, {}, {}},
+        {"waiting for the second reply", std::nullopt, 1, true, false, false, {"CloseTD 9", "EditTD 8"}, {"CloseTD 9"}},
+        {"journaling the first event", FileCrash{"Active.log", FileStep::Append}, -1, false, false, false,
+         {"CloseTD 9"}, {}},
+        {"writing manualorder.log", FileCrash{"manualorder.log", FileStep::WriteTemporary}, -1, false, false, false,
+         all, all},
+        {"renaming manualorder.log", FileCrash{"manualorder.log", FileStep::Rename}, -1, false, false, false, all, all},
+        {"renaming TempClose.dat", FileCrash{"TempClose.dat", FileStep::Rename}, -1, false, true, false, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.where);
+        Relaying r({orderLine("9", "X2"), orderLine("8", "O2"), orderLine("7", "O1")}, {"9;O;1", "8;O;1"});
+        r.write("Data/TempClose.dat", "3;X;1\r\n");
+        const std::string oldKnown = r.known(), newKnown = "8;O;2\r\n7;O;1\r\n";
+        const std::string oldJournal = r.journal(), newJournal = "3;X;1\r\n9;X;2\r\n";
+        if (c.file)
+            r.hp.files.fault = [crash = *c.file](FileStep step, const std::string& path) {
+                if (step == crash.step && path.ends_with(std::string("/") + crash.file)) throw Killed{};
+                return FileError::None;
+            };
+        int answers = 0;
+        r.spoil = [&](const std::string&, const std::string& answer) -> std::optional<std::string> {
+            if (answers++ == c.answersBeforeDeath) {
+                if (c.deathAfterAnswer) r.acknowledgements[r.sent.back() + " " + answer.substr(2, 2)]++;
+                throw Killed{};
+            }
+            return answer;
+        };
+        EXPECT_FALSE(r.survives([&] { r.tick(); }));
+        EXPECT_EQ(r.known(), c.knownSaved ? newKnown : oldKnown);
+        EXPECT_EQ(r.journal(), c.journalSaved ? newJournal : oldJournal);
+
+        r.hp.files.fault = nullptr;
+        r.spoil = nullptr;
+        r.start();
+        ASSERT_TRUE(r.logIn());
+        for (int cycle = 0; cycle < 3; ++cycle) r.tick();
+        EXPECT_EQ(r.known(), newKnown);
+        // The journal of closed orders loses the line of a close whose
+        // record was already saved: it is a journal, nothing is decided from it.
+        EXPECT_EQ(r.journal(), c.knownSaved && !c.journalSaved ? oldJournal : newJournal);
+        for (const std::string& event : all) {
+            const bool twice = std::find(c.sentAgain.begin(), c.sentAgain.end(), event) != c.sentAgain.end();
+            const bool twoLines =
+                std::find(c.journaledTwice.begin(), c.journaledTwice.end(), event) != c.journaledTwice.end();
+            int acknowledged = 0;
+            for (const auto& [key, times] : r.acknowledgements)
+                if (key.starts_with(event + " ")) acknowledged += times;
+            EXPECT_EQ(acknowledged, twice ? 2 : 1) << event;
+            EXPECT_EQ(r.journaled(event), twoLines ? 2 : 1) << event;
+        }
+        EXPECT_EQ(r.messages(), 0);
+    }
+}
+
+// A death while the login writes its files, or while the start-up load of a
+// new day writes the tables, leaves each file whole; the next run logs in and
+// relays as if the dead one had never started.
+TEST(Crashes, ADeathDuringLoginOrTheStartupLoadLeavesWholeFilesAndTheNextRunWorks) {
+    for (const char* file : {"TempSyst.dat", "LoginChk.dat", "TempInit.dat", "manualorder.log", "TempClose.dat"}) {
+        for (FileStep step : {FileStep::WriteTemporary, FileStep::Rename}) {
+            SCOPED_TRACE(std::string(file) + (step == FileStep::Rename ? " rename" : " write"));
+            faults::Machine m;
+            // Each file with its version before the login and the one the login makes.
+            const std::map<std::string, std::pair<std::string, std::string>> versions{
+                {"Data/TempInit.dat", {"20261204\r\n", "20261205\r\n"}},
+                {"Data/TempSyst.dat", {"12;Old\r\n", "12;Alpha\r\n"}},
+                {"Data/LoginChk.dat", {"1;0; \r\n", "1;1;trader@example.com\r\n"}},
+                {"Data/TempClose.dat", {"3;X;1\r\n", " \r\n"}},
+                {m.orderFile("manualorder.log"), {"old;O;1\r\n", "1;O;1\r\n"}},
+            };
+            for (const auto& [name, version] : versions) m.write(name, version.first);
+            m.writeOrders({orderLine("1", "O1", "BUY", "20261204"), orderLine("2", "O1", "BUY", "20261205")});
+            Requests sent;
+            m.hp.service.answer = [&](const std::string& url) -> std::optional<std::string> {
+                if (url.find("/LoginCheckAction.do?") != std::string::npos) return std::string("7;12;Alpha");
+                sent.push_back(faults::shortName(url));
+                return faults::pairValue(url, "orderno") + ";O1\n";
+            };
+            m.hp.files.fault = [&](FileStep s, const std::string& path) {
+                if (s == step && path.ends_with(std::string("/") + file)) throw Killed{};
+                return FileError::None;
+            };
+            m.start();
+            EXPECT_FALSE(m.survives([&] { m.logIn(); }));
+            for (const auto& [name, version] : versions) {
+                const std::string now = m.read(name);
+                EXPECT_TRUE(now == version.first || now == version.second) << name << " holds " << now;
+            }
+
+            m.hp.files.fault = nullptr;
+            m.start();
+            ASSERT_TRUE(m.logIn());
+            m.tick();
+            m.tick();
+            EXPECT_EQ(sent, Requests{"SetTD 2"});
+            EXPECT_EQ(m.known(), "1;O;1\r\n2;O;1\r\n");
+            for (const char* name : {"Data/TempInit.dat", "Data/TempSyst.dat", "Data/LoginChk.dat"})
+                EXPECT_EQ(m.read(name), versions.at(name).second);
+            EXPECT_EQ(temporaryFiles(m), 0);
+            EXPECT_TRUE(m.hp.messages.shown.empty());
+        }
+    }
+}

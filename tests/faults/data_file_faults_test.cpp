@@ -1,0 +1,78 @@
+#include <gtest/gtest.h>
+
+#include "relaying.h"
+
+using faults::FileError;
+using faults::FileStep;
+using faults::orderLine;
+using faults::Relaying;
+using Requests = std::vector<std::string>;
+
+// Active.log that cannot be appended to (disk full): the events go on being
+// reported and taken, their journal lines are missing, and the trader is told
+// once for the whole fault, not once per event or per second.
+TEST(DataFileFaults, AFullDiskUnderActiveLogIsToldOnceAndTheRelayGoesOn) {
+    Relaying r;
+    bool full = true;
+    r.hp.files.fault = [&](FileStep step, const std::string& path) {
+        return full && step == FileStep::Append && path.ends_with("/Active.log") ? FileError::DiskFull : FileError::None;
+    };
+    std::vector<std::string> log;
+    for (int order = 1; order <= 5; ++order) {
+        log.push_back(orderLine(std::to_string(order), "O1", "BUY", "20261205"));
+        r.writeOrders(log);
+        EXPECT_EQ(r.cycle(), Requests{"SetTD " + std::to_string(order)});
+    }
+    EXPECT_EQ(r.messages(), 1);
+    EXPECT_TRUE(r.lastMessageNames("Active.log"));
+    EXPECT_EQ(r.activeLog(), "");
+    EXPECT_EQ(r.program().module().reportCounter, 0);
+
+    full = false;
+    log.push_back(orderLine("6", "O1", "BUY", "20261205"));
+    r.writeOrders(log);
+    EXPECT_EQ(r.cycle(), Requests{"SetTD 6"});
+    EXPECT_EQ(r.journaled("SetTD 6"), 1);
+    EXPECT_EQ(r.program().module().reportCounter, 1);
+    EXPECT_EQ(r.messages(), 1);
+}
+
+// The files a login writes: one that cannot be written is told once per
+// attempt, naming it, and keeps its old version; what the login does not
+// need it for goes on.
+TEST(DataFileFaults, LoginFilesThatCannotBeWrittenAreToldAndKeepTheirOldVersion) {
+    struct Case {
+        const char* file;
+        bool relayStarts;  // the system list is needed to start; the remembered login is not
+    };
+    for (const Case& c : {Case{"TempSyst.dat", false}, Case{"LoginChk.dat", true}}) {
+        for (FileStep step : {FileStep::WriteTemporary, FileStep::Rename}) {
+            SCOPED_TRACE(c.file);
+            faults::Machine m;
+            m.write("Data/TempSyst.dat", "12;Old\r\n");
+            m.write("Data/LoginChk.dat", "1;0; \r\n");
+            m.writeOrders({});
+            m.hp.service.answer = [](const std::string&) { return std::string("7;12;Alpha"); };
+            bool refused = true;
+            m.hp.files.fault = [&](FileStep s, const std::string& path) {
+                return refused && s == step && path.ends_with(std::string("/") + c.file) ? FileError::AccessDenied
+                                                                                         : FileError::None;
+            };
+            m.start();
+            EXPECT_EQ(m.logIn(), c.relayStarts);
+            ASSERT_EQ(m.hp.messages.shown.size(), 1u);
+            EXPECT_NE(m.hp.messages.shown[0].text.find(std::string("Data\\") + c.file), std::string::npos);
+            EXPECT_EQ(m.read("Data/TempSyst.dat"), c.relayStarts ? "12;Alpha\r\n" : "12;Old\r\n");
+            EXPECT_EQ(m.read("Data/LoginChk.dat"), "1;0; \r\n");
+
+            refused = false;
+            if (!c.relayStarts) m.hp.windows.click("frmLogin", "cmdLogin");  // the dialog stayed: try again
+            EXPECT_EQ(m.program().values().swlogin, 1);
+            m.exitProgram();
+            m.start();
+            EXPECT_TRUE(m.logIn());
+            EXPECT_EQ(m.read("Data/LoginChk.dat"), "1;1;trader@example.com\r\n");
+            EXPECT_EQ(m.hp.messages.shown.size(), 1u);
+        }
+    }
+}
