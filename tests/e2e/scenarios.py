@@ -8,6 +8,7 @@ from harness.install import CRLF, Mt4Folder, Order, windows_path
 from harness.scene import (FILE_EXIT, FILE_LOGIN, FILE_SETTING, LIVE_EXIT, LIVE_LOGOUT, LOGIN, SETTINGS,
                            SETTLE_SECONDS, SYSTEMS)
 from harness.waiting import expect, expect_equal, wait_for
+from harness.wine import wait_exit
 
 OPEN_DIALOG = "Open"  # the common file dialog, as Wine titles it
 FILE_NAME_BOX = "1148"  # its "File name" box
@@ -249,6 +250,18 @@ def exit_removes_the_icon_and_records_the_run(scene):
     scene.wait_events("/SetTD.do", "7501")
     scene.wait_logged(scene.events("/SetTD.do", "7501")[0])
     expect(driver.tray_icon_shown(), "no notification-area icon while logged in")
+
+    # A second start from the same folder says so and leaves the first running.
+    second = scene.prefix.start(scene.install.exe, scene.folder / "second.log")
+    try:
+        expect_equal(driver.message(), "Korvane - Vantor is already running.", "second start's message")
+        driver.dismiss_message()
+        expect(wait_exit(second, 10), "the second start did not end")
+    finally:
+        if second.poll() is None:
+            second.kill()
+        second.log_file.close()
+    expect(scene.program.poll() is None, "the first program ended")
 
     driver.pick_from_tray_menu(LIVE_EXIT)
     scene.wait_program_end()
