@@ -10,28 +10,10 @@ import traceback
 
 from harness.scene import Scene
 from harness.waiting import CheckFailed
-from harness.wine import Display, Driver, WinePrefix
+from harness.wine_run import WineRun
 from scenarios import SCENARIOS
 
 SCENARIO_LIMIT_SECONDS = 150  # a hung scenario fails instead of stalling the run
-
-
-class Run:
-    def __init__(self, mingw, native, root):
-        self.root = root
-        self.program_exe = mingw / "src" / "platform" / "win32" / "KorvaneVantor.exe"
-        self.service_binary = native / "tools" / "reference_service" / "reference_service"
-        driver_exe = mingw / "tools" / "wine_driver" / "kvdriver.exe"
-        missing = [str(p) for p in (self.program_exe, self.service_binary, driver_exe) if not p.exists()]
-        if missing:
-            raise FileNotFoundError("not built: " + ", ".join(missing))
-        self.display = Display()
-        self.prefix = WinePrefix(root / "prefix", self.display)
-        self.driver = Driver(self.prefix, driver_exe)
-
-    def close(self):
-        self.prefix.remove()
-        self.display.stop()
 
 
 def on_alarm(signum, frame):
@@ -74,7 +56,7 @@ def main():
     passed = failed = 0
     started = time.monotonic()
     try:
-        run = Run(options.mingw.resolve(), options.native.resolve(), root)
+        run = WineRun(options.mingw.resolve(), options.native.resolve(), root)
     except Exception as error:
         print(f"FAIL setup: {error}")
         print("0 passed, 1 failed")

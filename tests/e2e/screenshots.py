@@ -9,19 +9,9 @@ import time
 
 from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LOGIN, SETTINGS, SYSTEMS, Scene
 from harness.waiting import expect
-from harness.wine import Display, Driver, WinePrefix
+from harness.wine_run import WineRun
 
-DESKTOP = "800x600"
-
-
-class ShotRun:
-    def __init__(self, mingw, native, root):
-        self.root = root
-        self.program_exe = mingw / "src" / "platform" / "win32" / "KorvaneVantor.exe"
-        self.service_binary = native / "tools" / "reference_service" / "reference_service"
-        self.display = Display(800, 600)
-        self.prefix = WinePrefix(root / "prefix", self.display, desktop=DESKTOP)
-        self.driver = Driver(self.prefix, mingw / "tools" / "wine_driver" / "kvdriver.exe")
+DESKTOP = "800x600"  # the Wine desktop fills the whole screen of the display
 
 
 def shoot(run, caption, path):
@@ -68,12 +58,11 @@ def main():
     options = parser.parse_args()
     options.out.mkdir(parents=True, exist_ok=True)
     root = pathlib.Path(tempfile.mkdtemp(prefix="kv-shots-"))
-    run = ShotRun(options.mingw.resolve(), options.native.resolve(), root)
+    run = WineRun(options.mingw.resolve(), options.native.resolve(), root, desktop=DESKTOP, screen=(800, 600))
     try:
         take(run, options.out.resolve())
     finally:
-        run.prefix.remove()
-        run.display.stop()
+        run.close()
         shutil.rmtree(root, ignore_errors=True)
     return 0
 

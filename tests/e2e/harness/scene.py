@@ -2,7 +2,7 @@
 sharing the run's Wine prefix and display."""
 import time
 
-from .install import CRLF, Mt4Folder, ProgramInstall
+from .install import Mt4Folder, ProgramInstall
 from .service import ReferenceService
 from .waiting import CheckFailed, expect, wait_for
 from .wine import wait_exit
@@ -92,5 +92,3 @@ class Scene:
             parts.append("program output:\n" + self.program_log.read_text(errors="replace")[-2000:])
         return "\n".join(parts)
 
-
-__all__ = ["Scene", "CRLF", "LOGIN", "SYSTEMS", "SETTINGS"]

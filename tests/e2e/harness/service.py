@@ -24,8 +24,7 @@ class ReferenceService:
             [str(binary), "--port", "0", "--accounts", str(self.accounts), "--mt4-files", str(mt4_files),
              "--record", str(self.record_path), "--lifetime", str(lifetime)],
             stdout=self._log, stderr=subprocess.STDOUT)
-        first = wait_for(self._announced_url, 10, "the reference service to listen", interval=0.05)
-        self.base_url = first
+        self.base_url = wait_for(self._announced_url, 10, "the reference service to listen", interval=0.05)
 
     def _announced_url(self):
         if self.process.poll() is not None:
