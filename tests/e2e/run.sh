@@ -10,8 +10,8 @@ mingw=${KV_BUILD_MINGW:-$root/build/mingw}
 native=${KV_BUILD_NATIVE:-$root/build/native}
 if [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; then mingw=$1; shift; fi
 if [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; then native=$1; shift; fi
-for tool in Xvfb import /usr/lib/wine/wine64 python3; do
-  command -v "$tool" >/dev/null || { echo "missing $tool (packages: wine64 xvfb imagemagick python3)"; echo "0 passed, 1 failed"; exit 1; }
+for tool in Xvfb /usr/lib/wine/wine64 python3; do
+  command -v "$tool" >/dev/null || { echo "missing $tool (packages: wine64 xvfb python3)"; echo "0 passed, 1 failed"; exit 1; }
 done
 absolute() { case "$1" in /*) printf '%s' "$1" ;; *) printf '%s/%s' "$PWD" "$1" ;; esac; }
 mingw=$(absolute "$mingw")

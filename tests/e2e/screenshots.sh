@@ -12,5 +12,6 @@ absolute() { case "$1" in /*) printf '%s' "$1" ;; *) printf '%s/%s' "$PWD" "$1" 
 mingw=$(absolute "$mingw")
 native=$(absolute "$native")
 out=$(absolute "$out")
+command -v import >/dev/null || { echo "missing import (package: imagemagick)"; exit 1; }
 cd "$here"
 exec python3 -B screenshots.py "$mingw" "$native" "$out"
