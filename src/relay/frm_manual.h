@@ -34,6 +34,7 @@ private:
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     bool startupLoadPending_ = false;
+    std::string unfinishedOrderLog_;  // an order log the start-up load found still being written
 };
 
 }  // namespace kv

@@ -4,6 +4,7 @@
 #include "relay/change_detection.h"
 #include "relay/engine_files.h"
 #include "relay/order_fields.h"
+#include "relay/order_log.h"
 #include "relay/order_reporting.h"
 
 namespace kv {
@@ -114,7 +115,7 @@ void PollCycle::fillTables(const CycleInputs& inputs) {
 }
 
 void PollCycle::takeOrderLines(const std::string& bytes, const KnownOrders& known) {
-    for (std::string& text : platform::splitLines(bytes, platform_.files)) {
+    for (std::string& text : finishedOrderLines(bytes, platform_.files)) {
         if (isShortOrderLine(text)) continue;
         // A closed order the engine does not hold can raise no event. A line
         // without any "X" cannot be marked closed, so it needs no split here.

@@ -5,6 +5,7 @@
 #include "relay/engine_files.h"
 #include "relay/frm_manual.h"
 #include "relay/order_fields.h"
+#include "relay/order_log.h"
 
 namespace kv {
 
@@ -14,6 +15,7 @@ void FrmManual::onLoad() {
     Closelist.clear();
     stateFiles.retryWaiting();
     startupLoadPending_ = true;
+    unfinishedOrderLog_.clear();
     finishStartupLoad();
 }
 
@@ -34,8 +36,15 @@ bool FrmManual::finishStartupLoad() {
 
     std::string orderLog;
     if (platform_.files.readAll(systemOrderLogPath(main_), orderLog) != platform::FileError::None) return false;
+    // A log caught while the expert writes it lacks the orders after the cut,
+    // which would then be reported again as new: wait a cycle for the rest.
+    // The same unfinished text twice is no write in progress.
+    if (hasUnfinishedLine(orderLog) && orderLog != unfinishedOrderLog_) {
+        unfinishedOrderLog_ = orderLog;
+        return false;
+    }
     manuallist.clear();
-    for (const std::string& text : platform::splitLines(orderLog, platform_.files)) {
+    for (const std::string& text : finishedOrderLines(orderLog, platform_.files)) {
         if (isShortOrderLine(text)) continue;
         OrderLine line = splitOrderLine(text);
         if (line.stateMark == "O" && line.lineDate < loginDateText) manuallist.push_back(knownRecordOf(line));

@@ -1,0 +1,110 @@
+#include <gtest/gtest.h>
+
+#include "relaying.h"
+
+using faults::orderLine;
+using faults::Relaying;
+using Requests = std::vector<std::string>;
+
+namespace {
+
+// The log as UTF-16LE behind its byte-order mark, as an expert that omits
+// the ANSI flag writes it.
+std::string utf16(const std::string& text) {
+    std::string out = "\xFF\xFE";
+    for (char c : text) out += std::string{c, '\0'};
+    return out;
+}
+
+}  // namespace
+
+// The expert rewrites its whole log; a cycle can read it half-way. A last
+// line without its line break is cut short (a type "BU", a symbol "EUR"):
+// reporting it would send wrong values or the wrong request, and the
+// service would acknowledge them, since field 5 may be whole. It waits for
+// the next cycle, which reads it whole.
+TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
+    const std::string line9 = orderLine("9", "X2") + "\r\n";
+    const std::string line8 = orderLine("8", "O2") + "\r\n";
+    const std::string line7 = orderLine("7", "O1", "BUYSTOP") + "\r\n";
+    // The log as a reader catches it: whole lines, then the last one up to `upTo`.
+    auto caught = [](const std::string& before, const std::string& last, const std::string& upTo) {
+        return before + last.substr(0, last.find(upTo) + upTo.size());
+    };
+    struct Case {
+        const char* what;
+        std::string whole, halfWritten;
+        const char* request;
+        const char* carries;
+        std::vector<std::string> known{"9;O;1", "8;O;2"};
+    };
+    const std::vector<Case> cases{
+        {"a new order cut in its type", line8 + line7, caught(line8, line7, ";BU"), "SetTD 7",
+         "&ordertype=BUYSTOP&symbol=EURUSD&"},
+        {"a close cut in its type, which would read as a delete", line8 + line9, caught(line8, line9, ";BU"),
+         "CloseTD 9", "&ordertype=BUY&lots=0.10&"},
+        {"a modification cut in its stop loss", line8, caught("", line8, ";1.09"), "EditTD 8", "&stoploss=1.0950&",
+         {"8;O;1"}},
+        {"a lone LF at the end, which ends no line", line8 + line7, line8 + caught("", line7, ";1") + "\n",
+         "SetTD 7", "&demo=1&"},
+        {"a UTF-16 log cut in its last line", utf16(line8 + line7), utf16(caught(line8, line7, "EUR")), "SetTD 7",
+         "&ordertype=BUYSTOP&symbol=EURUSD&"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Relaying r({}, c.known);
+        r.write(r.orderFile("systemorder.log"), c.halfWritten);
+        const std::string known = r.known();
+        EXPECT_EQ(r.cycle(), Requests{}) << "the half-written line was reported";
+        EXPECT_EQ(r.known(), known);
+        r.write(r.orderFile("systemorder.log"), c.whole);
+        EXPECT_EQ(r.cycle(), Requests{c.request});
+        ASSERT_FALSE(r.hp.service.requests.empty());
+        EXPECT_NE(r.hp.service.requests.back().find(c.carries), std::string::npos) << r.hp.service.requests.back();
+        EXPECT_EQ(r.journaled(c.request), 1);
+    }
+
+    // Caught between the CR and the LF of its last line, the log is whole.
+    Relaying r({}, {"8;O;1"});
+    const std::string whole = orderLine("8", "O2") + "\r\n";
+    r.write(r.orderFile("systemorder.log"), whole.substr(0, whole.size() - 1));
+    EXPECT_EQ(r.cycle(), Requests{"EditTD 8"});
+}
+
+// The once-a-day rebuild of the known orders from a log caught half-written
+// would leave out the orders after the cut, which the next cycles would then
+// report again as new. It waits a cycle for the rest; the very same
+// unfinished text twice is no write in progress and is taken as it is.
+TEST(HalfWrittenLog, TheStartupLoadWaitsForALogBeingWritten) {
+    const std::string yesterday = "20261204", today = "20261205";
+    const std::string log = orderLine("1", "O1", "BUY", yesterday) + "\r\n" + orderLine("2", "O3", "SELL", yesterday) +
+                            "\r\n" + orderLine("3", "O1", "BUY", yesterday) + "\r\n";
+    for (bool finishedLater : {true, false}) {
+        SCOPED_TRACE(finishedLater ? "the expert finishes the write" : "the log stays unfinished");
+        faults::Machine m;
+        m.write("Data/TempInit.dat", yesterday + "\r\n");
+        const std::string cut = log.substr(0, log.find("SELL"));  // in the second line
+        m.write(m.orderFile("systemorder.log"), cut);
+        Requests sent;
+        m.hp.service.answer = [&](const std::string& url) -> std::optional<std::string> {
+            if (url.find("/LoginCheckAction.do?") != std::string::npos) return std::string("7;12;Alpha");
+            sent.push_back(faults::shortName(url));
+            return faults::pairValue(url, "orderno") + ";O1\n";
+        };
+        m.start();
+        ASSERT_TRUE(m.logIn());
+        EXPECT_EQ(m.read("Data/TempInit.dat"), yesterday + "\r\n");  // not rebuilt yet
+        if (finishedLater) m.write(m.orderFile("systemorder.log"), log);
+        m.tick();
+        EXPECT_EQ(m.read("Data/TempInit.dat"), today + "\r\n");
+        EXPECT_EQ(m.known(), finishedLater ? "1;O;1\r\n2;O;3\r\n3;O;1\r\n" : "1;O;1\r\n");
+        EXPECT_EQ(sent, Requests{});
+
+        // The relay runs on. Orders a never-finished log kept from the rebuild
+        // are reported as new once the expert writes them whole.
+        m.write(m.orderFile("systemorder.log"), log + orderLine("4", "O1", "BUY", today) + "\r\n");
+        m.tick();
+        EXPECT_EQ(sent, finishedLater ? Requests{"SetTD 4"} : (Requests{"SetTD 2", "SetTD 3", "SetTD 4"}));
+        EXPECT_TRUE(m.hp.messages.shown.empty());
+    }
+}
