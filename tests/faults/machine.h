@@ -46,6 +46,8 @@ public:
         program_->start();
     }
     bool running() const { return program_ != nullptr; }
+    // The process is killed between two steps: no Exit, files as they are.
+    void kill() { forget(); }
     kv::Program& program() { return *program_; }
 
     // The Login command, the trader's address and password, the Login button;
