@@ -65,8 +65,9 @@ std::string soakReport(const SoakFigures& f, bool withTime) {
     out << "The relay sees the log once a cycle, so what happens between two cycles, or while the program is down, "
            "reaches the service as one event: an order opened and closed in between is never seen, several "
            "modifications are one, a modification followed by a close is the close. Events that needed reporting: "
-           "all acknowledged. Taken as known by the start-up rebuild of a new login date, as it is built to, and so "
-           "never reported: "
+        << (l.lost == 0 ? std::string("all acknowledged") : std::to_string(l.lost) + " **not** acknowledged")
+        << ". Taken as known by the start-up rebuild of a new login date, as it is built to, and so never "
+           "reported: "
         << l.absorbedOpens << " opens, " << l.absorbedModifications << " modifications, " << l.absorbedCloses
         << " closes (" << absorbed << " in all).\n\n";
 
@@ -79,7 +80,11 @@ std::string soakReport(const SoakFigures& f, bool withTime) {
            "again and sends it once more. Of the openings taken in that window, "
         << l.leftOpenByCrashWindow
         << " belonged to orders that closed before the next run could send them again; the relay does not report "
-           "the close of an order it does not know, so the service keeps them open.\n\n";
+           "the close of an order it does not know, so the service keeps them open.";
+    if (l.sentAgain.count(Resend::HalfWrittenLogAtRebuild))
+        out << " A new date's rebuild that reads a log cut exactly at a line end cannot tell it from a whole one; "
+               "the orders after the cut are then reported again as new.";
+    out << "\n\n";
 
     out << "### Faults injected\n\n";
     out << "Requests sent: " << f.requests << ". Order logs caught half-written: " << f.halfWrittenLogs << " ("

@@ -179,7 +179,10 @@ bool SoakRun::tryLogIn() {
     death_.reset();
     finishPublishing();
     readMessages();
-    if (!lived) return false;
+    if (!lived) {
+        rebuiltToCheck_.reset();
+        return false;
+    }
     if (!relaying) ledger_.fault("the login did not start the relay");
     checkRebuiltFile();
 
@@ -216,9 +219,17 @@ void SoakRun::startupLoadReads(const std::string& log) {
 // unless writing it failed (the program then works from what waits) or the
 // same cycle went on to report events.
 void SoakRun::checkRebuiltFile() {
-    if (rebuiltToCheck_ && !stateWriteFailed_ && service_.taken == takenAtRebuild_ &&
-        recordsOnDisk() != *rebuiltToCheck_)
-        ledger_.fault("the start-up load did not rebuild manualorder.log from the log");
+    if (rebuiltToCheck_ && !stateWriteFailed_ && service_.taken == takenAtRebuild_) {
+        const auto onDisk = recordsOnDisk();
+        for (const auto& [no, state] : *rebuiltToCheck_)
+            if (!onDisk.count(no) || onDisk.at(no) != state)
+                ledger_.fault("cycle " + std::to_string(figures_.cycles) + ": the start-up load did not take order " +
+                              no + " " + state + " as known");
+        for (const auto& [no, state] : onDisk)
+            if (!rebuiltToCheck_->count(no))
+                ledger_.fault("cycle " + std::to_string(figures_.cycles) + ": the start-up load took order " + no +
+                              " " + state + ", which was not open in the log before the login date");
+    }
     rebuiltToCheck_.reset();
 }
 
