@@ -1,16 +1,12 @@
 #pragma once
-// Shared by the fuzz targets: how a broken property stops the run, and a
-// freshly installed machine for targets that drive the real program.
+// Shared by the fuzz targets: how a broken property stops the run, and where
+// the machines of targets that drive the real program keep their files.
 #include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
-#include <memory>
 #include <string>
 #include <string_view>
-
-#include "platform/headless/headless_platform.h"
-#include "shell/program.h"
 
 namespace fuzz {
 
@@ -36,27 +32,5 @@ inline bool startsWith(std::string_view text, std::string_view prefix) { return 
 inline bool startsWithByteOrderMark(std::string_view bytes) {
     return startsWith(bytes, "\xEF\xBB\xBF") || startsWith(bytes, "\xFF\xFE");
 }
-
-// A machine where the first run is over (MT4 folder known, empty order log),
-// with the program started as the trader starts it.
-struct Machine {
-    kv::platform::headless::HeadlessPlatform hp;
-    std::unique_ptr<kv::Program> program;
-
-    Machine() {
-        hp.writeFile("Data/Settings.dat", hp.root() + "\\MT4\\\r\n");
-        hp.writeFile("Data/Install.dat", "\r\n");
-        hp.writeFile("MT4/experts/files/systemorder.log", "");
-    }
-    void start() {
-        program = std::make_unique<kv::Program>(hp.platform());
-        program->start();
-    }
-    void pick(const std::string& menuItem) {
-        hp.menus.picks.push_back(menuItem);
-        program->iconCallback(516);
-    }
-    bool shows(const std::string& window) const { return hp.windows.isVisible(window); }
-};
 
 }  // namespace fuzz

@@ -10,6 +10,7 @@
 
 #include "account/frm_login.h"
 #include "account/remembered_login.h"
+#include "faults/machine.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
 #include "shell/frm_main_mdi.h"
@@ -78,7 +79,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string file(reinterpret_cast<const char*>(data), size);
-    fuzz::Machine m;
+    faults::Machine m;
     m.hp.writeFile("Data/LoginChk.dat", file);
     m.hp.service.answer = [](const std::string&) { return std::string("7;12;Alpha;13;Beta"); };
     m.start();
@@ -87,11 +88,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (auto& line : kv::platform::splitLines(file, m.hp.files))
         if (!line.empty()) entries.push_back(std::move(line));
 
-    kv::RememberedLogin standalone(m.hp.platform(), m.program->values());
+    kv::RememberedLogin standalone(m.hp.platform(), m.program().values());
     for (const auto& entry : entries) checkSplit(standalone, entry);
 
     m.pick("mnuFlSi");
-    require(m.program->values().ceklist == entries, "the list holds every non-empty line in file order");
+    require(m.program().values().ceklist == entries, "the list holds every non-empty line in file order");
     Fields fields;
     const std::size_t login = firstLoginEntry(entries, fields);
     const auto& txtUser = m.hp.windows.onScreen("frmLogin").control("txtUser");
@@ -113,7 +114,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::size_t replaced = firstLoginEntry(entries, fields);
     if (replaced < expected.size()) expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(replaced));
     expected.push_back("1;1;trader@example.com");
-    require(m.program->values().ceklist == expected, "the login entry replaces the first one and goes last");
+    require(m.program().values().ceklist == expected, "the login entry replaces the first one and goes last");
     const std::string written = m.hp.readFile("Data/LoginChk.dat");
     if (!fuzz::startsWithByteOrderMark(written))
         require(kv::platform::splitLines(written, m.hp.files) == expected,

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "account/frm_login.h"
+#include "faults/machine.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
 #include "relay/proses_write_mo.h"
@@ -98,7 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::size_t passwordLength = input.empty() ? 0 : static_cast<unsigned char>(take(1)[0]) % 48;
     const std::string email = take(emailLength), password = take(passwordLength), reply(input);
 
-    fuzz::Machine m;
+    faults::Machine m;
     m.hp.service.answer = [&reply](const std::string&) { return reply; };
     m.start();
     m.pick("mnuFlSi");
@@ -110,13 +111,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(m.hp.service.requests.size() == 1, "one login sends one request");
     checkRequest(m.hp.service.requests[0], email, password);
 
-    kv::Program& p = *m.program;
+    kv::Program& p = m.program();
     const auto& shown = m.hp.messages.shown;
     const bool refused = p.module().userId == 0;
     if (reply.find(';') == std::string::npos) require(refused, "a reply without ';' is refused");
     if (refused) {
         require(shown.size() == 1 && shown[0].text == "Login Error", "a refused login says so once");
-        require(m.shows("frmLogin") && !m.hp.exists("Data/TempSyst.dat") && !m.hp.exists("Data/LoginChk.dat"),
+        require(m.hp.windows.isVisible("frmLogin") && !m.hp.exists("Data/TempSyst.dat") && !m.hp.exists("Data/LoginChk.dat"),
                 "a refused login keeps the dialog and writes nothing");
         require(p.values().swlogin == 0, "a refused login is not logged in");
         return 0;
@@ -126,10 +127,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         require(shown.size() == 1 &&
                     shown[0].text == "No Trade System Exist, please login to the website and create one",
                 "the only other message is that there is no trade system");
-        require(m.shows("frmLogin") && !m.hp.exists("Data/TempSyst.dat"), "no system: the dialog stays");
+        require(m.hp.windows.isVisible("frmLogin") && !m.hp.exists("Data/TempSyst.dat"), "no system: the dialog stays");
         return 0;
     }
-    require(!m.shows("frmLogin") && m.hp.exists("Data/TempSyst.dat"), "an accepted login closes the dialog");
+    require(!m.hp.windows.isVisible("frmLogin") && m.hp.exists("Data/TempSyst.dat"), "an accepted login closes the dialog");
     const std::string tempSyst = m.hp.readFile("Data/TempSyst.dat");
     const auto lines = kv::platform::splitLines(tempSyst, m.hp.files);
     if (reply.find('\r') == std::string::npos && !fuzz::startsWithByteOrderMark(tempSyst)) {
@@ -139,7 +140,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const int systems = p.login().cntsys;
     require(p.values().swlogin == (systems == 1 ? 1 : 0) && p.mytimer().enabled() == (systems == 1),
             "only a single system starts the relay at once");
-    require(m.shows("FrmSys") == (systems >= 2), "several systems open the selection");
+    require(m.hp.windows.isVisible("FrmSys") == (systems >= 2), "several systems open the selection");
     if (systems == 1)
         require(p.module().systemId == afterUserId.substr(0, afterUserId.find(';')),
                 "the one system's id is the field after the user id");

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "platform/headless/headless_platform.h"
 #include "platform/text_file.h"
 #include "relay/frm_manual.h"
 #include "relay/order_fields.h"

@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "fuzz_support.h"
+#include "platform/headless/headless_platform.h"
 #include "platform/text_file.h"
 #include "shell/service_host.h"
 #include "shell/text_values.h"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "faults/machine.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
 #include "relay/proses_write_mo.h"
@@ -60,10 +61,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string tempSyst = input.ConsumeRandomLengthString(4096);
     const std::string loginChk = input.ConsumeRandomLengthString(4096);
 
-    fuzz::Machine m;
+    faults::Machine m;
     m.hp.writeFile("Data/TempSyst.dat", tempSyst);
     m.start();
-    kv::Program& p = *m.program;
+    kv::Program& p = m.program();
     for (auto& line : kv::platform::splitLines(loginChk, m.hp.files))
         if (!line.empty()) p.values().ceklist.push_back(std::move(line));
     const std::vector<std::string> entries = p.values().ceklist;
@@ -91,11 +92,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     m.hp.windows.click("FrmSys", "CmdProcced");
     const auto blank = shown.find(' ');
     if (blank == std::string::npos) {
-        require(m.hp.messages.shown.size() == 1 && m.shows("FrmSys"), "a shown text without a blank is refused once");
+        require(m.hp.messages.shown.size() == 1 && m.hp.windows.isVisible("FrmSys"), "a shown text without a blank is refused once");
         require(p.values().swlogin == 0 && !p.mytimer().enabled(), "a refused Proceed starts nothing");
         m.hp.windows.closeBox("FrmSys");
     } else {
-        require(m.hp.messages.shown.empty() && !m.shows("FrmSys"), "Proceed closes the window");
+        require(m.hp.messages.shown.empty() && !m.hp.windows.isVisible("FrmSys"), "Proceed closes the window");
         require(p.module().systemId == shown.substr(0, blank), "the system id is the shown text up to its blank");
         require(p.values().swlogin == 1 && p.mytimer().enabled(), "Proceed starts the relay");
     }

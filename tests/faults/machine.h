@@ -97,11 +97,13 @@ public:
     std::string journal() const { return read("Data/TempClose.dat"); }
     std::string activeLog() const { return read("Data/Active.log"); }
 
-private:
+    // A right-click on the icon and a pick from its menu.
     void pick(const std::string& item) {
         hp.menus.picks.push_back(item);
         program_->iconCallback(kRightButton);
     }
+
+private:
     // Drops the program; the headless platform must not keep pointing at it.
     void forget() {
         program_.reset();
@@ -111,6 +113,16 @@ private:
 
     std::unique_ptr<kv::Program> program_;
 };
+
+inline const char* stepName(FileStep step) {
+    switch (step) {
+        case FileStep::Read: return "read";
+        case FileStep::WriteTemporary: return "write";
+        case FileStep::Rename: return "rename";
+        case FileStep::Append: return "append";
+    }
+    return "?";
+}
 
 // An order line of the expert: number, field 5, type and order date.
 inline std::string orderLine(const std::string& no, const std::string& state, const std::string& type = "BUY",

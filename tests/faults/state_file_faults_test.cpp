@@ -6,19 +6,10 @@ using faults::FileError;
 using faults::FileStep;
 using faults::orderLine;
 using faults::Relaying;
+using faults::stepName;
 using Requests = std::vector<std::string>;
 
 namespace {
-
-const char* stepName(FileStep step) {
-    switch (step) {
-        case FileStep::Read: return "read";
-        case FileStep::WriteTemporary: return "write";
-        case FileStep::Rename: return "rename";
-        case FileStep::Append: return "append";
-    }
-    return "?";
-}
 
 // Makes one step on one file fail while `on` holds.
 void failWhile(Relaying& r, const bool& on, const std::string& file, FileStep failing, FileError error) {

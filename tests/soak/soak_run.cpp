@@ -11,6 +11,7 @@
 namespace soak {
 
 using kv::platform::FileError;
+using faults::stepName;
 using kv::platform::headless::FileStep;
 
 namespace {
@@ -27,16 +28,6 @@ bool sameName(std::string_view a, std::string_view b) {
 std::string lowered(std::string text) {
     for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     return text;
-}
-
-const char* stepName(FileStep step) {
-    switch (step) {
-        case FileStep::Read: return "read";
-        case FileStep::WriteTemporary: return "write";
-        case FileStep::Rename: return "rename";
-        case FileStep::Append: return "append";
-    }
-    return "?";
 }
 
 bool endsWithLineBreak(const std::string& text) {
