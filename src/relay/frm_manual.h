@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "relay/order_log.h"
 #include "relay/proses_write_mo.h"
 #include "relay/state_files.h"
 #include "shell/frm_main_mdi.h"
@@ -34,7 +35,7 @@ private:
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     bool startupLoadPending_ = false;
-    std::string unfinishedOrderLog_;  // an order log the start-up load found still being written
+    OrderLogLines startupOrderLog_;  // waits for a log the expert is still writing
 };
 
 }  // namespace kv

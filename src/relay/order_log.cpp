@@ -18,20 +18,34 @@ bool endsWithLineBreak(const std::string& bytes) {
     return bytes.ends_with('\r') || bytes.ends_with("\r\n");
 }
 
-// Whether there is any text behind the byte-order mark, if there is one.
-bool hasText(const std::string& bytes) {
-    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return bytes.size() >= 4;
-    return !bytes.empty() && bytes != "\xEF\xBB\xBF";
+// Thirteen separators and something behind the last: nothing is cut off.
+bool hasAllFields(const std::string& line) {
+    std::size_t from = 0;
+    for (int separator = 0; separator < 13; ++separator) {
+        from = line.find(';', from);
+        if (from == std::string::npos) return false;
+        ++from;
+    }
+    return from < line.size();
 }
 
 }  // namespace
 
-std::vector<std::string> finishedOrderLines(const std::string& bytes, platform::FileSystem& files) {
+std::vector<std::string> OrderLogLines::take(const std::string& bytes, platform::FileSystem& files) {
     std::vector<std::string> lines = platform::splitLines(bytes, files);
-    if (!lines.empty() && !endsWithLineBreak(bytes)) lines.pop_back();
+    holdingBack_ = false;
+    if (lines.empty() || endsWithLineBreak(bytes)) {
+        unfinished_.clear();
+        return lines;
+    }
+    if (lines.back() != unfinished_) {
+        unfinished_ = lines.back();
+        holdingBack_ = true;
+        lines.pop_back();
+    } else if (!hasAllFields(lines.back())) {
+        lines.pop_back();
+    }
     return lines;
 }
-
-bool hasUnfinishedLine(const std::string& bytes) { return hasText(bytes) && !endsWithLineBreak(bytes); }
 
 }  // namespace kv

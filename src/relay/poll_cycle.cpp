@@ -73,7 +73,8 @@ void PollCycle::runCycle() {
     OrderReporter reporter(platform_, main_, module_, manual_, known, activeLog_);
     detectOrderEvents(manual_, known, reporter);
     bool unchanged = saveOrderTables(platform_, main_, manual_, known, inputs.known, inputs.journal);
-    if (unchanged && reporter.requestsSent() == 0) quiet_ = std::move(inputs);
+    // A held-back line is looked at again, even in the very same bytes.
+    if (unchanged && reporter.requestsSent() == 0 && !orderLog_.holdingBack()) quiet_ = std::move(inputs);
 }
 
 bool PollCycle::readInputs(CycleInputs& inputs) {
@@ -115,7 +116,7 @@ void PollCycle::fillTables(const CycleInputs& inputs) {
 }
 
 void PollCycle::takeOrderLines(const std::string& bytes, const KnownOrders& known) {
-    for (std::string& text : finishedOrderLines(bytes, platform_.files)) {
+    for (std::string& text : orderLog_.take(bytes, platform_.files)) {
         if (isShortOrderLine(text)) continue;
         // A closed order the engine does not hold can raise no event. A line
         // without any "X" cannot be marked closed, so it needs no split here.

@@ -6,6 +6,7 @@
 #include "platform/platform.h"
 #include "relay/frm_manual.h"
 #include "relay/known_orders.h"
+#include "relay/order_log.h"
 #include "relay/proses_write_mo.h"
 #include "shell/file_writer.h"
 #include "shell/frm_main_mdi.h"
@@ -44,6 +45,7 @@ private:
     ProsesWriteMO& module_;
     FrmManual& manual_;
     FileWriter activeLog_;
+    OrderLogLines orderLog_;
     bool running_ = false;  // a tick that comes while a cycle runs is skipped
     // The inputs of the last cycle if it sent nothing and wrote nothing: the
     // same bytes again would give the same nothing, so they need no new look.

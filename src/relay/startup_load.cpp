@@ -15,7 +15,7 @@ void FrmManual::onLoad() {
     Closelist.clear();
     stateFiles.retryWaiting();
     startupLoadPending_ = true;
-    unfinishedOrderLog_.clear();
+    startupOrderLog_ = {};
     finishStartupLoad();
 }
 
@@ -38,13 +38,10 @@ bool FrmManual::finishStartupLoad() {
     if (platform_.files.readAll(systemOrderLogPath(main_), orderLog) != platform::FileError::None) return false;
     // A log caught while the expert writes it lacks the orders after the cut,
     // which would then be reported again as new: wait a cycle for the rest.
-    // The same unfinished text twice is no write in progress.
-    if (hasUnfinishedLine(orderLog) && orderLog != unfinishedOrderLog_) {
-        unfinishedOrderLog_ = orderLog;
-        return false;
-    }
+    const std::vector<std::string> lines = startupOrderLog_.take(orderLog, platform_.files);
+    if (startupOrderLog_.holdingBack()) return false;
     manuallist.clear();
-    for (const std::string& text : finishedOrderLines(orderLog, platform_.files)) {
+    for (const std::string& text : lines) {
         if (isShortOrderLine(text)) continue;
         OrderLine line = splitOrderLine(text);
         if (line.stateMark == "O" && line.lineDate < loginDateText) manuallist.push_back(knownRecordOf(line));

@@ -71,10 +71,31 @@ TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
     EXPECT_EQ(r.cycle(), Requests{"EditTD 8"});
 }
 
+// An expert that never ends its last line must still be heard: the same
+// whole but unfinished line a cycle later is taken as it stands.
+TEST(HalfWrittenLog, ALastLineThatStaysUnfinishedIsReportedOneCycleLate) {
+    Relaying r({}, {"8;O;2"});
+    const std::string log = orderLine("8", "O2") + "\r\n" + orderLine("7", "O1", "BUYSTOP");
+    r.write(r.orderFile("systemorder.log"), log);
+    EXPECT_EQ(r.cycle(), Requests{});
+    EXPECT_EQ(r.cycle(), Requests{"SetTD 7"});
+    EXPECT_EQ(r.cycle(), Requests{});
+    EXPECT_EQ(r.journaled("SetTD 7"), 1);
+    // A changed unfinished line waits again, then is reported.
+    r.write(r.orderFile("systemorder.log"), orderLine("8", "O2") + "\r\n" + orderLine("7", "O5", "BUYSTOP"));
+    EXPECT_EQ(r.cycle(), Requests{});
+    EXPECT_EQ(r.cycle(), Requests{"EditTD 7"});
+    // A write that died half-way stays cut short: none of it is ever sent.
+    const std::string line6 = orderLine("6", "O1", "BUYSTOP");
+    r.write(r.orderFile("systemorder.log"), orderLine("8", "O2") + "\r\n" + line6.substr(0, line6.find("EURUSD")));
+    for (int cycle = 0; cycle < 3; ++cycle) EXPECT_EQ(r.cycle(), Requests{});
+    EXPECT_EQ(r.journaled("SetTD 6"), 0);
+}
+
 // The once-a-day rebuild of the known orders from a log caught half-written
 // would leave out the orders after the cut, which the next cycles would then
 // report again as new. It waits a cycle for the rest; the very same
-// unfinished text twice is no write in progress and is taken as it is.
+// unfinished text twice is no write in progress and is taken as it stands.
 TEST(HalfWrittenLog, TheStartupLoadWaitsForALogBeingWritten) {
     const std::string yesterday = "20261204", today = "20261205";
     const std::string log = orderLine("1", "O1", "BUY", yesterday) + "\r\n" + orderLine("2", "O3", "SELL", yesterday) +
