@@ -1,8 +1,6 @@
 #pragma once
-// Shared by the fuzz targets: how a broken property stops the run, and where
-// the machines of targets that drive the real program keep their files.
-#include <sys/stat.h>
-
+// Shared by the fuzz targets: how a broken property stops the run. (fuzz/run.sh
+// puts the machines of targets that drive the real program on a memory disk.)
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -15,12 +13,6 @@ inline void require(bool holds, const char* property) {
     if (holds) return;
     std::fprintf(stderr, "property broken: %s\n", property);
     std::abort();
-}
-
-// Machines that fsync their files run far faster on a memory disk.
-inline void preferMemoryDisk() {
-    struct stat st {};
-    if (::stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode)) ::setenv("TMPDIR", "/dev/shm", 0);
 }
 
 inline bool startsWith(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }

@@ -72,11 +72,6 @@ void checkSplit(kv::RememberedLogin& remembered, const std::string& entry) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::preferMemoryDisk();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string file(reinterpret_cast<const char*>(data), size);
     faults::Machine m;

@@ -81,11 +81,6 @@ void checkSystems(const std::string& afterUserId, const std::vector<std::string>
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::preferMemoryDisk();
-    return 0;
-}
-
 // Input: one byte for the length of the e-mail address, one for the
 // password's, the two texts, then the whole reply.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {

@@ -89,11 +89,6 @@ bool settleable(const std::vector<std::string>& orderLines) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::preferMemoryDisk();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     const bool rebuild = input.ConsumeBool();

@@ -55,11 +55,6 @@ bool isBaseUrl(std::string_view url) {
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::preferMemoryDisk();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string file(reinterpret_cast<const char*>(data), size);
     kv::platform::headless::HeadlessPlatform hp;

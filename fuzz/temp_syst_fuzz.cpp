@@ -48,11 +48,6 @@ bool remembers(const std::vector<std::string>& entries, const std::string& shown
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***) {
-    fuzz::preferMemoryDisk();
-    return 0;
-}
-
 // Input: TempSyst.dat, then LoginChk.dat (backslash-separated), the user id
 // from the last bytes.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
