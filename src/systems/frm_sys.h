@@ -34,8 +34,8 @@ protected:
 
 private:
     void proceed();
-    // Whether the split entry is this user's system entry for one of the listed
-    // systems: its text is a listed item followed directly by the user id.
+    // Whether the split entry is this user's system entry: for a one-character
+    // id its last character is the id; a longer id must follow a listed item.
     bool isEntryOfUser(const std::string& userText);
 
     platform::Platform platform_;
