@@ -10,7 +10,7 @@
 
 #include "account/frm_login.h"
 #include "account/remembered_login.h"
-#include "faults/machine.h"
+#include "support/machine.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
 #include "shell/frm_main_mdi.h"
@@ -74,7 +74,7 @@ void checkSplit(kv::RememberedLogin& remembered, const std::string& entry) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string file(reinterpret_cast<const char*>(data), size);
-    faults::Machine m;
+    kvtest::Machine m;
     m.hp.writeFile("Data/LoginChk.dat", file);
     m.hp.service.answer = [](const std::string&) { return std::string("7;12;Alpha;13;Beta"); };
     m.start();

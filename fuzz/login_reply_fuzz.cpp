@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "account/frm_login.h"
-#include "faults/machine.h"
+#include "support/machine.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
 #include "relay/proses_write_mo.h"
@@ -94,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::size_t passwordLength = input.empty() ? 0 : static_cast<unsigned char>(take(1)[0]) % 48;
     const std::string email = take(emailLength), password = take(passwordLength), reply(input);
 
-    faults::Machine m;
+    kvtest::Machine m;
     m.hp.service.answer = [&reply](const std::string&) { return reply; };
     m.start();
     m.pick("mnuFlSi");

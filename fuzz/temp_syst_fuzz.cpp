@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "faults/machine.h"
+#include "support/machine.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
 #include "relay/proses_write_mo.h"
@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string tempSyst = input.ConsumeRandomLengthString(4096);
     const std::string loginChk = input.ConsumeRandomLengthString(4096);
 
-    faults::Machine m;
+    kvtest::Machine m;
     m.hp.writeFile("Data/TempSyst.dat", tempSyst);
     m.start();
     kv::Program& p = m.program();

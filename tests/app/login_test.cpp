@@ -1,27 +1,20 @@
 #include <gtest/gtest.h>
 
 #include "account/percent_encoding.h"
-#include "trader.h"
+#include "support/machine.h"
 
-using app::ProgramRun;
+using namespace kvtest;
 using kv::platform::MessageIcon;
-using kv::platform::headless::HeadlessPlatform;
 
 namespace {
 
-// An installed program whose service gives this reply; logIn() plays the Login command.
-struct LoginScreen {
-    HeadlessPlatform hp;
-    std::optional<ProgramRun> run;
-
+// An installed program whose service gives this reply.
+struct LoginScreen : Machine {
     explicit LoginScreen(std::optional<std::string> reply) {
-        app::install(hp);
-        hp.writeFile("Data/TempSyst.dat", "old;one\r\n");
-        app::answerLogin(hp, std::move(reply));
-        run.emplace(hp);
+        write("Data/TempSyst.dat", "old;one\r\n");
+        loginReply = std::move(reply);
+        start();
     }
-    void logIn() { run->logIn("trader@example.com", "secret"); }
-    kv::Program& program() { return run->program; }
     bool toldOnly(const std::string& text) {
         return hp.messages.shown.size() == 1 && hp.messages.shown[0].text == text &&
                hp.messages.shown[0].icon == MessageIcon::Error;
@@ -52,8 +45,8 @@ TEST(Login, RepliesDecideHowManySystemsAndWhetherTheRelayStarts) {
         EXPECT_EQ(s.program().login().cntsys, c.cntsys);
         EXPECT_EQ(s.program().module().loginDate, 20260309);
         EXPECT_EQ(s.program().module().loginTime->hour, 9);
-        EXPECT_FALSE(s.run->shows("frmLogin"));
-        EXPECT_EQ(s.run->shows("FrmSys"), c.cntsys >= 2);
+        EXPECT_FALSE(s.shows("frmLogin"));
+        EXPECT_EQ(s.shows("FrmSys"), c.cntsys >= 2);
         // Only a single system starts the relay from the login itself.
         const bool started = c.cntsys == 1;
         EXPECT_EQ(s.program().values().swlogin, started ? 1 : 0);
@@ -70,7 +63,7 @@ TEST(Login, RefusalsKeepTheDialogAndTouchNoFile) {
         LoginScreen s(reply);
         s.logIn();
         EXPECT_TRUE(s.toldOnly("Login Error"));
-        EXPECT_TRUE(s.run->shows("frmLogin"));
+        EXPECT_TRUE(s.shows("frmLogin"));
         EXPECT_EQ(s.program().values().swlogin, 0);
         EXPECT_EQ(s.hp.readFile("Data/TempSyst.dat"), "old;one\r\n");
         EXPECT_FALSE(s.hp.exists("Data/LoginChk.dat"));
@@ -81,7 +74,7 @@ TEST(Login, RefusalsKeepTheDialogAndTouchNoFile) {
         s.hp.writeFile("Data/LoginChk.dat", "2;1;12 Alpha7\r\n1;0; \r\n");
         s.logIn();
         EXPECT_TRUE(s.toldOnly("No Trade System Exist, please login to the website and create one"));
-        EXPECT_TRUE(s.run->shows("frmLogin"));
+        EXPECT_TRUE(s.shows("frmLogin"));
         EXPECT_EQ(s.program().module().userId, 7);
         EXPECT_FALSE(s.program().module().loginTime.has_value());
         EXPECT_EQ(s.hp.readFile("Data/TempSyst.dat"), "old;one\r\n");
@@ -100,11 +93,10 @@ TEST(Login, NoConnectionIsToldTheDialogStaysAndItsClientIsReused) {
     s.logIn();
     EXPECT_TRUE(s.toldOnly(
         "Could not reach the Korvane - Vantor service. Check your internet connection and try again."));
-    EXPECT_EQ(s.run->on("frmLogin", "txtPass").text, "secret");
+    EXPECT_EQ(s.on("frmLogin", "txtPass").text, "secret");
     EXPECT_EQ(s.hp.readFile("Data/TempSyst.dat"), "old;one\r\n");
     EXPECT_FALSE(s.hp.exists("Data/LoginChk.dat"));
-
-    app::answerLogin(s.hp, "7;12;Alpha");
+    s.loginReply = kLoginReply;
     s.hp.windows.pressEnter("frmLogin", "txtUser");  // Enter counts only in the password box
     EXPECT_EQ(s.hp.service.requests.size(), 1u);
     s.hp.windows.pressEnter("frmLogin", "txtPass");
@@ -114,7 +106,7 @@ TEST(Login, NoConnectionIsToldTheDialogStaysAndItsClientIsReused) {
 
 TEST(Login, AddressTrimmedAndBothValuesEncodedOnlyWhereNeeded) {
     LoginScreen s("7;12;Alpha");
-    s.run->logIn("  Jo.Doe-x_y~z+fx@mail.example.com  ", " p&w=d#1?%\t\xE9 ");
+    s.logIn("  Jo.Doe-x_y~z+fx@mail.example.com  ", " p&w=d#1?%\t\xE9 ");
     EXPECT_EQ(s.hp.service.requests.at(0),
               "http://localhost:8080/LoginCheckAction.do?email=Jo.Doe-x_y~z%2Bfx@mail.example.com"
               "&password=%20p%26w%3Dd%231%3F%25%09%E9%20");
@@ -125,15 +117,15 @@ TEST(Login, AddressTrimmedAndBothValuesEncodedOnlyWhereNeeded) {
 
 TEST(Login, UnwritableDataFilesAreToldByName) {
     LoginScreen systems("7;12;Alpha;13;Beta");
-    app::refuseWrites(systems.hp, "TempSyst.dat");
+    systems.files.refuseWrites("TempSyst.dat");
     systems.logIn();
-    EXPECT_TRUE(app::mentions(systems.hp, "Data\\TempSyst.dat"));
-    EXPECT_TRUE(systems.run->shows("frmLogin"));  // the trader can try again
-    EXPECT_FALSE(systems.run->shows("FrmSys"));
+    EXPECT_TRUE(systems.told("Data\\TempSyst.dat"));
+    EXPECT_TRUE(systems.shows("frmLogin"));  // the trader can try again
+    EXPECT_FALSE(systems.shows("FrmSys"));
 
     LoginScreen remembered("7;12;Alpha");
-    app::refuseWrites(remembered.hp, "LoginChk.dat");
+    remembered.files.refuseWrites("LoginChk.dat");
     remembered.logIn();
-    EXPECT_TRUE(app::mentions(remembered.hp, "Data\\LoginChk.dat"));
+    EXPECT_TRUE(remembered.told("Data\\LoginChk.dat"));
     EXPECT_EQ(remembered.program().values().swlogin, 1);  // the login itself went through
 }

@@ -1,24 +1,20 @@
 #include <gtest/gtest.h>
 
-#include "trader.h"
+#include "support/machine.h"
 
-using app::ProgramRun;
-using kv::platform::headless::HeadlessPlatform;
+using namespace kvtest;
 
 namespace {
 
 // A later run of an installed program with the settings window opened from the File menu.
-struct SettingsScreen {
-    HeadlessPlatform hp;
-    std::optional<ProgramRun> run;
+struct SettingsScreen : Machine {
     SettingsScreen() {
-        app::install(hp);
         hp.writeFile("Data/Settings.dat", "C:\\Old\\\r\n");
-        run.emplace(hp);
-        run->pick("mnuflset");
+        start();
+        pick("mnuflset");
     }
-    kv::FrmMainMdi& values() { return run->program.values(); }
-    std::string& location() { return run->on("frmSettings", "mt4location").text; }
+    kv::FrmMainMdi& values() { return program().values(); }
+    std::string& location() { return on("frmSettings", "mt4location").text; }
     void save(const std::string& path) {
         location() = path;
         hp.windows.click("frmSettings", "cmdSave");
@@ -40,8 +36,8 @@ TEST(Settings, SaveKeepsTheFolderBeforeTheFirstTerminalExe) {
         EXPECT_TRUE(s.hp.messages.shown.empty());
         EXPECT_EQ(s.values().pathname1, std::string(folder) + "experts\\files");
         EXPECT_EQ(s.hp.readFile("Data/Settings.dat"), std::string(folder) + "\r\n");
-        EXPECT_FALSE(s.run->shows("frmSettings"));
-        EXPECT_FALSE(s.run->shows("frmLogin"));  // not a first run
+        EXPECT_FALSE(s.shows("frmSettings"));
+        EXPECT_FALSE(s.shows("frmLogin"));  // not a first run
     }
 }
 
@@ -50,15 +46,15 @@ TEST(Settings, RejectedPathStaysInTheWindowAndTheFolderIsKept) {
     s.save("C:\\Program Files\\Broker\\Terminal.exe");  // the search is case-sensitive
     ASSERT_EQ(s.hp.messages.shown.size(), 1u);
     EXPECT_EQ(s.hp.messages.shown[0].text, "The Application is invalid. Make sure you have chosen terminal.exe file");
-    EXPECT_TRUE(s.run->shows("frmSettings"));
+    EXPECT_TRUE(s.shows("frmSettings"));
     EXPECT_EQ(s.hp.readFile("Data/Settings.dat"), "C:\\Old\\\r\n");
     EXPECT_EQ(s.values().pathname1, "C:\\Old\\experts\\files");
 
     s.hp.windows.click("frmSettings", "cmdCancel");
-    s.run->pick("mnuflset");
+    s.pick("mnuflset");
     EXPECT_EQ(s.location(), "C:\\Program Files\\Broker\\Terminal.exeterminal.exe");
     s.location() = "typed";
-    s.run->pick("mnuflset");  // the open window is shown again, not loaded again
+    s.pick("mnuflset");  // the open window is shown again, not loaded again
     EXPECT_EQ(s.location(), "typed");
 }
 
@@ -75,17 +71,17 @@ TEST(Settings, BrowseFillsTheBoxAndACancelledBrowseKeepsIt) {
 
 TEST(Settings, UnwritableFilesAreToldByNameAndNothingElseIsLost) {
     SettingsScreen s;
-    app::refuseWrites(s.hp, "Settings.dat");
+    s.files.refuseWrites("Settings.dat");
     s.save("F:\\MT4\\terminal.exe");
-    EXPECT_TRUE(app::mentions(s.hp, "Data\\Settings.dat"));
+    EXPECT_TRUE(s.told("Data\\Settings.dat"));
     EXPECT_EQ(s.values().pathname1, "F:\\MT4\\experts\\files");  // used for this run
     EXPECT_EQ(s.hp.readFile("Data/Settings.dat"), "C:\\Old\\\r\n");
 
-    HeadlessPlatform hp;  // a first run whose marker cannot be written
-    hp.writeFile("Data/Settings.dat", "C:\\MT4\\\r\n");
-    app::refuseWrites(hp, "Install.dat");
-    ProgramRun run(hp);
-    hp.windows.click("frmSettings", "cmdCancel");
-    EXPECT_TRUE(app::mentions(hp, "Data\\Install.dat"));
-    EXPECT_TRUE(run.shows("frmLogin"));
+    Machine m(false);  // a first run whose marker cannot be written
+    m.write("Data/Settings.dat", "C:\\MT4\\\r\n");
+    m.files.refuseWrites("Install.dat");
+    m.start();
+    m.hp.windows.click("frmSettings", "cmdCancel");
+    EXPECT_TRUE(m.told("Data\\Install.dat"));
+    EXPECT_TRUE(m.shows("frmLogin"));
 }

@@ -1,109 +1,106 @@
 #include <gtest/gtest.h>
 
 #include "shell/service_host.h"
-#include "trader.h"
+#include "support/machine.h"
 
-using app::ProgramRun;
 using kv::platform::MessageIcon;
 using kv::platform::WindowState;
-using kv::platform::headless::HeadlessPlatform;
+using namespace kvtest;
 
 TEST(FirstRun, LocateMessageThenOneSettingsWindowThenSaveHandsOverToLogin) {
-    HeadlessPlatform hp;
+    Machine m(false);
     bool settingsUpDuringMessage = true;
-    hp.messages.whileOpen = [&](const auto&) { settingsUpDuringMessage = hp.windows.isVisible("frmSettings"); };
-    ProgramRun run(hp);
+    m.hp.messages.whileOpen = [&](const auto&) { settingsUpDuringMessage = m.hp.windows.isVisible("frmSettings"); };
+    m.start();
 
-    ASSERT_EQ(hp.messages.shown.size(), 1u);
-    EXPECT_EQ(hp.messages.shown[0].text, "Please locate your MT4 install folder now!");
-    EXPECT_EQ(hp.messages.shown[0].icon, MessageIcon::Information);
+    ASSERT_EQ(m.hp.messages.shown.size(), 1u);
+    EXPECT_EQ(m.hp.messages.shown[0].text, "Please locate your MT4 install folder now!");
+    EXPECT_EQ(m.hp.messages.shown[0].icon, MessageIcon::Information);
     EXPECT_FALSE(settingsUpDuringMessage);
-    EXPECT_TRUE(hp.tray.present);
-    EXPECT_EQ(hp.tray.tip, "Korvane - Vantor");
-    EXPECT_FALSE(run.shows("FrmMainMdi"));
-    EXPECT_EQ(hp.windows.windows["FrmMainMdi"].state, WindowState::Minimized);
-    ASSERT_TRUE(run.shows("frmSettings"));
-    EXPECT_EQ(hp.windows.windows["frmSettings"].timesCentred, 1);  // one window, shown twice
-    EXPECT_EQ(run.on("frmSettings", "mt4location").text, "terminal.exe");
-    EXPECT_EQ(run.program.values().pathname1, "");
+    EXPECT_TRUE(m.hp.tray.present);
+    EXPECT_EQ(m.hp.tray.tip, "Korvane - Vantor");
+    EXPECT_FALSE(m.shows("FrmMainMdi"));
+    EXPECT_EQ(m.hp.windows.windows["FrmMainMdi"].state, WindowState::Minimized);
+    ASSERT_TRUE(m.shows("frmSettings"));
+    EXPECT_EQ(m.hp.windows.windows["frmSettings"].timesCentred, 1);  // one window, shown twice
+    EXPECT_EQ(m.on("frmSettings", "mt4location").text, "terminal.exe");
+    EXPECT_EQ(m.program().values().pathname1, "");
 
-    hp.windows.type("frmSettings", "mt4location", "C:\\Program Files\\Broker\\terminal.exe");
-    hp.windows.click("frmSettings", "cmdSave");
-    EXPECT_EQ(hp.readFile("Data/Settings.dat"), "C:\\Program Files\\Broker\\\r\n");
-    EXPECT_EQ(run.program.values().pathname1, "C:\\Program Files\\Broker\\experts\\files");
-    EXPECT_EQ(hp.readFile("Data/Install.dat"), "\r\n");
-    EXPECT_FALSE(run.shows("frmSettings"));
-    ASSERT_TRUE(run.shows("frmLogin"));
-    EXPECT_EQ(hp.windows.windows["frmLogin"].form->caption, "Korvane - Vantor Login");
-    EXPECT_EQ(hp.messages.shown.size(), 1u);
+    m.hp.windows.type("frmSettings", "mt4location", "C:\\Program Files\\Broker\\terminal.exe");
+    m.hp.windows.click("frmSettings", "cmdSave");
+    EXPECT_EQ(m.read("Data/Settings.dat"), "C:\\Program Files\\Broker\\\r\n");
+    EXPECT_EQ(m.program().values().pathname1, "C:\\Program Files\\Broker\\experts\\files");
+    EXPECT_EQ(m.read("Data/Install.dat"), "\r\n");
+    EXPECT_FALSE(m.shows("frmSettings"));
+    ASSERT_TRUE(m.shows("frmLogin"));
+    EXPECT_EQ(m.hp.windows.windows["frmLogin"].form->caption, "Korvane - Vantor Login");
+    EXPECT_EQ(m.hp.messages.shown.size(), 1u);
 }
 
 TEST(FirstRun, KnownFolderOpensSettingsSilentlyAndAnyCloseHandsOverOnce) {
     for (bool byCloseBox : {false, true}) {
         SCOPED_TRACE(byCloseBox);
-        HeadlessPlatform hp;
-        hp.writeFile("Data/Settings.dat", "C:\\MT4\\\r\n");
+        Machine m(false);
+        m.write("Data/Settings.dat", "C:\\MT4\\\r\n");
         {
-            ProgramRun run(hp);
-            EXPECT_TRUE(hp.messages.shown.empty());
-            EXPECT_EQ(run.on("frmSettings", "mt4location").text, "C:\\MT4\\terminal.exe");
-            byCloseBox ? hp.windows.closeBox("frmSettings") : hp.windows.click("frmSettings", "cmdCancel");
-            EXPECT_EQ(hp.readFile("Data/Install.dat"), "\r\n");
-            EXPECT_TRUE(run.shows("frmLogin"));
-            run.pick("mnuflset");
-            hp.windows.closeBox("frmSettings");
-            EXPECT_EQ(hp.windows.windows["frmLogin"].timesShown, 1);
+            m.start();
+            EXPECT_TRUE(m.hp.messages.shown.empty());
+            EXPECT_EQ(m.on("frmSettings", "mt4location").text, "C:\\MT4\\terminal.exe");
+            byCloseBox ? m.hp.windows.closeBox("frmSettings") : m.hp.windows.click("frmSettings", "cmdCancel");
+            EXPECT_EQ(m.read("Data/Install.dat"), "\r\n");
+            EXPECT_TRUE(m.shows("frmLogin"));
+            m.pick("mnuflset");
+            m.hp.windows.closeBox("frmSettings");
+            EXPECT_EQ(m.hp.windows.windows["frmLogin"].timesShown, 1);
         }
-        ProgramRun later(hp);
-        EXPECT_TRUE(hp.messages.shown.empty());
-        for (auto& [name, view] : hp.windows.windows) EXPECT_FALSE(view.visible) << name;
+        m.start();
+        EXPECT_TRUE(m.hp.messages.shown.empty());
+        for (auto& [name, view] : m.hp.windows.windows) EXPECT_FALSE(view.visible) << name;
     }
 }
 
 TEST(LaterRun, OnlyTheIconFirstFolderLineTimerSetButOff) {
-    HeadlessPlatform hp;
-    hp.writeFile("Data/Settings.dat", "C:\\MT4\r\nD:\\Other\\\r\n");  // no backslash is added
-    hp.writeFile("Data/Install.dat", "");                            // any content counts
-    ProgramRun run(hp);
-    EXPECT_TRUE(hp.messages.shown.empty());
-    for (auto& [name, view] : hp.windows.windows) EXPECT_FALSE(view.visible) << name;
-    EXPECT_EQ(run.program.values().pathname, "C:\\MT4");
-    EXPECT_EQ(run.program.values().pathname1, "C:\\MT4experts\\files");
-    EXPECT_EQ(run.program.values().host, "http://localhost:8080");
-    EXPECT_EQ(run.program.mytimer().interval(), 1000u);
-    EXPECT_FALSE(run.program.mytimer().enabled());
-    EXPECT_FALSE(run.program.manual().loaded());
+    Machine m(false);
+    m.write("Data/Settings.dat", "C:\\MT4\r\nD:\\Other\\\r\n");  // no backslash is added
+    m.write("Data/Install.dat", "");                            // any content counts
+    m.start();
+    EXPECT_TRUE(m.hp.messages.shown.empty());
+    for (auto& [name, view] : m.hp.windows.windows) EXPECT_FALSE(view.visible) << name;
+    EXPECT_EQ(m.program().values().pathname, "C:\\MT4");
+    EXPECT_EQ(m.program().values().pathname1, "C:\\MT4experts\\files");
+    EXPECT_EQ(m.program().values().host, "http://localhost:8080");
+    EXPECT_EQ(m.program().mytimer().interval(), 1000u);
+    EXPECT_FALSE(m.program().mytimer().enabled());
+    EXPECT_FALSE(m.program().manual().loaded());
 
-    HeadlessPlatform empty;  // a file without a first line
-    empty.writeFile("Data/Settings.dat", "");
-    empty.writeFile("Data/Install.dat", "\r\n");
-    ProgramRun again(empty);
-    ASSERT_EQ(empty.messages.shown.size(), 1u);
-    EXPECT_EQ(empty.messages.shown[0].text, "Please locate your MT4 install folder now!");
+    Machine empty(false);  // a file without a first line
+    empty.write("Data/Settings.dat", "");
+    empty.write("Data/Install.dat", "\r\n");
+    empty.start();
+    ASSERT_EQ(empty.hp.messages.shown.size(), 1u);
+    EXPECT_EQ(empty.hp.messages.shown[0].text, "Please locate your MT4 install folder now!");
 }
 
 TEST(Icon, OnlyARightButtonPressOpensTheMenuOfTheLoginState) {
-    HeadlessPlatform hp;
-    app::install(hp);
-    app::answerLogin(hp, "7;12;Alpha");
-    ProgramRun run(hp);
-    for (double x : {512.0, 513.0, 514.0, 515.0, 517.0}) run.program.iconCallback(x);
-    EXPECT_TRUE(hp.menus.opened.empty());
+    Machine m;
+    m.start();
+    for (double x : {512.0, 513.0, 514.0, 515.0, 517.0}) m.program().iconCallback(x);
+    EXPECT_TRUE(m.hp.menus.opened.empty());
 
     auto itemsOfLastMenu = [&] {
         std::vector<std::string> items;
-        for (const auto& item : hp.menus.opened.back()) items.push_back(item.name + "=" + item.caption);
+        for (const auto& item : m.hp.menus.opened.back()) items.push_back(item.name + "=" + item.caption);
         return items;
     };
-    run.program.iconCallback(516.4);
+    m.program().iconCallback(516.4);
     EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnuFlSi=&Login ", "mnuflset=&Setting", "=-",
                                                             "mnuflex=&Exit"}));
-    EXPECT_EQ(run.program.values().swlogin, 0);
-    run.logIn("trader@example.com", "secret");
-    run.pick("");
+    EXPECT_EQ(m.program().values().swlogin, 0);
+    m.logIn("trader@example.com", "secret");
+    m.pick("");
     EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnulvSo=&Logout", "mnulvset=&Setting", "=-",
                                                             "mnulvex=&Exit"}));
-    EXPECT_FALSE(run.shows("FrmMainMdi"));
+    EXPECT_FALSE(m.shows("FrmMainMdi"));
 }
 
 TEST(ServiceHost, OnlySchemeHostAndPortAreAccepted) {
@@ -125,14 +122,13 @@ TEST(ServiceHost, DataFileOverridesTheBuiltInAddressWhenValid) {
                           Case{"http://example.com/api\r\n", "http://localhost:8080", true},
                           Case{"\r\nhttp://second.line.example\r\n", "http://localhost:8080", false}}) {
         SCOPED_TRACE(c.file);
-        HeadlessPlatform hp;
-        app::install(hp);
-        hp.writeFile("Data/Service.dat", c.file);
-        app::answerLogin(hp, "0");
-        ProgramRun run(hp);
-        EXPECT_EQ(hp.messages.shown.size(), c.told ? 1u : 0u);
-        EXPECT_EQ(app::mentions(hp, "Data\\Service.dat"), c.told);
-        run.logIn("a@b.c", "p");
-        EXPECT_EQ(hp.service.requests.back(), c.host + "/LoginCheckAction.do?email=a@b.c&password=p");
+        Machine m;
+        m.write("Data/Service.dat", c.file);
+        m.loginReply = "0";
+        m.start();
+        EXPECT_EQ(m.hp.messages.shown.size(), c.told ? 1u : 0u);
+        EXPECT_EQ(m.told("Data\\Service.dat"), c.told);
+        m.logIn("a@b.c", "p");
+        EXPECT_EQ(m.hp.service.requests.back(), c.host + "/LoginCheckAction.do?email=a@b.c&password=p");
     }
 }

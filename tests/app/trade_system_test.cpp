@@ -1,35 +1,29 @@
 #include <gtest/gtest.h>
 
-#include "trader.h"
+#include "support/machine.h"
 
-using app::ProgramRun;
-using kv::platform::headless::HeadlessPlatform;
+using namespace kvtest;
 
 namespace {
 
 // An installed program where the trader logs in and the service names several systems.
-struct Selection {
-    HeadlessPlatform hp;
-    std::optional<ProgramRun> run;
+struct Selection : Machine {
 
     explicit Selection(const std::string& reply, const std::string& loginChk = {}) {
-        app::install(hp);
         if (!loginChk.empty()) hp.writeFile("Data/LoginChk.dat", loginChk);
-        app::answerLogin(hp, reply);
+        loginReply = reply;
         startAndLogIn();
     }
     void startAndLogIn() {
-        run.reset();
-        run.emplace(hp);
-        run->logIn("trader@example.com", "pw");
+        start();
+        logIn("trader@example.com", "pw");
     }
-    kv::platform::Control& combo() { return run->on("FrmSys", "cmbsystem"); }
-    kv::platform::Control& remember() { return run->on("FrmSys", "chksys"); }
+    kv::platform::Control& combo() { return on("FrmSys", "cmbsystem"); }
+    kv::platform::Control& remember() { return on("FrmSys", "chksys"); }
     void choose(const std::string& text, int tick) {
         hp.windows.type("FrmSys", "cmbsystem", text);
         hp.windows.tick("FrmSys", "chksys", tick);
     }
-    kv::Program& program() { return run->program; }
 };
 
 }  // namespace
@@ -62,7 +56,7 @@ TEST(TradeSystems, ProceedStartsTheRelayAndTheChoiceComesBackNextRun) {
     EXPECT_EQ(s.program().values().swlogin, 1);
     EXPECT_TRUE(s.program().mytimer().enabled());
     EXPECT_TRUE(s.program().manual().loaded());
-    EXPECT_FALSE(s.run->shows("FrmSys"));
+    EXPECT_FALSE(s.shows("FrmSys"));
     EXPECT_EQ(s.hp.readFile("Data/LoginChk.dat"), "1;1;trader@example.com\r\n2;1;15 Swing7\r\n");
     EXPECT_TRUE(s.program().values().ceklist.empty());
 
@@ -119,8 +113,8 @@ TEST(TradeSystems, ProceedWithoutABlankIsRefusedAndTheWindowStays) {
     Selection s("7;12;Scalper A;15;Swing");
     s.choose("Scalper", 0);
     s.hp.windows.click("FrmSys", "CmdProcced");
-    EXPECT_TRUE(app::mentions(s.hp, "choose one of your trade systems"));
-    EXPECT_TRUE(s.run->shows("FrmSys"));
+    EXPECT_TRUE(s.told("choose one of your trade systems"));
+    EXPECT_TRUE(s.shows("FrmSys"));
     EXPECT_EQ(s.program().values().swlogin, 0);
     EXPECT_FALSE(s.program().mytimer().enabled());
 
@@ -131,9 +125,9 @@ TEST(TradeSystems, ProceedWithoutABlankIsRefusedAndTheWindowStays) {
 
 TEST(TradeSystems, UnwritableLoginChkIsToldAndTheRelayStillStarts) {
     Selection s("7;12;Scalper A;15;Swing");
-    app::refuseWrites(s.hp, "LoginChk.dat");
+    s.files.refuseWrites("LoginChk.dat");
     s.hp.windows.click("FrmSys", "CmdProcced");
-    EXPECT_TRUE(app::mentions(s.hp, "Data\\LoginChk.dat"));
+    EXPECT_TRUE(s.told("Data\\LoginChk.dat"));
     EXPECT_EQ(s.program().values().swlogin, 1);
     EXPECT_EQ(s.program().module().systemId, "12");
 }

@@ -1,29 +1,14 @@
 #include <gtest/gtest.h>
 
-#include <filesystem>
 #include <map>
 
-#include "relaying.h"
+#include "support/machine.h"
 
-using faults::FileError;
-using faults::FileStep;
-using faults::Killed;
-using faults::orderLine;
-using faults::Relaying;
-using Requests = std::vector<std::string>;
+using namespace kvtest;
 
 namespace {
 
-// Temporary files left by a crash between writing and renaming; the next
-// replace of the same file takes them up.
-int temporaryFiles(const faults::Machine& m) {
-    int found = 0;
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(m.hp.root()))
-        found += entry.path().extension() == ".kvtmp";
-    return found;
-}
-
-// The program dies at the first time a step of a file is reached.
+// The program dies the first time a step of a file is reached.
 struct FileCrash {
     const char* file;
     FileStep step;
@@ -53,22 +38,18 @@ TEST(Crashes, AfterADeathEveryFileIsWholeAndOnlyUnsavedEventsAreSentAgain) {
         {"waiting for the second reply", std::nullopt, 1, true, false, false, {"CloseTD 9", "EditTD 8"}, {"CloseTD 9"}},
         {"journaling the first event", FileCrash{"Active.log", FileStep::Append}, -1, false, false, false,
          {"CloseTD 9"}, {}},
-        {"writing manualorder.log", FileCrash{"manualorder.log", FileStep::WriteTemporary}, -1, false, false, false,
-         all, all},
-        {"renaming manualorder.log", FileCrash{"manualorder.log", FileStep::Rename}, -1, false, false, false, all, all},
-        {"renaming TempClose.dat", FileCrash{"TempClose.dat", FileStep::Rename}, -1, false, true, false, {}, {}},
+        {"replacing manualorder.log", FileCrash{"manualorder.log", FileStep::Replace}, -1, false, false, false, all,
+         all},
+        {"replacing TempClose.dat", FileCrash{"TempClose.dat", FileStep::Replace}, -1, false, true, false, {}, {}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.where);
-        Relaying r({orderLine("9", "X2"), orderLine("8", "O2"), orderLine("7", "O1")}, {"9;O;1", "8;O;1"});
+        Machine r;
+        r.startRelaying({orderLine("9", "X2"), orderLine("8", "O2"), orderLine("7", "O1")}, {"9;O;1", "8;O;1"});
         r.write("Data/TempClose.dat", "3;X;1\r\n");
         const std::string oldKnown = r.known(), newKnown = "8;O;2\r\n7;O;1\r\n";
         const std::string oldJournal = r.journal(), newJournal = "3;X;1\r\n9;X;2\r\n";
-        if (c.file)
-            r.hp.files.fault = [crash = *c.file](FileStep step, const std::string& path) {
-                if (step == crash.step && path.ends_with(std::string("/") + crash.file)) throw Killed{};
-                return FileError::None;
-            };
+        if (c.file) r.files.kill(c.file->step, c.file->file);
         int answers = 0;
         r.spoil = [&](const std::string&, const std::string& answer) -> std::optional<std::string> {
             if (answers++ == c.answersBeforeDeath) {
@@ -81,7 +62,7 @@ TEST(Crashes, AfterADeathEveryFileIsWholeAndOnlyUnsavedEventsAreSentAgain) {
         EXPECT_EQ(r.known(), c.knownSaved ? newKnown : oldKnown);
         EXPECT_EQ(r.journal(), c.journalSaved ? newJournal : oldJournal);
 
-        r.hp.files.fault = nullptr;
+        r.files.heal();
         r.spoil = nullptr;
         r.start();
         ASSERT_TRUE(r.logIn());
@@ -109,9 +90,9 @@ TEST(Crashes, AfterADeathEveryFileIsWholeAndOnlyUnsavedEventsAreSentAgain) {
 // relays as if the dead one had never started.
 TEST(Crashes, ADeathDuringLoginOrTheStartupLoadLeavesWholeFilesAndTheNextRunWorks) {
     for (const char* file : {"TempSyst.dat", "LoginChk.dat", "TempInit.dat", "manualorder.log", "TempClose.dat"}) {
-        for (FileStep step : {FileStep::WriteTemporary, FileStep::Rename}) {
-            SCOPED_TRACE(std::string(file) + (step == FileStep::Rename ? " rename" : " write"));
-            faults::Machine m;
+        {
+            SCOPED_TRACE(file);
+            Machine m;
             // Each file with its version before the login and the one the login makes.
             const std::map<std::string, std::pair<std::string, std::string>> versions{
                 {"Data/TempInit.dat", {"20261204\r\n", "20261205\r\n"}},
@@ -122,16 +103,7 @@ TEST(Crashes, ADeathDuringLoginOrTheStartupLoadLeavesWholeFilesAndTheNextRunWork
             };
             for (const auto& [name, version] : versions) m.write(name, version.first);
             m.writeOrders({orderLine("1", "O1", "BUY", "20261204"), orderLine("2", "O1", "BUY", "20261205")});
-            Requests sent;
-            m.hp.service.answer = [&](const std::string& url) -> std::optional<std::string> {
-                if (url.find("/LoginCheckAction.do?") != std::string::npos) return std::string("7;12;Alpha");
-                sent.push_back(faults::shortName(url));
-                return faults::pairValue(url, "orderno") + ";O1\n";
-            };
-            m.hp.files.fault = [&](FileStep s, const std::string& path) {
-                if (s == step && path.ends_with(std::string("/") + file)) throw Killed{};
-                return FileError::None;
-            };
+            m.files.kill(FileStep::Replace, file);
             m.start();
             EXPECT_FALSE(m.survives([&] { m.logIn(); }));
             for (const auto& [name, version] : versions) {
@@ -139,16 +111,15 @@ TEST(Crashes, ADeathDuringLoginOrTheStartupLoadLeavesWholeFilesAndTheNextRunWork
                 EXPECT_TRUE(now == version.first || now == version.second) << name << " holds " << now;
             }
 
-            m.hp.files.fault = nullptr;
+            m.files.heal();
             m.start();
             ASSERT_TRUE(m.logIn());
             m.tick();
             m.tick();
-            EXPECT_EQ(sent, Requests{"SetTD 2"});
+            EXPECT_EQ(m.sent, Requests{"SetTD 2"});
             EXPECT_EQ(m.known(), "1;O;1\r\n2;O;1\r\n");
             for (const char* name : {"Data/TempInit.dat", "Data/TempSyst.dat", "Data/LoginChk.dat"})
                 EXPECT_EQ(m.read(name), versions.at(name).second);
-            EXPECT_EQ(temporaryFiles(m), 0);
             EXPECT_TRUE(m.hp.messages.shown.empty());
         }
     }

@@ -1,22 +1,16 @@
 #include <gtest/gtest.h>
 
-#include "relaying.h"
+#include "support/machine.h"
 
-using faults::FileError;
-using faults::FileStep;
-using faults::orderLine;
-using faults::Relaying;
-using Requests = std::vector<std::string>;
+using namespace kvtest;
 
 // Active.log that cannot be appended to (disk full): the events go on being
 // reported and taken, their journal lines are missing, and the trader is told
 // once for the whole fault, not once per event or per second.
 TEST(DataFileFaults, AFullDiskUnderActiveLogIsToldOnceAndTheRelayGoesOn) {
-    Relaying r;
-    bool full = true;
-    r.hp.files.fault = [&](FileStep step, const std::string& path) {
-        return full && step == FileStep::Append && path.ends_with("/Active.log") ? FileError::DiskFull : FileError::None;
-    };
+    Machine r;
+    r.startRelaying();
+    r.files.fail(FileStep::Append, "Active.log", FileError::DiskFull);
     std::vector<std::string> log;
     for (int order = 1; order <= 5; ++order) {
         log.push_back(orderLine(std::to_string(order), "O1", "BUY", "20261205"));
@@ -24,11 +18,11 @@ TEST(DataFileFaults, AFullDiskUnderActiveLogIsToldOnceAndTheRelayGoesOn) {
         EXPECT_EQ(r.cycle(), Requests{"SetTD " + std::to_string(order)});
     }
     EXPECT_EQ(r.messages(), 1);
-    EXPECT_TRUE(r.lastMessageNames("Active.log"));
+    EXPECT_TRUE(r.told("Active.log"));
     EXPECT_EQ(r.activeLog(), "");
     EXPECT_EQ(r.program().module().reportCounter, 0);
 
-    full = false;
+    r.files.heal();
     log.push_back(orderLine("6", "O1", "BUY", "20261205"));
     r.writeOrders(log);
     EXPECT_EQ(r.cycle(), Requests{"SetTD 6"});
@@ -46,18 +40,13 @@ TEST(DataFileFaults, LoginFilesThatCannotBeWrittenAreToldAndKeepTheirOldVersion)
         bool relayStarts;  // the system list is needed to start; the remembered login is not
     };
     for (const Case& c : {Case{"TempSyst.dat", false}, Case{"LoginChk.dat", true}}) {
-        for (FileStep step : {FileStep::WriteTemporary, FileStep::Rename}) {
+        {
             SCOPED_TRACE(c.file);
-            faults::Machine m;
+            Machine m;
             m.write("Data/TempSyst.dat", "12;Old\r\n");
             m.write("Data/LoginChk.dat", "1;0; \r\n");
             m.writeOrders({});
-            m.hp.service.answer = [](const std::string&) { return std::string("7;12;Alpha"); };
-            bool refused = true;
-            m.hp.files.fault = [&](FileStep s, const std::string& path) {
-                return refused && s == step && path.ends_with(std::string("/") + c.file) ? FileError::AccessDenied
-                                                                                         : FileError::None;
-            };
+            m.files.fail(FileStep::Replace, c.file, FileError::AccessDenied);
             m.start();
             EXPECT_EQ(m.logIn(), c.relayStarts);
             ASSERT_EQ(m.hp.messages.shown.size(), 1u);
@@ -65,14 +54,14 @@ TEST(DataFileFaults, LoginFilesThatCannotBeWrittenAreToldAndKeepTheirOldVersion)
             EXPECT_EQ(m.read("Data/TempSyst.dat"), c.relayStarts ? "12;Alpha\r\n" : "12;Old\r\n");
             EXPECT_EQ(m.read("Data/LoginChk.dat"), "1;0; \r\n");
 
-            refused = false;
+            m.files.heal();
             if (!c.relayStarts) m.hp.windows.click("frmLogin", "cmdLogin");  // the dialog stayed: try again
             EXPECT_EQ(m.program().values().swlogin, 1);
             m.exitProgram();
             m.start();
             EXPECT_TRUE(m.logIn());
             EXPECT_EQ(m.read("Data/LoginChk.dat"), "1;1;trader@example.com\r\n");
-            EXPECT_EQ(m.hp.messages.shown.size(), 1u);
+            EXPECT_EQ(m.messages(), 0);
         }
     }
 }

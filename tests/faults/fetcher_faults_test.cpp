@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "relaying.h"
+#include "support/machine.h"
 
-using faults::orderLine;
-using faults::Relaying;
-using Requests = std::vector<std::string>;
+using namespace kvtest;
 
 namespace {
 
@@ -55,7 +53,8 @@ TEST(FetcherFaults, UnacknowledgedEventsWaitQuietlyAndAreTakenOnceWhenAnswered) 
     for (const Event& event : kEvents) {
         for (const BadReply& bad : kBadReplies) {
             SCOPED_TRACE(std::string(event.request) + ", " + bad.what);
-            Relaying r(event.before, {"9;O;1"});
+            Machine r;
+            r.startRelaying(event.before, {"9;O;1"});
             r.writeOrders(event.after);
             const std::string knownBefore = r.known();
             r.spoil = [&](const std::string&, const std::string& answer) { return bad.make(answer); };
@@ -77,7 +76,8 @@ TEST(FetcherFaults, UnacknowledgedEventsWaitQuietlyAndAreTakenOnceWhenAnswered) 
 // A request that got no reply at all ends the sending for that cycle: the
 // events behind it wait for the next cycle instead of each timing out too.
 TEST(FetcherFaults, NoReplyLeavesTheRestOfTheCycleForTheNext) {
-    Relaying r({orderLine("1", "O1"), orderLine("2", "O1"), orderLine("3", "O1")});
+    Machine r;
+    r.startRelaying({orderLine("1", "O1"), orderLine("2", "O1"), orderLine("3", "O1")});
     int answers = 0;
     r.spoil = [&](const std::string&, const std::string& answer) -> std::optional<std::string> {
         if (++answers == 2) return std::nullopt;

@@ -1,10 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "relaying.h"
+#include "support/machine.h"
 
-using faults::orderLine;
-using faults::Relaying;
-using Requests = std::vector<std::string>;
+using namespace kvtest;
 
 namespace {
 
@@ -52,7 +50,8 @@ TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Relaying r({}, c.known);
+        Machine r;
+        r.startRelaying({}, c.known);
         r.write(r.orderFile("systemorder.log"), c.halfWritten);
         const std::string known = r.known();
         EXPECT_EQ(r.cycle(), Requests{}) << "the half-written line was reported";
@@ -65,7 +64,8 @@ TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
     }
 
     // Caught between the CR and the LF of its last line, the log is whole.
-    Relaying r({}, {"8;O;1"});
+    Machine r;
+    r.startRelaying({}, {"8;O;1"});
     const std::string whole = orderLine("8", "O2") + "\r\n";
     r.write(r.orderFile("systemorder.log"), whole.substr(0, whole.size() - 1));
     EXPECT_EQ(r.cycle(), Requests{"EditTD 8"});
@@ -74,7 +74,8 @@ TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
 // An expert that never ends its last line must still be heard: the same
 // whole but unfinished line a cycle later is taken as it stands.
 TEST(HalfWrittenLog, ALastLineThatStaysUnfinishedIsReportedOneCycleLate) {
-    Relaying r({}, {"8;O;2"});
+    Machine r;
+    r.startRelaying({}, {"8;O;2"});
     const std::string log = orderLine("8", "O2") + "\r\n" + orderLine("7", "O1", "BUYSTOP");
     r.write(r.orderFile("systemorder.log"), log);
     EXPECT_EQ(r.cycle(), Requests{});
@@ -102,16 +103,10 @@ TEST(HalfWrittenLog, TheStartupLoadWaitsForALogBeingWritten) {
                             "\r\n" + orderLine("3", "O1", "BUY", yesterday) + "\r\n";
     for (bool finishedLater : {true, false}) {
         SCOPED_TRACE(finishedLater ? "the expert finishes the write" : "the log stays unfinished");
-        faults::Machine m;
+        Machine m;
         m.write("Data/TempInit.dat", yesterday + "\r\n");
         const std::string cut = log.substr(0, log.find("SELL"));  // in the second line
         m.write(m.orderFile("systemorder.log"), cut);
-        Requests sent;
-        m.hp.service.answer = [&](const std::string& url) -> std::optional<std::string> {
-            if (url.find("/LoginCheckAction.do?") != std::string::npos) return std::string("7;12;Alpha");
-            sent.push_back(faults::shortName(url));
-            return faults::pairValue(url, "orderno") + ";O1\n";
-        };
         m.start();
         ASSERT_TRUE(m.logIn());
         EXPECT_EQ(m.read("Data/TempInit.dat"), yesterday + "\r\n");  // not rebuilt yet
@@ -119,13 +114,13 @@ TEST(HalfWrittenLog, TheStartupLoadWaitsForALogBeingWritten) {
         m.tick();
         EXPECT_EQ(m.read("Data/TempInit.dat"), today + "\r\n");
         EXPECT_EQ(m.known(), finishedLater ? "1;O;1\r\n2;O;3\r\n3;O;1\r\n" : "1;O;1\r\n");
-        EXPECT_EQ(sent, Requests{});
+        EXPECT_EQ(m.sent, Requests{});
 
         // The relay runs on. Orders a never-finished log kept from the rebuild
         // are reported as new once the expert writes them whole.
         m.write(m.orderFile("systemorder.log"), log + orderLine("4", "O1", "BUY", today) + "\r\n");
         m.tick();
-        EXPECT_EQ(sent, finishedLater ? Requests{"SetTD 4"} : (Requests{"SetTD 2", "SetTD 3", "SetTD 4"}));
+        EXPECT_EQ(m.sent, finishedLater ? Requests{"SetTD 4"} : (Requests{"SetTD 2", "SetTD 3", "SetTD 4"}));
         EXPECT_TRUE(m.hp.messages.shown.empty());
     }
 }

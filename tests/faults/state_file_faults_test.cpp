@@ -1,45 +1,34 @@
 #include <gtest/gtest.h>
 
-#include "relaying.h"
+#include "support/machine.h"
 
-using faults::FileError;
-using faults::FileStep;
-using faults::orderLine;
-using faults::Relaying;
-using faults::stepName;
-using Requests = std::vector<std::string>;
-
-namespace {
-
-// Makes one step on one file fail while `on` holds.
-void failWhile(Relaying& r, const bool& on, const std::string& file, FileStep failing, FileError error) {
-    r.hp.files.fault = [&on, file, failing, error](FileStep step, const std::string& path) {
-        return on && step == failing && path.ends_with("/" + file) ? error : FileError::None;
-    };
-}
-
-}  // namespace
+using namespace kvtest;
 
 // A file that cannot be read (held by another program, no access) ends the
 // cycle before anything is decided: nothing is sent, nothing written, nothing
-// shown. The cycle after the fault does the work once.
+// shown. The cycle after the fault does the work once. A file held only for a
+// moment is read on the second try within the same cycle.
 TEST(StateFileFaults, UnreadableFilesSkipTheCycleQuietlyUntilTheyCanBeRead) {
     for (const char* file : {"systemorder.log", "manualorder.log", "TempClose.dat"}) {
         for (FileError error : {FileError::Locked, FileError::AccessDenied, FileError::Other}) {
             SCOPED_TRACE(std::string(file) + ": " + kv::platform::describe(error));
-            Relaying r({orderLine("9", "O2")}, {"9;O;1"});
+            Machine r;
+            r.startRelaying({orderLine("9", "O2")}, {"9;O;1"});
             r.write("Data/TempClose.dat", "3;X;1\r\n");
-            bool faulty = true;
-            failWhile(r, faulty, file, FileStep::Read, error);
+            r.files.fail(FileStep::Read, file, error);
             for (int cycle = 0; cycle < 3; ++cycle) {
                 EXPECT_EQ(r.cycle(), Requests{});
                 EXPECT_TRUE(r.stateFilesAre("9;O;1\r\n", "3;X;1\r\n"));
             }
-            faulty = false;
+            r.files.heal();
             EXPECT_EQ(r.cycle(), Requests{"EditTD 9"});
             EXPECT_TRUE(r.stateFilesAre("9;O;2\r\n", "3;X;1\r\n"));
             EXPECT_EQ(r.cycle(), Requests{});
             EXPECT_EQ(r.messages(), 0);
+
+            r.writeOrders({orderLine("9", "O3")});
+            r.files.failOnce(FileStep::Read, file, error);
+            EXPECT_EQ(r.cycle(), Requests{"EditTD 9"});
         }
     }
 }
@@ -48,33 +37,26 @@ TEST(StateFileFaults, UnreadableFilesSkipTheCycleQuietlyUntilTheyCanBeRead) {
 // disk, is told to the trader once, and catches up when the fault is gone.
 // Meanwhile the acknowledged close is not sent again.
 TEST(StateFileFaults, UnwritableFilesKeepTheOldVersionAreToldOnceAndCatchUp) {
-    struct Fault {
-        FileStep step;
-        FileError error;
-    };
     for (const char* file : {"manualorder.log", "TempClose.dat"}) {
-        for (Fault fault : {Fault{FileStep::WriteTemporary, FileError::DiskFull},
-                            Fault{FileStep::WriteTemporary, FileError::AccessDenied},
-                            Fault{FileStep::Rename, FileError::Locked}, Fault{FileStep::Rename, FileError::AccessDenied}}) {
-            SCOPED_TRACE(std::string(file) + " " + stepName(fault.step) + ": " + kv::platform::describe(fault.error));
-            Relaying r({orderLine("9", "X2"), orderLine("8", "O1")}, {"9;O;1", "8;O;1"});
+        for (FileError error : {FileError::DiskFull, FileError::AccessDenied, FileError::Locked}) {
+            SCOPED_TRACE(std::string(file) + ": " + kv::platform::describe(error));
+            Machine r;
+            r.startRelaying({orderLine("9", "X2"), orderLine("8", "O1")}, {"9;O;1", "8;O;1"});
             r.write("Data/TempClose.dat", "3;X;1\r\n");
             const bool knownFails = std::string(file) == "manualorder.log";
             const std::string oldKnown = r.known(), newKnown = "8;O;1\r\n";
             const std::string oldJournal = r.journal(), newJournal = "3;X;1\r\n9;X;2\r\n";
-            bool faulty = true;
-            failWhile(r, faulty, file, fault.step, fault.error);
+            r.files.fail(FileStep::Replace, file, error);
             EXPECT_EQ(r.cycle(), Requests{"CloseTD 9"});
             for (int cycle = 0; cycle < 3; ++cycle) {
                 EXPECT_TRUE(r.stateFilesAre(knownFails ? oldKnown : newKnown, knownFails ? newJournal : oldJournal));
                 EXPECT_EQ(r.cycle(), Requests{});
             }
             EXPECT_EQ(r.messages(), 1);
-            EXPECT_TRUE(r.lastMessageNames(file));
-            faulty = false;
+            EXPECT_TRUE(r.told(file));
+            r.files.heal();
             EXPECT_EQ(r.cycle(), Requests{});
             EXPECT_TRUE(r.stateFilesAre(newKnown, newJournal));
-            EXPECT_FALSE(r.hp.exists(knownFails ? r.orderFile("manualorder.log.kvtmp") : "Data/TempClose.dat.kvtmp"));
 
             // A later fault of the same file is a new one, told again.
             r.writeOrders({orderLine("8", "O2")});
@@ -91,46 +73,37 @@ TEST(StateFileFaults, UnwritableFilesKeepTheOldVersionAreToldOnceAndCatchUp) {
 // when it can be, so a restart that day does not rebuild again.
 TEST(StateFileFaults, StartupStampFaultsDelayOrRepeatTheRebuildButLoseNothing) {
     const std::vector<std::string> log{orderLine("1", "O1", "BUY", "20261204"), orderLine("2", "O1", "BUY", "20261205")};
-    for (FileStep step : {FileStep::Read, FileStep::WriteTemporary, FileStep::Rename}) {
+    for (FileStep step : {FileStep::Read, FileStep::Replace}) {
         SCOPED_TRACE(stepName(step));
-        faults::Machine m;
+        Machine m;
         m.write("Data/TempInit.dat", "20261204\r\n");
         m.writeOrders(log);
         m.write(m.orderFile("manualorder.log"), "old;O;1\r\n");
-        std::vector<std::string> sent;
-        m.hp.service.answer = [&](const std::string& url) -> std::optional<std::string> {
-            if (url.find("/LoginCheckAction.do?") != std::string::npos) return std::string("7;12;Alpha");
-            sent.push_back(faults::shortName(url));
-            return faults::pairValue(url, "orderno") + ";O1\n";
-        };
-        bool faulty = true;
-        m.hp.files.fault = [&](FileStep s, const std::string& path) {
-            return faulty && s == step && path.ends_with("/TempInit.dat") ? FileError::Locked : FileError::None;
-        };
+        m.files.fail(step, "TempInit.dat", FileError::Locked);
         m.start();
         ASSERT_TRUE(m.logIn());
         for (int cycle = 0; cycle < 3; ++cycle) m.tick();
         if (step == FileStep::Read) {
-            EXPECT_EQ(sent, Requests{});  // the tables cannot be built yet
+            EXPECT_EQ(m.sent, Requests{});  // the tables cannot be built yet
             EXPECT_EQ(m.known(), "old;O;1\r\n");
             EXPECT_EQ(m.hp.messages.shown.size(), 0u);
         } else {
-            EXPECT_EQ(sent, Requests{"SetTD 2"});
+            EXPECT_EQ(m.sent, Requests{"SetTD 2"});
             EXPECT_EQ(m.read("Data/TempInit.dat"), "20261204\r\n");
             ASSERT_EQ(m.hp.messages.shown.size(), 1u);
             EXPECT_NE(m.hp.messages.shown[0].text.find("TempInit.dat"), std::string::npos);
         }
-        faulty = false;
+        m.files.heal();
         m.tick();
         m.tick();
-        EXPECT_EQ(sent, Requests{"SetTD 2"});
+        EXPECT_EQ(m.sent, Requests{"SetTD 2"});
         EXPECT_EQ(m.known(), "1;O;1\r\n2;O;1\r\n");
         EXPECT_EQ(m.read("Data/TempInit.dat"), "20261205\r\n");
 
         m.start();  // the same day again: the tables are kept
         ASSERT_TRUE(m.logIn());
         m.tick();
-        EXPECT_EQ(sent, Requests{"SetTD 2"});
+        EXPECT_EQ(m.sent, Requests{"SetTD 2"});
         EXPECT_EQ(m.known(), "1;O;1\r\n2;O;1\r\n");
     }
 }
@@ -141,20 +114,23 @@ TEST(StateFileFaults, StartupStampFaultsDelayOrRepeatTheRebuildButLoseNothing) {
 // a missing order log is told at every cycle and touches nothing.
 TEST(StateFileFaults, MissingFilesCountAsEmpty) {
     {
-        Relaying r({orderLine("9", "X2"), orderLine("8", "O1")}, {"9;O;1", "8;O;1"});
+        Machine r;
+        r.startRelaying({orderLine("9", "X2"), orderLine("8", "O1")}, {"9;O;1", "8;O;1"});
         std::remove(r.hp.path("Data/TempClose.dat").c_str());
         EXPECT_EQ(r.cycle(), Requests{"CloseTD 9"});
         EXPECT_TRUE(r.stateFilesAre("8;O;1\r\n", "9;X;2\r\n"));
     }
     {
-        Relaying r({orderLine("9", "X2"), orderLine("8", "O1")}, {"9;O;1", "8;O;1"});
+        Machine r;
+        r.startRelaying({orderLine("9", "X2"), orderLine("8", "O1")}, {"9;O;1", "8;O;1"});
         std::remove(r.hp.path(r.orderFile("manualorder.log")).c_str());
         EXPECT_EQ(r.cycle(), Requests{"SetTD 8"});
         EXPECT_EQ(r.known(), "8;O;1\r\n");
         EXPECT_EQ(r.cycle(), Requests{});
     }
     {
-        Relaying r({orderLine("9", "O1")}, {"9;O;1"});
+        Machine r;
+        r.startRelaying({orderLine("9", "O1")}, {"9;O;1"});
         std::remove(r.hp.path("Data/TempInit.dat").c_str());
         r.start();
         r.logIn();
@@ -162,7 +138,8 @@ TEST(StateFileFaults, MissingFilesCountAsEmpty) {
         EXPECT_EQ(r.cycle(), Requests{});
     }
     {
-        Relaying r({orderLine("9", "O2")}, {"9;O;1"});
+        Machine r;
+        r.startRelaying({orderLine("9", "O2")}, {"9;O;1"});
         std::remove(r.hp.path(r.orderFile("systemorder.log")).c_str());
         int ticksDuringTheBox = 0;
         r.hp.messages.whileOpen = [&](const auto&) { ticksDuringTheBox += r.tick(); };

@@ -1,6 +1,6 @@
 #include "simulated_service.h"
 
-#include "faults/machine.h"
+#include "support/machine.h"
 
 namespace soak {
 
@@ -88,7 +88,7 @@ std::optional<std::string> SimulatedService::answer(const std::string& url) {
         ledger_.fault("acknowledged but not in Active.log: " + *awaitingJournal_);
         awaitingJournal_.reset();
     }
-    const std::string no = faults::pairValue(url, "orderno");
+    const std::string no = kvtest::pairValue(url, "orderno");
     const ExpertOrder* order = expert_.order(no);
     const bool faithful = order && carriesTheLog(url, *kind, *order);
     if (!faithful) {
@@ -100,10 +100,10 @@ std::optional<std::string> SimulatedService::answer(const std::string& url) {
     const std::string answer = no + ";" + order->field5() + (*kind == EventKind::Modification ? "ok\n" : "\n");
     const ReplyFault fault = nextFault ? nextFault() : ReplyFault::None;
     if (fault != ReplyFault::None) ++faultsInjected[faultName(fault)];
-    if (fault == ReplyFault::DeathBeforeReply) throw faults::Killed{};
+    if (fault == ReplyFault::DeathBeforeReply) throw kvtest::Killed{};
     if (fault == ReplyFault::DeathAfterReply) {
         if (faithful) take(*kind, no, order->field5());
-        throw faults::Killed{};
+        throw kvtest::Killed{};
     }
     if (fault == ReplyFault::None && faithful) {
         take(*kind, no, order->field5());

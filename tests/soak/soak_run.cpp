@@ -11,8 +11,8 @@
 namespace soak {
 
 using kv::platform::FileError;
-using faults::stepName;
-using kv::platform::headless::FileStep;
+using kvtest::FileStep;
+using kvtest::stepName;
 
 namespace {
 
@@ -49,7 +49,7 @@ SoakRun::SoakRun(const SoakSettings& settings)
     figures_.journalExact = true;
     machine_.hp.service.answer = [this](const std::string& url) { return service_.answer(url); };
     service_.nextFault = [this] { return chooseReplyFault(); };
-    machine_.hp.files.fault = [this](FileStep step, const std::string& path) { return onFileStep(step, path); };
+    machine_.files.decide = [this](FileStep step, const std::string& path) { return onFileStep(step, path); };
 }
 
 std::string SoakRun::today() const {
@@ -135,15 +135,15 @@ bool SoakRun::tryLogIn() {
     service_.loginReply = std::string("7;12;Alpha");
     if (!calm_) {
         static const std::vector<Death> deaths{
-            {"between writing and renaming TempSyst.dat at login", "TempSyst.dat", FileStep::Rename},
-            {"writing LoginChk.dat at login", "LoginChk.dat", FileStep::WriteTemporary},
-            {"between writing and renaming TempInit.dat at the rebuild", "TempInit.dat", FileStep::Rename},
-            {"writing manualorder.log at the rebuild", "manualorder.log", FileStep::WriteTemporary},
-            {"between writing and renaming TempClose.dat at the rebuild", "TempClose.dat", FileStep::Rename},
+            {"replacing TempSyst.dat at login", "TempSyst.dat", FileStep::Replace},
+            {"replacing LoginChk.dat at login", "LoginChk.dat", FileStep::Replace},
+            {"replacing TempInit.dat at the rebuild", "TempInit.dat", FileStep::Replace},
+            {"replacing manualorder.log at the rebuild", "manualorder.log", FileStep::Replace},
+            {"replacing TempClose.dat at the rebuild", "TempClose.dat", FileStep::Replace},
         };
         static const std::vector<FileFault> writeFaults{
-            {"TempInit.dat", FileStep::WriteTemporary, FileError::DiskFull},
-            {"manualorder.log", FileStep::Rename, FileError::Locked},
+            {"TempInit.dat", FileStep::Replace, FileError::DiskFull},
+            {"manualorder.log", FileStep::Replace, FileError::Locked},
         };
         if (random_.chance(0.06)) death_ = random_.pick(deaths);
         if (random_.chance(0.05)) {
@@ -267,7 +267,7 @@ void SoakRun::betweenCycles() {
         ledger_.ended();
     } else if (random_.chance(0.003)) {
         ++figures_.logouts;
-        machine_.logOut();
+        machine_.pick("mnulvSo");
         service_.loginReply = std::string("7;12;Alpha");
         if (!machine_.logIn()) ledger_.fault("logging in again did not start the relay");
         readMessages();
@@ -316,9 +316,8 @@ void SoakRun::planFaults() {
         {"reading systemorder.log", "systemorder.log", FileStep::Read},
         {"reading manualorder.log", "manualorder.log", FileStep::Read},
         {"reading TempClose.dat", "TempClose.dat", FileStep::Read},
-        {"writing manualorder.log", "manualorder.log", FileStep::WriteTemporary},
-        {"between writing and renaming manualorder.log", "manualorder.log", FileStep::Rename},
-        {"between writing and renaming TempClose.dat", "TempClose.dat", FileStep::Rename},
+        {"replacing manualorder.log", "manualorder.log", FileStep::Replace},
+        {"replacing TempClose.dat", "TempClose.dat", FileStep::Replace},
         {"appending to Active.log", "Active.log", FileStep::Append},
     };
     static const std::vector<FileFault> streaks{
@@ -327,10 +326,10 @@ void SoakRun::planFaults() {
         {"systemorder.log", FileStep::Read, FileError::AccessDenied},
         {"manualorder.log", FileStep::Read, FileError::Locked},
         {"TempClose.dat", FileStep::Read, FileError::AccessDenied},
-        {"manualorder.log", FileStep::WriteTemporary, FileError::DiskFull},
-        {"manualorder.log", FileStep::Rename, FileError::Locked},
-        {"TempClose.dat", FileStep::WriteTemporary, FileError::DiskFull},
-        {"TempClose.dat", FileStep::Rename, FileError::AccessDenied},
+        {"manualorder.log", FileStep::Replace, FileError::DiskFull},
+        {"manualorder.log", FileStep::Replace, FileError::Locked},
+        {"TempClose.dat", FileStep::Replace, FileError::DiskFull},
+        {"TempClose.dat", FileStep::Replace, FileError::AccessDenied},
         {"Active.log", FileStep::Append, FileError::DiskFull},
     };
     if (random_.chance(0.012)) {
@@ -363,12 +362,12 @@ ReplyFault SoakRun::chooseReplyFault() {
 }
 
 FileError SoakRun::onFileStep(FileStep step, const std::string& path) {
-    const std::string name = path.substr(path.rfind('/') + 1);
+    const std::string name = path.substr(path.find_last_of("/\\") + 1);
     if (death_ && sameName(name, death_->file) && step == death_->step) {
         ++figures_.deaths[death_->where];
         death_.reset();
         if (sameName(name, "Active.log")) service_.journalAppended(false);
-        throw faults::Killed{};
+        throw kvtest::Killed{};
     }
     FileError error = FileError::None;
     if (streak_ && sameName(name, streak_->file) && step == streak_->step &&
@@ -390,7 +389,7 @@ FileError SoakRun::onFileStep(FileStep step, const std::string& path) {
         if (logAfterStamp && error == FileError::None) startupLoadReads(machine_.read(machine_.orderFile("systemorder.log")));
     }
     if (sameName(name, "Active.log") && step == FileStep::Append) service_.journalAppended(error == FileError::None);
-    if (error == FileError::None && (step == FileStep::Rename || step == FileStep::Append)) told_[lowered(name)] = false;
+    if (error == FileError::None && (step == FileStep::Replace || step == FileStep::Append)) told_[lowered(name)] = false;
     return error;
 }
 

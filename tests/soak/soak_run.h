@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "faults/machine.h"
+#include "support/machine.h"
 #include "service_ledger.h"
 #include "simulated_expert.h"
 #include "simulated_service.h"
@@ -52,14 +52,14 @@ public:
 private:
     struct FileFault {
         const char* file;
-        kv::platform::headless::FileStep step;
+        kvtest::FileStep step;
         kv::platform::FileError error;
         bool firstTryOnly = false;  // the read that is tried once more succeeds
     };
     struct Death {
         const char* where;
         const char* file;
-        kv::platform::headless::FileStep step;
+        kvtest::FileStep step;
     };
 
     void logInFreshProcess();
@@ -71,7 +71,7 @@ private:
     void restart();
     void settleAndCheck();
 
-    kv::platform::FileError onFileStep(kv::platform::headless::FileStep step, const std::string& path);
+    kv::platform::FileError onFileStep(kvtest::FileStep step, const std::string& path);
     ReplyFault chooseReplyFault();
     void planFaults();
     void publish(bool mayBeHalfWritten);
@@ -84,7 +84,7 @@ private:
     void setClock();
 
     SoakFigures figures_;
-    faults::Machine machine_;
+    kvtest::Machine machine_;
     Random random_;
     SimulatedExpert expert_;
     ServiceLedger ledger_;

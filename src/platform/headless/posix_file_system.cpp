@@ -70,13 +70,8 @@ std::string PosixFileSystem::resolve(const std::string& path) {
     return (slash == std::string::npos ? "" : p.substr(0, slash + 1)) + found;
 }
 
-FileError PosixFileSystem::injected(FileStep step, const std::string& posixPath) const {
-    return fault ? fault(step, posixPath) : FileError::None;
-}
-
 FileError PosixFileSystem::readAll(const std::string& path, std::string& bytes) {
     const std::string p = resolve(path);
-    if (FileError e = injected(FileStep::Read, p); e != FileError::None) return e;
     int fd = ::open(p.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return fromErrno(errno);
     struct stat st {};
@@ -106,7 +101,6 @@ FileError PosixFileSystem::readAll(const std::string& path, std::string& bytes) 
 FileError PosixFileSystem::replaceAtomically(const std::string& path, const std::string& bytes) {
     const std::string p = resolve(path);
     const std::string temporary = p + ".kvtmp";
-    if (FileError e = injected(FileStep::WriteTemporary, p); e != FileError::None) return e;
     int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd < 0) return fromErrno(errno);
     if (!writeAll(fd, bytes) || ::fsync(fd) != 0) {
@@ -116,10 +110,6 @@ FileError PosixFileSystem::replaceAtomically(const std::string& path, const std:
         return fromErrno(error);
     }
     ::close(fd);
-    if (FileError e = injected(FileStep::Rename, p); e != FileError::None) {
-        ::unlink(temporary.c_str());
-        return e;
-    }
     if (::rename(temporary.c_str(), p.c_str()) != 0) {
         int error = errno;
         ::unlink(temporary.c_str());
@@ -135,7 +125,6 @@ FileError PosixFileSystem::replaceAtomically(const std::string& path, const std:
 
 FileError PosixFileSystem::append(const std::string& path, const std::string& bytes) {
     const std::string p = resolve(path);
-    if (FileError e = injected(FileStep::Append, p); e != FileError::None) return e;
     int fd = ::open(p.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
     if (fd < 0) return fromErrno(errno);
     bool ok = writeAll(fd, bytes);

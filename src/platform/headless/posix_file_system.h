@@ -1,13 +1,9 @@
 #pragma once
-#include <functional>
 #include <string>
 
 #include "platform/file_system.h"
 
 namespace kv::platform::headless {
-
-// The steps of a file operation at which a test can make it fail.
-enum class FileStep { Read, WriteTemporary, Rename, Append };
 
 // Real files on a POSIX disk. "\" in a path becomes "/", and the last part of
 // a path matches an existing file without regard to case.
@@ -21,12 +17,6 @@ public:
 
     // The POSIX path a Windows-style path stands for.
     static std::string resolve(const std::string& path);
-
-    // Fault injection: return an error to make that step fail.
-    std::function<FileError(FileStep step, const std::string& posixPath)> fault;
-
-private:
-    FileError injected(FileStep step, const std::string& posixPath) const;
 };
 
 }  // namespace kv::platform::headless

@@ -1,6 +1,6 @@
-#include "checks/check.h"
+#include "check.h"
 
-#include "checks/check_support.h"
+#include "check_support.h"
 #include "platform/win32/text_codec.h"
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_file_system.h"

@@ -1,4 +1,4 @@
-#include "checks/loopback_server.h"
+#include "loopback_server.h"
 
 #include <winsock2.h>
 #include <ws2tcpip.h>

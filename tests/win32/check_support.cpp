@@ -1,4 +1,4 @@
-#include "checks/check_support.h"
+#include "check_support.h"
 
 #include <fstream>
 #include <sstream>

@@ -1,8 +1,8 @@
-#include "checks/check.h"
+#include "check.h"
 
 #include <algorithm>
 
-#include "checks/check_support.h"
+#include "check_support.h"
 #include "platform/win32/win32_timer.h"
 
 namespace kv::platform::win32::checks {

@@ -1,4 +1,4 @@
-#include "checks/check.h"
+#include "check.h"
 
 #include "platform/win32/request_target.h"
 

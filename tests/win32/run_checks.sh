@@ -4,7 +4,7 @@
 # there is no display. Usage: run_checks.sh MINGW_BUILD_DIR [FILTER]
 set -euo pipefail
 build=${1:?usage: run_checks.sh MINGW_BUILD_DIR [FILTER]}
-exe="$(cd "$build" && pwd)/src/platform/win32/KorvaneVantorChecks.exe"
+exe="$(cd "$build" && pwd)/tests/win32/KorvaneVantorChecks.exe"
 [ -f "$exe" ] || { echo "no $exe: build the MinGW tree first" >&2; exit 1; }
 
 prefix=$(mktemp -d /tmp/kvchecks-wine.XXXXXX)

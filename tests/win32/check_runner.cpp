@@ -1,7 +1,7 @@
 #include <cstdio>
 #include <exception>
 
-#include "checks/check.h"
+#include "check.h"
 #include "platform/win32/text_codec.h"
 
 namespace kvcheck {

@@ -1,9 +1,9 @@
-#include "checks/check.h"
+#include "check.h"
 
 #include <functional>
 #include <vector>
 
-#include "checks/check_support.h"
+#include "check_support.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/text_codec.h"
 

@@ -1,6 +1,6 @@
-#include "checks/check.h"
+#include "check.h"
 
-#include "checks/loopback_server.h"
+#include "loopback_server.h"
 #include "platform/win32/winhttp_fetcher_factory.h"
 
 namespace kv::platform::win32::checks {

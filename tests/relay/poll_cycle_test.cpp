@@ -1,0 +1,55 @@
+#include <gtest/gtest.h>
+
+#include "support/machine.h"
+
+using namespace kvtest;
+
+TEST(IdleCycles, AnyChangedByteInTheThreeFilesIsLookedAtAgain) {
+    Machine r;
+    r.startRelaying();
+    r.writeKnown({"1;O;1", "2;O;1"});
+    r.writeOrders({orderLine("1", "O1"), orderLine("2", "O1")});
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(r.cycle(), Requests{});
+    EXPECT_EQ(r.program().manual().systemlist.size(), 2u);  // the tables stay as the last look left them
+
+    r.writeKnown({"1;O;1"});  // only the known-order record changed
+    EXPECT_EQ(r.cycle(), Requests{"SetTD 2"});
+    EXPECT_EQ(r.cycle(), Requests{});
+    r.hp.writeFile("Data/TempClose.dat", " \r\n");  // only the journal changed
+    r.tick();
+    EXPECT_EQ(r.journal(), "");
+    EXPECT_EQ(r.hp.service.requests.size(), 0u);
+
+    r.tick();
+    r.program().manual().unload();  // a new load empties the tables: the next tick fills them again
+    r.tick();
+    EXPECT_EQ(r.program().manual().manuallist, (std::vector<std::string>{"1;O;1", "2;O;1"}));
+}
+
+TEST(IdleCycles, UnchangedFilesAreNotRewritten) {
+    Machine r;
+    r.startRelaying({orderLine("1", "O1")}, {"1;O;1"});
+    r.write("Data/TempClose.dat", "0;X;1\r\n");
+    const int replaced = r.files.done(FileStep::Replace);
+    r.tick();
+    EXPECT_EQ(r.files.done(FileStep::Replace), replaced);
+    r.writeKnown({"1;O;1", "x"});  // the one-character line is dropped on the next write
+    r.tick();
+    EXPECT_EQ(r.files.done(FileStep::Replace), replaced + 1);
+    EXPECT_EQ(r.known(), "1;O;1\r\n");
+}
+
+// Two records of order 8: the first close is acknowledged, the second record
+// makes the same close be sent again. A reply of 0 or 1 characters must not
+// pass on the strength of the earlier reply.
+TEST(Replies, ShortRepliesNeverAcknowledgeAnEventSentAgain) {
+    Machine d;
+    d.startRelaying({orderLine("8", "X2"), orderLine("9", "O1")}, {"8;O;1", "8;O;1", "9;O;1"});
+    EXPECT_EQ(d.cycle(), Requests{"CloseTD 8"});
+    for (const char* shortReply : {"", "\n"}) {
+        d.spoil = [&](const std::string&, const std::string&) { return std::string(shortReply); };
+        EXPECT_EQ(d.cycle(), Requests{"CloseTD 8"});
+        EXPECT_EQ(d.known(), "8;O;1\r\n9;O;1\r\n");
+    }
+    EXPECT_EQ(d.journal(), "8;X;2\r\n");
+}
