@@ -5,14 +5,6 @@
 
 namespace kv {
 
-namespace {
-
-std::string terminalFolder(platform::FileSystem& files) {
-    return files.roamingAppDataFolder() + "\\MetaQuotes\\Terminal";
-}
-
-}  // namespace
-
 std::string mt4DataFolderName(platform::FileSystem& files, const std::string& mt4Folder) {
     std::string bytes;
     for (char16_t unit : comparableFolder(files.toUtf16(mt4Folder))) {
@@ -25,7 +17,9 @@ std::string mt4DataFolderName(platform::FileSystem& files, const std::string& mt
 std::vector<std::string> mt4DataFolders(platform::FileSystem& files, const std::string& mt4Folder) {
     const std::u16string wanted = comparableFolder(files.toUtf16(mt4Folder));
     if (wanted.empty()) return {};
-    const std::string terminal = terminalFolder(files);
+    const std::string roaming = files.roamingAppDataFolder();
+    if (roaming.empty()) return {};  // no such folder for this user: no data folders either
+    const std::string terminal = roaming + "\\MetaQuotes\\Terminal";
     const auto names = files.subfolders(terminal);
     if (!names) return {};
 
