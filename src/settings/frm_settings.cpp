@@ -47,7 +47,7 @@ void FrmSettings::onTextChange(const std::string& name) {
 void FrmSettings::showFilesFolder() {
     const std::string& path = control("mt4location").text;
     const auto found = path.find(kTerminal);
-    control("LblOrderLog").text = found == std::string::npos
+    control("LblOrderLog").text = found == std::string::npos || found == 0
                                       ? "Choose the terminal.exe of your MT4 to see where its orders are read."
                                       : Mt4FilesFolder(platform_.files, platform_.clock).describe(path.substr(0, found));
     refresh();
