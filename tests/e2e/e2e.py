@@ -23,7 +23,7 @@ def on_alarm(signum, frame):
 
 
 def run_scenario(run, scenario):
-    scene = Scene(run, scenario.__name__)
+    scene = Scene(run, scenario.__name__, getattr(scenario, "mt4_layout", "legacy"))
     started = time.monotonic()
     signal.alarm(getattr(scenario, "limit_seconds", SCENARIO_LIMIT_SECONDS))
     try:

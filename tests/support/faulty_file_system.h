@@ -1,6 +1,8 @@
 #pragma once
 #include <cctype>
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -64,6 +66,14 @@ public:
     }
     std::string lookup(const std::string& path) override { return real_.lookup(path); }
     std::string fromUtf16(const std::u16string& text) override { return real_.fromUtf16(text); }
+    std::u16string toUtf16(const std::string& text) override { return real_.toUtf16(text); }
+    std::optional<std::vector<std::string>> subfolders(const std::string& folder) override {
+        return real_.subfolders(folder);
+    }
+    std::optional<std::chrono::system_clock::time_point> lastWriteTime(const std::string& path) override {
+        return real_.lastWriteTime(path);
+    }
+    std::string roamingAppDataFolder() override { return real_.roamingAppDataFolder(); }
 
 private:
     struct Rule {
