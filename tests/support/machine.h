@@ -96,6 +96,9 @@ public:
         write("Data/TempInit.dat", "20261205\r\n");
         writeOrders(orders);
         if (!known.empty()) writeKnown(known);
+        startLoggedIn();
+    }
+    void startLoggedIn() {
         start();
         logIn();
         hp.service.requests.clear();
