@@ -193,7 +193,7 @@ private:
     }
 
     std::optional<std::string> answer(const std::string& url) {
-        if (url.find("/LoginCheckAction.do?") != std::string::npos) return loginReply;
+        if (shortName(url) == "Login") return loginReply;
         const std::string event = shortName(url);
         sent.push_back(event);
         const std::string no = pairValue(url, "orderno");
