@@ -114,18 +114,3 @@ TEST(Login, AddressTrimmedAndBothValuesEncodedOnlyWhereNeeded) {
     EXPECT_EQ(kv::percentEncode(std::string("\x01\x7F\x80\xFF", 4)), "%01%7F%80%FF");
     EXPECT_EQ(kv::percentEncode("/:;!*'(),[]$"), "/:;!*'(),[]$");
 }
-
-TEST(Login, UnwritableDataFilesAreToldByName) {
-    LoginScreen systems("7;12;Alpha;13;Beta");
-    systems.files.refuseWrites("TempSyst.dat");
-    systems.logIn();
-    EXPECT_TRUE(systems.told("Data\\TempSyst.dat"));
-    EXPECT_TRUE(systems.shows("frmLogin"));  // the trader can try again
-    EXPECT_FALSE(systems.shows("FrmSys"));
-
-    LoginScreen remembered("7;12;Alpha");
-    remembered.files.refuseWrites("LoginChk.dat");
-    remembered.logIn();
-    EXPECT_TRUE(remembered.told("Data\\LoginChk.dat"));
-    EXPECT_EQ(remembered.program().values().swlogin, 1);  // the login itself went through
-}

@@ -46,24 +46,6 @@ TEST(OrderRoad, SellClosesAndPendingOrdersAreDeleted) {
     EXPECT_EQ(r.journal(), "1;X;2\r\n2;X;2\r\n3;X;2\r\n");
 }
 
-TEST(OrderRoad, UnacknowledgedEventsAreSentAgainUntilAcknowledged) {
-    Machine r;
-    r.startRelaying();
-    r.writeKnown({"9;O;1"});
-    r.writeOrders({orderLine("501", "O7"), orderLine("9", "O2")});
-    for (const char* refusal : {"error", "", "5", "501;O7", "501;O7 ", "9;O2x\n"}) {
-        r.spoil = [&](const std::string&, const std::string&) { return std::string(refusal); };
-        EXPECT_EQ(r.cycle(), (Requests{"SetTD 501", "EditTD 9"})) << refusal;
-        EXPECT_EQ(r.known(), "9;O;1\r\n");
-        EXPECT_EQ(r.activeLog(), "");
-    }
-    r.spoil = nullptr;
-    EXPECT_EQ(r.cycle(), (Requests{"SetTD 501", "EditTD 9"}));
-    EXPECT_EQ(r.known(), "501;O;7\r\n9;O;2\r\n");
-    EXPECT_EQ(r.cycle(), Requests{});
-    EXPECT_EQ(r.program().module().reportCounter, 2);
-}
-
 TEST(DecisionTable, EveryRowWithKnownOrders) {
     Machine r;
     r.startRelaying();
