@@ -42,6 +42,7 @@ Program::~Program() = default;
 
 void Program::start() { parts_->mainWindow.start(); }
 void Program::iconCallback(double x) { parts_->mainWindow.iconCallback(x); }
+void Program::exitRequested() { parts_->mainWindow.mnuflex(); }
 
 FrmMainMdi& Program::values() { return parts_->values; }
 ProsesWriteMO& Program::module() { return parts_->module; }

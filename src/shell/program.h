@@ -25,6 +25,7 @@ public:
 
     void start();
     void iconCallback(double x);  // the mouse message number, e.g. 516 for a right-button press
+    void exitRequested();         // from outside (the installer): ends the program as Exit does
 
     // The parts, for the platform layer and the tests.
     FrmMainMdi& values();

@@ -11,6 +11,7 @@ import traceback
 from harness.scene import Scene
 from harness.waiting import CheckFailed
 from harness.wine_run import WineRun
+from installer_scenarios import SCENARIOS as INSTALLER_SCENARIOS
 from scenarios import SCENARIOS
 
 SCENARIO_LIMIT_SECONDS = 150  # a hung scenario fails instead of stalling the run
@@ -49,7 +50,7 @@ def main():
     parser.add_argument("--only", action="append", help="run only scenarios whose name contains this")
     parser.add_argument("--keep", action="store_true", help="keep the run's temporary folder")
     options = parser.parse_args()
-    chosen = [s for s in SCENARIOS if not options.only or any(word in s.__name__ for word in options.only)]
+    chosen = [s for s in SCENARIOS + INSTALLER_SCENARIOS if not options.only or any(word in s.__name__ for word in options.only)]
 
     root = pathlib.Path(tempfile.mkdtemp(prefix="kv-e2e-"))
     signal.signal(signal.SIGALRM, on_alarm)

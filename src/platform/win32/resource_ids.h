@@ -39,3 +39,6 @@
 #define KV_MAIN_WINDOW_CAPTION L"Korvane Vantor"
 #define KV_TRAY_ICON_ID 1
 #define KV_TRAY_CALLBACK_MESSAGE 512
+/* Registered message by which the installer asks a running copy to exit as
+ * its menu's Exit does; the installer script spells the name out again. */
+#define KV_EXIT_REQUEST_MESSAGE L"KorvaneVantor.ExitRequest"

@@ -25,6 +25,7 @@ class Scene:
         self.folder.mkdir()
         self.driver = run.driver
         self.prefix = run.prefix
+        self.installer_exe = run.installer_exe
         self.mt4 = Mt4Folder(self.folder / "mt4")
         self.service = ReferenceService(run.service_binary, self.folder, self.mt4.files)
         self.install = ProgramInstall(self.folder / "install", run.program_exe, self.service.base_url)
