@@ -72,6 +72,7 @@ void PollCycle::runCycle() {
     module_.pollState = 0;
     OrderReporter reporter(platform_, main_, module_, manual_, known, activeLog_);
     detectOrderEvents(manual_, known, reporter);
+    module_.relayFacts.cycleReported();
     bool unchanged = saveOrderTables(platform_, main_, manual_, known, inputs.known, inputs.journal);
     // A held-back line is looked at again, even in the very same bytes.
     if (unchanged && reporter.requestsSent() == 0 && !orderLog_.holdingBack()) quiet_ = std::move(inputs);

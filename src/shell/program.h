@@ -12,6 +12,7 @@ class FrmLogin;
 class FrmSys;
 class FrmSettings;
 class FrmManual;
+class TrayStatusWatch;
 
 // The whole program: owns the shared state and every window. The platform's
 // entry point creates it, calls start() (the main window's load) and then
@@ -36,6 +37,7 @@ public:
     FrmSettings& settings();
     FrmManual& manual();
     platform::Timer& mytimer();
+    TrayStatusWatch& trayStatus();
 
 private:
     struct Parts;

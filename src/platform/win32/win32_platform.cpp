@@ -7,7 +7,7 @@ Win32Platform::Win32Platform(HINSTANCE instance, std::string exeFolder)
       mainWindow_(instance, icons_),
       timers_(mainWindow_),
       windows_(instance, mainWindow_, icons_),
-      tray_(mainWindow_, icons_.tray),
+      tray_(mainWindow_, icons_),
       menus_(mainWindow_),
       exeFolder_(std::move(exeFolder)) {}
 
