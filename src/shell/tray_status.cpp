@@ -12,7 +12,7 @@ namespace {
 constexpr std::size_t kLineLimit = 60;
 
 std::string fitted(std::string line) {
-    if (line.size() > kLineLimit) line = line.substr(0, kLineLimit - 3) + "...";
+    if (line.size() > kLineLimit) line.replace(kLineLimit - 3, std::string::npos, "...");
     return line;
 }
 
@@ -37,14 +37,15 @@ std::string stateLine(const StatusFacts& facts, const std::optional<platform::Da
         case LoginState::LoggedOut: return "Logged out";
         case LoginState::LoggedIn: break;
     }
-    if (silentSince) return "Service unreachable since " + clock.timeText(*silentSince);
-    return fitted("Reporting for " + facts.email + " under " + facts.tradeSystem);
+    std::string line = silentSince ? "Service unreachable since " : "Reporting for ";
+    if (silentSince) return line.append(clock.timeText(*silentSince));
+    return fitted(line.append(facts.email).append(" under ").append(facts.tradeSystem));
 }
 
 std::string waitingLine(const RelayFacts& relay, platform::Clock& clock) {
-    const std::string last = relay.lastAcknowledged ? "Last acknowledged " + clock.timeText(*relay.lastAcknowledged)
-                                                    : std::string("Nothing acknowledged yet");
-    return last + ", " + (relay.moreMayWait ? "at least " : "") + std::to_string(relay.waiting) + " waiting";
+    std::string line = relay.lastAcknowledged ? "Last acknowledged " : "Nothing acknowledged yet";
+    if (relay.lastAcknowledged) line.append(clock.timeText(*relay.lastAcknowledged));
+    return line.append(relay.moreMayWait ? ", at least " : ", ").append(std::to_string(relay.waiting)).append(" waiting");
 }
 
 }  // namespace
@@ -57,9 +58,10 @@ TrayStatus trayStatus(const StatusFacts& facts, const platform::DateTime& now, p
     const auto silentSince = unreachableSince(facts);
     const bool relaying = facts.login == LoginState::LoggedIn;
     TrayStatus status;
-    status.tip = "Korvane - Vantor\n" + stateLine(facts, silentSince, clock);
+    status.tip = "Korvane - Vantor\n";
+    status.tip += stateLine(facts, silentSince, clock);
     if (facts.relay.waiting > 0)
-        status.tip += "\n" + waitingLine(facts.relay, clock);
+        status.tip.append("\n").append(waitingLine(facts.relay, clock));
     else if (relaying && facts.orderLogMissing)
         status.tip += "\nOrder log systemorder.log not found";
     status.unreachableLong = silentSince && secondsBetween(*silentSince, now) > kUnreachableAttentionSeconds;
