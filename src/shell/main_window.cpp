@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/text_file.h"
+#include "shell/data_folder_check.h"
 #include "shell/service_host.h"
 
 namespace kv {
@@ -61,6 +62,7 @@ void MainWindow::onLoad() {
     setState(WindowState::Minimized);
     platform_.tray.add(kTrayTip);
     hide();
+    tellIfDataFolderUnwritable(platform_);
     readsettings();
     main_.host = serviceHost(platform_);
     main_.TimerInterval = "1000";

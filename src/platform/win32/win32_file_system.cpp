@@ -104,6 +104,14 @@ FileError Win32FileSystem::append(const std::string& path, const std::string& by
     return fileErrorFrom(writeAll(file.get(), bytes));
 }
 
+FileError Win32FileSystem::probeWritable(const std::string& folder) {
+    // Hidden and gone again when closed, whatever happens to the program.
+    const std::wstring probe = toWide(folder) + L"\\~kvprobe" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    UniqueHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file ? FileError::None : fileErrorFrom(GetLastError());
+}
+
 std::string Win32FileSystem::lookup(const std::string& path) {
     // A name with wildcards would match some other file.
     if (path.find_first_of("*?") != std::string::npos) return {};

@@ -10,6 +10,7 @@ public:
     FileError replaceAtomically(const std::string& path, const std::string& bytes) override;
     FileError append(const std::string& path, const std::string& bytes) override;
     std::string lookup(const std::string& path) override;
+    FileError probeWritable(const std::string& folder) override;
     std::string fromUtf16(const std::u16string& text) override;
 };
 

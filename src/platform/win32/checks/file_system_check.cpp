@@ -45,6 +45,7 @@ TEST_F(Win32FileSystemCheck, ReplacingWritesTheWholeNewContentAndLeavesNoTempora
     EXPECT_EQ(readBytes(state), "short\r\n");
     EXPECT_EQ(files.replaceAtomically(state, ""), FileError::None);
     EXPECT_EQ(readBytes(state), "");
+    EXPECT_EQ(files.probeWritable(folder.path()), FileError::None);
     EXPECT_EQ(folder.fileCount(), 1);
 }
 
@@ -90,6 +91,7 @@ TEST_F(Win32FileSystemCheck, AMissingFileOrFolderIsNotFound) {
     EXPECT_EQ(files.readAll(noFolder, bytes), FileError::NotFound);
     EXPECT_EQ(files.replaceAtomically(noFolder, "x\r\n"), FileError::NotFound);
     EXPECT_EQ(files.append(noFolder, "x\r\n"), FileError::NotFound);
+    EXPECT_EQ(files.probeWritable(folder.file("Data")), FileError::NotFound);
 }
 
 TEST_F(Win32FileSystemCheck, AppendingCreatesTheFileAndThenAddsAtItsEnd) {
