@@ -106,6 +106,7 @@ bool PollCycle::readOrderLog(std::string& bytes) {
         if (platform_.files.lookup(path).empty()) return FileError::NotFound;
         return platform_.files.readAll(path, bytes);
     });
+    module_.relayFacts.orderLogMissing = error == FileError::NotFound;
     if (error == FileError::NotFound)
         platform_.messages.show("File SystemOrder.log not found ", platform::MessageIcon::Error);
     return error == FileError::None;

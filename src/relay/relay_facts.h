@@ -16,6 +16,7 @@ public:
     bool moreMayWait = false;
     // Since the first request of an unbroken run of requests with no reply at all.
     std::optional<platform::DateTime> unreachableSince;
+    bool orderLogMissing = false;  // the last look for the order log found none
 
     // One request and what came of it.
     void answered(bool replied, bool acknowledged, const platform::DateTime& now);

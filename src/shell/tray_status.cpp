@@ -62,12 +62,12 @@ TrayStatus trayStatus(const StatusFacts& facts, const platform::DateTime& now, p
     status.tip += stateLine(facts, silentSince, clock);
     if (facts.relay.waiting > 0)
         status.tip.append("\n").append(waitingLine(facts.relay, clock));
-    else if (relaying && facts.orderLogMissing)
+    else if (relaying && facts.relay.orderLogMissing)
         status.tip += "\nOrder log systemorder.log not found";
     status.unreachableLong = silentSince && secondsBetween(*silentSince, now) > kUnreachableAttentionSeconds;
     if (!relaying)
         status.look = TrayLook::Idle;
-    else if (status.unreachableLong || facts.orderLogMissing)
+    else if (status.unreachableLong || facts.relay.orderLogMissing)
         status.look = TrayLook::Attention;
     else
         status.look = TrayLook::Relaying;

@@ -15,7 +15,6 @@ struct StatusFacts {
     LoginState login = LoginState::NeverLoggedIn;
     std::string email, tradeSystem;
     std::optional<platform::DateTime> loginTime;
-    bool orderLogMissing = false;
     RelayFacts relay;
 };
 

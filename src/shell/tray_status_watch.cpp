@@ -46,7 +46,6 @@ StatusFacts TrayStatusWatch::gather() {
     facts.email = email_;
     facts.tradeSystem = tradeSystem_;
     facts.loginTime = module_.loginTime;
-    facts.orderLogMissing = module_.pollState == 2;
     facts.relay = module_.relayFacts;
     return facts;
 }

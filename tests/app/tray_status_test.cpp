@@ -82,6 +82,12 @@ TEST(TrayStatus, TipLookAndBalloonsFollowTheLoginAndTheService) {
     EXPECT_EQ(hp.tray.tip, "Korvane - Vantor\nReporting for trader@example.com under Alpha Scalper\n"
                            "Last acknowledged 5:41:13 PM, 1 waiting");
 
+    // The expert's log gone while relaying asks for attention too.
+    ::remove(hp.path("MT4/experts/files/systemorder.log").c_str());
+    second(run);
+    EXPECT_EQ(hp.tray.look, TrayLook::Attention);
+    EXPECT_TRUE(app::mentions(hp, "SystemOrder.log not found"));
+
     run.pick("mnulvSo");
     run.program.trayStatus().refresh();
     EXPECT_EQ(hp.tray.tip.substr(0, 28), "Korvane - Vantor\nLogged out\n");
@@ -94,7 +100,7 @@ TEST(TrayStatus, AttentionForAMissingOrderLogOnlyWhileRelayingAndForSilenceOnlyS
     facts.login = LoginState::LoggedIn;
     facts.email = std::string(60, 'e') + "@example.com";
     facts.tradeSystem = "Alpha";
-    facts.orderLogMissing = true;
+    facts.relay.orderLogMissing = true;
     auto status = kv::trayStatus(facts, clock.current, clock);
     EXPECT_EQ(status.look, TrayLook::Attention);
     EXPECT_EQ(status.tip, "Korvane - Vantor\nReporting for " + std::string(43, 'e') +
@@ -104,7 +110,7 @@ TEST(TrayStatus, AttentionForAMissingOrderLogOnlyWhileRelayingAndForSilenceOnlyS
 
     // A silence left over from before this login says nothing about it.
     facts.login = LoginState::LoggedIn;
-    facts.orderLogMissing = false;
+    facts.relay.orderLogMissing = false;
     facts.relay.unreachableSince = kv::platform::DateTime{2026, 12, 5, 16, 0, 0};
     facts.loginTime = kv::platform::DateTime{2026, 12, 5, 17, 0, 0};
     EXPECT_EQ(kv::trayStatus(facts, clock.current, clock).look, TrayLook::Relaying);
