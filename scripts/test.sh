@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Runs every test stage: native unit and scenario tests, the MinGW-w64 cross
-# build and the installer, the Windows program and its installer under Wine, and the bounded fuzz and soak runs.
+# build and its installer, the Windows program and the installer under Wine,
+# and the bounded fuzz and soak runs.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
