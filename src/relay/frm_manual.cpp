@@ -9,4 +9,10 @@ FrmManual::FrmManual(const platform::Platform& platform, FrmMainMdi& main, Prose
       main_(main),
       module_(module) {}
 
+void FrmManual::rebuildKnownOrders() {
+    startupLoadPending_ = true;
+    rebuildDue_ = true;
+    startupOrderLog_ = {};
+}
+
 }  // namespace kv

@@ -26,6 +26,8 @@ public:
     // A start-up load that could not read its files is finished by a later
     // poll cycle; until then the tables are not ready for change detection.
     bool finishStartupLoad();
+    // The files folder moved: its known orders are rebuilt as at a new login date.
+    void rebuildKnownOrders();
 
 protected:
     void onLoad() override;
@@ -35,6 +37,7 @@ private:
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     bool startupLoadPending_ = false;
+    bool rebuildDue_ = false;  // rebuild even if it was done for this login date
     OrderLogLines startupOrderLog_;  // waits for a log the expert is still writing
 };
 

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "relay/files_folder_follower.h"
 #include "relay/frm_manual.h"
 #include "relay/known_orders.h"
 #include "relay/order_log.h"
@@ -39,12 +40,15 @@ private:
     // Then as tables.
     void fillTables(const CycleInputs& inputs);
     void takeOrderLines(const std::string& bytes, const KnownOrders& known);
+    // pathname1 moved to where the expert writes now: nothing remembered of the old folder counts.
+    void startAfresh();
 
     platform::Platform platform_;
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     FrmManual& manual_;
     FileWriter activeLog_;
+    FilesFolderFollower folders_;
     OrderLogLines orderLog_;
     bool running_ = false;  // a tick that comes while a cycle runs is skipped
     // The inputs of the last cycle if it sent nothing and wrote nothing: the
