@@ -74,6 +74,7 @@ void PollCycle::runCycle() {
     module_.pollState = 0;
     OrderReporter reporter(platform_, main_, module_, manual_, known, activeLog_);
     detectOrderEvents(manual_, known, reporter);
+    module_.relayFacts.cycleReported();
     bool unchanged = saveOrderTables(platform_, main_, manual_, known, inputs.known, inputs.journal);
     // A held-back line is looked at again, even in the very same bytes.
     if (unchanged && reporter.requestsSent() == 0 && !orderLog_.holdingBack()) quiet_ = std::move(inputs);
@@ -107,6 +108,7 @@ bool PollCycle::readOrderLog(std::string& bytes) {
         if (platform_.files.lookup(path).empty()) return FileError::NotFound;
         return platform_.files.readAll(path, bytes);
     });
+    module_.relayFacts.orderLogMissing = error == FileError::NotFound;
     // The expert may write elsewhere now; a move skips this cycle, the next reads the new folder.
     if (error == FileError::NotFound && folders_.followNow())
         startAfresh();

@@ -18,7 +18,7 @@ TEST(FirstRun, LocateMessageThenOneSettingsWindowThenSaveHandsOverToLogin) {
     EXPECT_EQ(m.hp.messages.shown[0].icon, MessageIcon::Information);
     EXPECT_FALSE(settingsUpDuringMessage);
     EXPECT_TRUE(m.hp.tray.present);
-    EXPECT_EQ(m.hp.tray.tip, "Korvane - Vantor");
+    EXPECT_EQ(m.hp.tray.tip, "Korvane - Vantor\nNot logged in");
     EXPECT_FALSE(m.shows("FrmMainMdi"));
     EXPECT_EQ(m.hp.windows.windows["FrmMainMdi"].state, WindowState::Minimized);
     ASSERT_TRUE(m.shows("frmSettings"));

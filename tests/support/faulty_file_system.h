@@ -17,13 +17,14 @@ using kv::platform::FileError;
 struct Killed {};
 
 // The steps of the file interface a fault can hit.
-enum class FileStep { Read, Replace, Append };
+enum class FileStep { Read, Replace, Append, Probe };  // Probe: whether a folder can be written
 
 inline const char* stepName(FileStep step) {
     switch (step) {
         case FileStep::Read: return "read";
         case FileStep::Replace: return "replace";
         case FileStep::Append: return "append";
+        case FileStep::Probe: return "probe";
     }
     return "?";
 }
@@ -63,6 +64,9 @@ public:
     }
     FileError append(const std::string& path, const std::string& bytes) override {
         return passes(FileStep::Append, path) ? real_.append(path, bytes) : failure_;
+    }
+    FileError probeWritable(const std::string& folder) override {
+        return passes(FileStep::Probe, folder) ? real_.probeWritable(folder) : failure_;
     }
     std::string lookup(const std::string& path) override { return real_.lookup(path); }
     std::string fromUtf16(const std::u16string& text) override { return real_.fromUtf16(text); }
@@ -114,7 +118,7 @@ private:
     kv::platform::FileSystem& real_;
     std::vector<Rule> rules_;
     FileError failure_ = FileError::None;
-    int done_[3] = {};
+    int done_[4] = {};
 };
 
 }  // namespace kvtest
