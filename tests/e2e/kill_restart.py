@@ -101,10 +101,7 @@ def killed_mid_stream_loses_nothing(scene):
             if kill == KILLS:
                 break
             time.sleep(rng.uniform(0.5, 3.0))
-            scene.program.kill()
-            scene.program.wait(10)
-            scene.program.log_file.close()
-            scene.program = None
+            scene.kill()
             data = scene.install.data
             checked = {"manualorder.log": (raw(scene.mt4.files / "manualorder.log"), RECORD),
                        "TempClose.dat": (raw(data / "TempClose.dat"), re.compile(rb" |" + RECORD.pattern)),

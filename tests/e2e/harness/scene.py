@@ -43,12 +43,17 @@ class Scene:
         if not self.driver.succeeds("wait-main", 30000):
             raise CheckFailed("the program's main window did not appear")
 
-    def close(self):
+    def kill(self):
+        """Ends the program as a crash or the Task Manager would: no Exit."""
         if self.program is not None:
             if self.program.poll() is None:
                 self.program.kill()
                 self.program.wait(10)
             self.program.log_file.close()
+            self.program = None
+
+    def close(self):
+        self.kill()
         self.prefix.stop_server()
         self.service.stop()
 
