@@ -80,9 +80,7 @@ public:
         forget();
         hp.messages.shown.clear();
         hp.menus.opened.clear();
-        program_ = std::make_unique<kv::Program>(kv::platform::Platform{
-            files, hp.clock, hp.messages, hp.web, hp.timers, hp.windows, hp.tray, hp.menus, hp.fileDialog, hp.process,
-            hp.root()});
+        program_ = std::make_unique<kv::Program>(hp.platform(files));
         program_->start();
     }
     // The process is killed between two steps: no Exit, files as they are.

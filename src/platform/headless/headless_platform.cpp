@@ -24,8 +24,10 @@ HeadlessPlatform::~HeadlessPlatform() {
     std::filesystem::remove_all(root_, ignored);
 }
 
-Platform HeadlessPlatform::platform() {
-    return Platform{files, clock, messages, web, timers, windows, tray, menus, fileDialog, process, root_};
+Platform HeadlessPlatform::platform() { return platform(files); }
+
+Platform HeadlessPlatform::platform(FileSystem& filesInFront) {
+    return Platform{filesInFront, clock, messages, web, timers, windows, tray, menus, fileDialog, process, root_};
 }
 
 void HeadlessPlatform::writeFile(const std::string& relative, const std::string& bytes) const {

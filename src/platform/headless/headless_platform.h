@@ -35,6 +35,8 @@ public:
     HeadlessProcess process;
 
     Platform platform();
+    // The same seams with another file system in front of the disk (a test's fault wrapper).
+    Platform platform(FileSystem& filesInFront);
 
     const std::string& root() const { return root_; }  // POSIX path of the temporary folder
     std::string dataFile(const std::string& name) const { return root_ + "/Data/" + name; }
