@@ -73,8 +73,8 @@ struct Machine {
 
     HeadlessPlatform hp;
     InstantService service;
-    kv::platform::Platform platform{hp.files, hp.clock,      hp.messages, service,    hp.timers,    hp.windows,
-                                    hp.tray,  hp.menus,      hp.fileDialog, hp.process, hp.root()};
+    kv::platform::Platform platform{hp.files, hp.clock,      hp.messages, service,    hp.timers,      hp.windows,
+                                    hp.tray,  hp.menus,      hp.fileDialog, hp.process, hp.folderWatch, hp.root()};
     kv::FrmMainMdi main;
     kv::ProsesWriteMO module;
     kv::FrmManual manual{platform, main, module};

@@ -1,4 +1,5 @@
 #pragma once
+#include <cstdint>
 #include <string>
 
 namespace kv::platform {
@@ -15,6 +16,9 @@ public:
     virtual DateTime now() = 0;
     virtual std::string shortDateText(const DateTime& when) = 0;  // e.g. 12/5/2026
     virtual std::string timeText(const DateTime& when) = 0;       // e.g. 5:40:00 PM
+    // Milliseconds from some fixed moment; never goes back, whatever the
+    // user does to the clock. For measuring short spans only.
+    virtual std::uint64_t steadyMilliseconds() = 0;
 };
 
 }  // namespace kv::platform

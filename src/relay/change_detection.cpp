@@ -35,7 +35,7 @@ void detectOrderEvent(const OrderLine& line, FrmManual& tables, KnownOrders& kno
 
 void detectOrderEvents(FrmManual& tables, KnownOrders& known, OrderReporter& reporter) {
     const std::size_t lines = tables.systemlist.size();
-    for (std::size_t sysIndex = 0; sysIndex < lines && !reporter.connectionLost(); ++sysIndex)
+    for (std::size_t sysIndex = 0; sysIndex < lines; ++sysIndex)
         detectOrderEvent(splitOrderLine(tables.systemlist[sysIndex]), tables, known, reporter);
 }
 

@@ -11,8 +11,9 @@
 namespace kv {
 
 // Compares every order line of this cycle with the known orders and reports
-// each new, modified, closed or deleted order. Stops sending after a request
-// that got no reply; what was not sent is found again next cycle.
+// each new, modified, closed or deleted order. Once reporting stops sending
+// (no reply, or no time left) the walk still goes on, for the closed orders
+// that need no request; what was not sent is found again next cycle.
 void detectOrderEvents(FrmManual& tables, KnownOrders& known, OrderReporter& reporter);
 
 // Saves the known orders and the closed-order journal, then empties

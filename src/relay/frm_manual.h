@@ -23,6 +23,11 @@ public:
 
     StateFiles stateFiles;  // the files behind the tables, with writes still waiting
 
+    // The whole lines of the order log; the start-up load and the poll cycle
+    // share what is held back.
+    std::vector<std::string> orderLogLines(const std::string& bytes);
+    bool holdingBackOrderLine() const { return orderLog_.holdingBack(); }
+
     // A start-up load that could not read its files is finished by a later
     // poll cycle; until then the tables are not ready for change detection.
     bool finishStartupLoad();
@@ -35,7 +40,7 @@ private:
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     bool startupLoadPending_ = false;
-    OrderLogLines startupOrderLog_;  // waits for a log the expert is still writing
+    OrderLogLines orderLog_;
 };
 
 }  // namespace kv

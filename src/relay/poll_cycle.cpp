@@ -4,7 +4,6 @@
 #include "relay/change_detection.h"
 #include "relay/engine_files.h"
 #include "relay/order_fields.h"
-#include "relay/order_log.h"
 #include "relay/order_reporting.h"
 
 namespace kv {
@@ -57,9 +56,10 @@ void PollCycle::runCycle() {
     manual_.stateFiles.retryWaiting();
     const bool tablesReady = manual_.finishStartupLoad();
     CycleInputs inputs{main_.pathname1, {}, {}, {}};
-    const bool complete = readInputs(inputs);
+    const bool complete = readOrderLogs(inputs);
     if (complete && tablesReady && quiet_ == inputs) return;
     quiet_.reset();
+    leftPending_ = false;
     manual_.systemlist.clear();
     manual_.manuallist.clear();
     manual_.Closelist.clear();
@@ -72,12 +72,13 @@ void PollCycle::runCycle() {
     module_.pollState = 0;
     OrderReporter reporter(platform_, main_, module_, manual_, known, activeLog_);
     detectOrderEvents(manual_, known, reporter);
+    leftPending_ = reporter.outOfTime();
     bool unchanged = saveOrderTables(platform_, main_, manual_, known, inputs.known, inputs.journal);
     // A held-back line is looked at again, even in the very same bytes.
-    if (unchanged && reporter.requestsSent() == 0 && !orderLog_.holdingBack()) quiet_ = std::move(inputs);
+    if (unchanged && reporter.requestsSent() == 0 && !manual_.holdingBackOrderLine()) quiet_ = std::move(inputs);
 }
 
-bool PollCycle::readInputs(CycleInputs& inputs) {
+bool PollCycle::readOrderLogs(CycleInputs& inputs) {
     module_.pollState = 0;
     if (!readStateFile(manualOrderLogPath(main_), inputs.known) ||
         !readStateFile(closedJournalPath(platform_), inputs.journal))
@@ -116,7 +117,7 @@ void PollCycle::fillTables(const CycleInputs& inputs) {
 }
 
 void PollCycle::takeOrderLines(const std::string& bytes, const KnownOrders& known) {
-    for (std::string& text : orderLog_.take(bytes, platform_.files)) {
+    for (std::string& text : manual_.orderLogLines(bytes)) {
         if (isShortOrderLine(text)) continue;
         // A closed order the engine does not hold can raise no event. A line
         // without any "X" cannot be marked closed, so it needs no split here.

@@ -6,7 +6,6 @@
 #include "platform/platform.h"
 #include "relay/frm_manual.h"
 #include "relay/known_orders.h"
-#include "relay/order_log.h"
 #include "relay/proses_write_mo.h"
 #include "shell/file_writer.h"
 #include "shell/frm_main_mdi.h"
@@ -20,6 +19,9 @@ public:
     PollCycle(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmManual& manual);
 
     void tick();
+    bool running() const { return running_; }
+    // The last cycle ran out of time for requests and left events to send.
+    bool leftEventsPending() const { return leftPending_; }
 
 private:
     // The bytes one cycle works from; a missing state file has none.
@@ -33,7 +35,7 @@ private:
     void runCycle();
     // The reading step, first as bytes: false when change detection must not
     // run (no order log, or a file that cannot be read).
-    bool readInputs(CycleInputs& inputs);
+    bool readOrderLogs(CycleInputs& inputs);
     bool readStateFile(const std::string& path, std::optional<std::string>& bytes);
     bool readOrderLog(std::string& bytes);
     // Then as tables.
@@ -45,8 +47,8 @@ private:
     ProsesWriteMO& module_;
     FrmManual& manual_;
     FileWriter activeLog_;
-    OrderLogLines orderLog_;
     bool running_ = false;  // a tick that comes while a cycle runs is skipped
+    bool leftPending_ = false;
     // The inputs of the last cycle if it sent nothing and wrote nothing: the
     // same bytes again would give the same nothing, so they need no new look.
     std::optional<CycleInputs> quiet_;

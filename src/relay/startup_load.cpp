@@ -15,7 +15,7 @@ void FrmManual::onLoad() {
     Closelist.clear();
     stateFiles.retryWaiting();
     startupLoadPending_ = true;
-    startupOrderLog_ = {};
+    orderLog_ = {};
     finishStartupLoad();
 }
 
@@ -38,8 +38,8 @@ bool FrmManual::finishStartupLoad() {
     if (platform_.files.readAll(systemOrderLogPath(main_), orderLog) != platform::FileError::None) return false;
     // A log caught while the expert writes it lacks the orders after the cut,
     // which would then be reported again as new: wait a cycle for the rest.
-    const std::vector<std::string> lines = startupOrderLog_.take(orderLog, platform_.files);
-    if (startupOrderLog_.holdingBack()) return false;
+    const std::vector<std::string> lines = orderLogLines(orderLog);
+    if (orderLog_.holdingBack()) return false;
     manuallist.clear();
     for (const std::string& text : lines) {
         if (isShortOrderLine(text)) continue;

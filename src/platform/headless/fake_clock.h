@@ -7,10 +7,12 @@ namespace kv::platform::headless {
 class FakeClock : public Clock {
 public:
     DateTime current{2026, 12, 5, 17, 40, 0};
+    std::uint64_t steady = 0;  // moves when a test, or a fired timer, moves it
 
     DateTime now() override { return current; }
     std::string shortDateText(const DateTime& when) override;  // 12/5/2026
     std::string timeText(const DateTime& when) override;       // 5:40:00 PM
+    std::uint64_t steadyMilliseconds() override { return steady; }
 };
 
 }  // namespace kv::platform::headless

@@ -22,7 +22,7 @@ HeadlessPlatform::~HeadlessPlatform() {
 }
 
 Platform HeadlessPlatform::platform() {
-    return Platform{files, clock, messages, web, timers, windows, tray, menus, fileDialog, process, root_};
+    return Platform{files, clock, messages, web, timers, windows, tray, menus, fileDialog, process, folderWatch, root_};
 }
 
 void HeadlessPlatform::writeFile(const std::string& relative, const std::string& bytes) const {

@@ -41,4 +41,6 @@ std::string Win32Clock::timeText(const DateTime& when) {
     return length > 0 ? toAnsi(std::wstring_view(text, static_cast<std::size_t>(length - 1))) : std::string();
 }
 
+std::uint64_t Win32Clock::steadyMilliseconds() { return GetTickCount64(); }
+
 }  // namespace kv::platform::win32
