@@ -32,7 +32,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
         runGuarded([&] { program.iconCallback(static_cast<double>(mouseMessage)); });
     };
     runGuarded([&] { program.start(); });
-    runMessageLoop(platform.windows(), platform.process());
+    runMessageLoop(platform.windows(), platform.process(), platform.folderWatch());
     // Exit has saved what it saves; nothing else may run, not even destructors
     // that would talk to windows already gone.
     ExitProcess(0);

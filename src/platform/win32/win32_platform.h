@@ -10,6 +10,7 @@
 #include "platform/win32/tracked_popup_menu.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_folder_watch.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_timer.h"
@@ -26,6 +27,7 @@ public:
     MainWindow& mainWindow() { return mainWindow_; }
     DialogWindowSystem& windows() { return windows_; }
     const Win32Process& process() const { return process_; }
+    Win32FolderWatchFactory& folderWatch() { return folderWatch_; }
 
 private:
     AppIcons icons_;
@@ -40,6 +42,7 @@ private:
     TrackedPopupMenu menus_;
     CommonFileDialog fileDialog_;
     Win32Process process_;
+    Win32FolderWatchFactory folderWatch_;
     std::string exeFolder_;
 };
 
