@@ -2,6 +2,7 @@
 
 #include "platform/text_file.h"
 #include "relay/change_detection.h"
+#include "relay/deciding_fields.h"
 #include "relay/engine_files.h"
 #include "relay/order_fields.h"
 #include "relay/order_reporting.h"
@@ -57,7 +58,10 @@ void PollCycle::runCycle() {
     const bool tablesReady = manual_.finishStartupLoad();
     CycleInputs inputs{main_.pathname1, {}, {}, {}};
     const bool complete = readOrderLogs(inputs);
-    if (complete && tablesReady && quiet_ == inputs) return;
+    if (complete && tablesReady && stillQuiet(inputs)) {
+        quiet_ = std::move(inputs);
+        return;
+    }
     quiet_.reset();
     leftPending_ = false;
     manual_.systemlist.clear();
@@ -76,6 +80,13 @@ void PollCycle::runCycle() {
     bool unchanged = saveOrderTables(platform_, main_, manual_, known, inputs.known, inputs.journal);
     // A held-back line is looked at again, even in the very same bytes.
     if (unchanged && reporter.requestsSent() == 0 && !manual_.holdingBackOrderLine()) quiet_ = std::move(inputs);
+}
+
+// The same bytes, or new figures in the same orders, give the same nothing.
+bool PollCycle::stillQuiet(const CycleInputs& inputs) const {
+    return quiet_ && quiet_->folder == inputs.folder && quiet_->known == inputs.known &&
+           quiet_->journal == inputs.journal &&
+           (quiet_->orders == inputs.orders || sameDecidingFields(quiet_->orders, inputs.orders));
 }
 
 bool PollCycle::readOrderLogs(CycleInputs& inputs) {

@@ -29,10 +29,10 @@ private:
         std::string folder;
         std::optional<std::string> known, journal;
         std::string orders;
-        bool operator==(const CycleInputs&) const = default;
     };
 
     void runCycle();
+    bool stillQuiet(const CycleInputs& inputs) const;
     // The reading step, first as bytes: false when change detection must not
     // run (no order log, or a file that cannot be read).
     bool readOrderLogs(CycleInputs& inputs);
@@ -50,7 +50,8 @@ private:
     bool running_ = false;  // a tick that comes while a cycle runs is skipped
     bool leftPending_ = false;
     // The inputs of the last cycle if it sent nothing and wrote nothing: the
-    // same bytes again would give the same nothing, so they need no new look.
+    // same deciding bytes again would give the same nothing, so they need no
+    // new look. The tables then stay as that cycle left them.
     std::optional<CycleInputs> quiet_;
 };
 
