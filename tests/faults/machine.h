@@ -74,6 +74,17 @@ public:
         return timer->fire();
     }
 
+    // The expert wrote its log and the folder watch heard it: the cycle that
+    // asks for runs once its settling wait, and the spacing after the last
+    // cycle, are over. False when the relay was not watching.
+    bool logWritten() {
+        hp.folderWatch.change(program_->values().pathname1, "systemorder.log");
+        kv::platform::headless::ManualTimer* settle = hp.timers.timers.back();
+        bool ran = false;
+        for (int wait = 0; wait < 3 && settle->fire(); ++wait) ran = true;
+        return ran;
+    }
+
     // Runs a step of the trader or the timer; a Killed thrown inside ends the
     // process there. True when the program lived through it.
     bool survives(const std::function<void()>& step) {
