@@ -16,6 +16,16 @@ std::string utf16(const std::string& text) {
     return out;
 }
 
+// A service that lets anyone in and acknowledges every order in state "O1",
+// noting each order request it got.
+void answerNoting(faults::Machine& m, Requests& sent) {
+    m.hp.service.answer = [&sent](const std::string& url) -> std::optional<std::string> {
+        if (url.find("/LoginCheckAction.do?") != std::string::npos) return std::string("7;12;Alpha");
+        sent.push_back(faults::shortName(url));
+        return faults::pairValue(url, "orderno") + ";O1\n";
+    };
+}
+
 }  // namespace
 
 // The expert rewrites its whole log; a cycle can read it half-way. A last
@@ -107,11 +117,7 @@ TEST(HalfWrittenLog, TheStartupLoadWaitsForALogBeingWritten) {
         const std::string cut = log.substr(0, log.find("SELL"));  // in the second line
         m.write(m.orderFile("systemorder.log"), cut);
         Requests sent;
-        m.hp.service.answer = [&](const std::string& url) -> std::optional<std::string> {
-            if (url.find("/LoginCheckAction.do?") != std::string::npos) return std::string("7;12;Alpha");
-            sent.push_back(faults::shortName(url));
-            return faults::pairValue(url, "orderno") + ";O1\n";
-        };
+        answerNoting(m, sent);
         m.start();
         ASSERT_TRUE(m.logIn());
         EXPECT_EQ(m.read("Data/TempInit.dat"), yesterday + "\r\n");  // not rebuilt yet
@@ -145,11 +151,7 @@ TEST(HalfWrittenLog, TheRebuildAndTheCyclesShareTheWaitForAnUnfinishedLine) {
     const std::string whole = orderLine("1", "O1", "BUY", yesterday) + "\r\n";
     m.write(m.orderFile("systemorder.log"), whole + orderLine("2", "O1", "BUY", today));
     Requests sent;
-    m.hp.service.answer = [&](const std::string& url) -> std::optional<std::string> {
-        if (url.find("/LoginCheckAction.do?") != std::string::npos) return std::string("7;12;Alpha");
-        sent.push_back(faults::shortName(url));
-        return faults::pairValue(url, "orderno") + ";O1\n";
-    };
+    answerNoting(m, sent);
     m.start();
     ASSERT_TRUE(m.logIn());
     m.tick();
@@ -160,7 +162,7 @@ TEST(HalfWrittenLog, TheRebuildAndTheCyclesShareTheWaitForAnUnfinishedLine) {
     n.write("Data/TempInit.dat", yesterday + "\r\n");
     const std::string moving = orderLine("3", "O1", "SELL", yesterday);
     n.write(n.orderFile("systemorder.log"), whole + withProfit(moving, "1.5"));
-    n.hp.service.answer = m.hp.service.answer;
+    answerNoting(n, sent);
     n.start();
     ASSERT_TRUE(n.logIn());
     n.write(n.orderFile("systemorder.log"), whole + withProfit(moving, "2.5"));
