@@ -40,8 +40,9 @@ public:
         return reading_;
     }
 
-    // The read came back: the names it carries, or one empty name when the
-    // buffer overflowed and the system kept no names. A folder that can no
+    // The read came back: the names of the files created, written or renamed
+    // into the folder, or one empty name when the buffer overflowed and the
+    // system kept no names. A folder that can no
     // longer be read stays silent; the poll timer still runs.
     void completed() {
         DWORD bytes = 0;
@@ -51,7 +52,10 @@ public:
         if (!ok || bytes == 0) names.emplace_back();
         for (DWORD at = 0; ok && at < bytes;) {
             const auto* entry = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_ + at);
-            names.push_back(toAnsi(std::wstring_view(entry->FileName, entry->FileNameLength / sizeof(wchar_t))));
+            // A file that leaves brings nothing to read; heard, it would only
+            // make a cycle find the log missing while its writer replaces it.
+            if (entry->Action != FILE_ACTION_REMOVED && entry->Action != FILE_ACTION_RENAMED_OLD_NAME)
+                names.push_back(toAnsi(std::wstring_view(entry->FileName, entry->FileNameLength / sizeof(wchar_t))));
             if (entry->NextEntryOffset == 0) break;
             at += entry->NextEntryOffset;
         }
