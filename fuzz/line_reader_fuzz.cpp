@@ -1,5 +1,5 @@
 // The file line reader must take any bytes: CR LF, lone CR, lone LF, NUL,
-// invalid 8-bit text, byte-order marks and very long lines.
+// invalid 8-bit text, byte-order marks, UTF-16LE without one and very long lines.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -18,8 +18,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     if (total > bytes.size()) std::abort();
     // Plain 8-bit text survives a write and a read unchanged, line for line.
-    const bool plain = bytes.size() < 2 || !((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
-                                             bytes.compare(0, 3, "\xEF\xBB\xBF") == 0);
+    const bool plain = !kv::platform::utf16LeStart(bytes) && bytes.compare(0, 3, "\xEF\xBB\xBF") != 0;
     if (plain && kv::platform::splitLines(kv::platform::joinLines(lines), files) != lines) std::abort();
     return 0;
 }

@@ -1,5 +1,8 @@
 #pragma once
+#include <chrono>
+#include <optional>
 #include <string>
+#include <vector>
 
 namespace kv::platform {
 
@@ -39,6 +42,17 @@ public:
     // Turns UTF-16 text (from a file written with a UTF-16LE byte-order mark)
     // into the 8-bit system code page.
     virtual std::string fromUtf16(const std::u16string& text) = 0;
+    // The other way: 8-bit system code page text into UTF-16.
+    virtual std::u16string toUtf16(const std::string& text) = 0;
+
+    // Names of the folders inside a folder; nothing when there is no such folder.
+    virtual std::optional<std::vector<std::string>> subfolders(const std::string& folder) = 0;
+
+    // When the file was last written; nothing when no regular file is there.
+    virtual std::optional<std::chrono::system_clock::time_point> lastWriteTime(const std::string& path) = 0;
+
+    // The user's roaming application-data folder, without a trailing backslash.
+    virtual std::string roamingAppDataFolder() = 0;
 };
 
 }  // namespace kv::platform

@@ -25,6 +25,8 @@ public:
     virtual void onButton(const std::string& control) = 0;
     virtual void onEnterKey(const std::string& control) = 0;
     virtual void onCloseCommand() = 0;  // close box or close key
+    // The trader changed a box's text (typing); most windows need not know.
+    virtual void onTextChange(const std::string&) {}
 };
 
 // One window as the platform sees it: a name, a caption and its controls.

@@ -2,25 +2,34 @@
 
 namespace kv::platform {
 
-namespace {
+std::optional<std::size_t> utf16LeStart(const std::string& bytes) {
+    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') return 2;
+    // 8-bit text never holds a NUL; UTF-16LE of the ASCII an order line is
+    // made of has one behind every character.
+    std::size_t i = 0;
+    for (; i + 1 < bytes.size(); i += 2) {
+        if (bytes[i + 1] != '\0') return std::nullopt;
+        if (bytes[i] == '\r') break;
+    }
+    if (i == 0) return std::nullopt;
+    return 0;
+}
 
-std::string decodeUtf16Le(const std::string& bytes, std::size_t from, FileSystem& files) {
+std::u16string utf16LeUnits(const std::string& bytes, std::size_t from) {
     std::u16string units;
     units.reserve((bytes.size() - from) / 2);
     for (std::size_t i = from; i + 1 < bytes.size(); i += 2)
         units.push_back(static_cast<char16_t>(static_cast<unsigned char>(bytes[i]) |
                                               (static_cast<unsigned char>(bytes[i + 1]) << 8)));
-    return files.fromUtf16(units);
+    return units;
 }
-
-}  // namespace
 
 std::vector<std::string> splitLines(const std::string& raw, FileSystem& files) {
     std::string decoded;
     const std::string* text = &raw;
     std::size_t start = 0;
-    if (raw.size() >= 2 && raw[0] == '\xFF' && raw[1] == '\xFE') {
-        decoded = decodeUtf16Le(raw, 2, files);
+    if (const auto utf16 = utf16LeStart(raw)) {
+        decoded = files.fromUtf16(utf16LeUnits(raw, *utf16));
         text = &decoded;
     } else if (raw.compare(0, 3, "\xEF\xBB\xBF") == 0) {
         start = 3;

@@ -1,4 +1,6 @@
 #pragma once
+#include <cstddef>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -6,9 +8,15 @@
 
 namespace kv::platform {
 
+// Where the text of a UTF-16LE file starts: behind its byte-order mark, or at
+// the first byte of a file without one whose first line has NUL in every odd
+// byte (what MQL4 writes without FILE_ANSI). Nothing for 8-bit text.
+std::optional<std::size_t> utf16LeStart(const std::string& bytes);
+std::u16string utf16LeUnits(const std::string& bytes, std::size_t from);
+
 // Splits file bytes into lines: a line ends at CR LF or at a lone CR; a lone
-// LF is an ordinary character. A UTF-8 byte-order mark is skipped; a UTF-16LE
-// one makes the rest be read as UTF-16 and turned into the 8-bit code page.
+// LF is an ordinary character. A UTF-8 byte-order mark is skipped; UTF-16LE
+// text, with or without its mark, is turned into the 8-bit code page.
 std::vector<std::string> splitLines(const std::string& bytes, FileSystem& files);
 
 // Every line followed by CR LF.

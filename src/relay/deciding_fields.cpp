@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/text_file.h"
 #include "relay/order_fields.h"
 
 namespace kv {
@@ -13,8 +14,8 @@ namespace {
 constexpr int kDecidingSeparators = 5;  // field 5 ends at the fifth ";"
 
 // Lines end at a CR (a CR LF counts once); a lone LF is part of its line.
-bool plainTextEndedByLineBreak(std::string_view log) {
-    if (log.starts_with("\xFF\xFE") || log.starts_with("\xEF\xBB\xBF")) return false;
+bool plainTextEndedByLineBreak(const std::string& log) {
+    if (platform::utf16LeStart(log) || log.starts_with("\xEF\xBB\xBF")) return false;
     return log.empty() || log.ends_with('\r') || log.ends_with("\r\n");
 }
 
@@ -96,8 +97,9 @@ std::size_t lineEnd(std::string_view log, std::size_t from) {
 
 // Most of the busy cycles of an expert that rewrites its log at every price
 // tick end here, so the walk is one pass over each log, with no copies.
-bool sameDecidingFields(std::string_view before, std::string_view after) {
-    if (!plainTextEndedByLineBreak(before) || !plainTextEndedByLineBreak(after)) return false;
+bool sameDecidingFields(const std::string& beforeLog, const std::string& afterLog) {
+    if (!plainTextEndedByLineBreak(beforeLog) || !plainTextEndedByLineBreak(afterLog)) return false;
+    const std::string_view before = beforeLog, after = afterLog;
     std::size_t b = 0, a = 0;
     while (b < before.size() && a < after.size()) {
         const Prefix prefix = std::endian::native == std::endian::little ? wordwise(before, b, after, a)

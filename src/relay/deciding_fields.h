@@ -1,5 +1,5 @@
 #pragma once
-#include <string_view>
+#include <string>
 
 namespace kv {
 
@@ -9,6 +9,6 @@ namespace kv {
 // after field 5 (prices, profit) may differ; the type decides only when the
 // state changed. Both logs must be 8-bit text ended by a line break; any
 // other log, even an equal one, answers false, to be read in full.
-bool sameDecidingFields(std::string_view before, std::string_view after);
+bool sameDecidingFields(const std::string& before, const std::string& after);
 
 }  // namespace kv

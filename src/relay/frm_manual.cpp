@@ -11,6 +11,12 @@ FrmManual::FrmManual(const platform::Platform& platform, FrmMainMdi& main, Prose
       main_(main),
       module_(module) {}
 
+void FrmManual::rebuildKnownOrders() {
+    startupLoadPending_ = true;
+    rebuildDue_ = true;
+    forgetHeldBackLine();
+}
+
 // An unfinished last line must keep its deciding fields for one poll interval.
 std::vector<std::string> FrmManual::orderLogLines(const std::string& bytes) {
     std::uint64_t interval = 1000;

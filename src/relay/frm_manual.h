@@ -27,10 +27,13 @@ public:
     // share what is held back.
     std::vector<std::string> orderLogLines(const std::string& bytes);
     bool holdingBackOrderLine() const { return orderLog_.holdingBack(); }
+    void forgetHeldBackLine() { orderLog_ = {}; }
 
     // A start-up load that could not read its files is finished by a later
     // poll cycle; until then the tables are not ready for change detection.
     bool finishStartupLoad();
+    // The files folder moved: its known orders are rebuilt as at a new login date.
+    void rebuildKnownOrders();
 
 protected:
     void onLoad() override;
@@ -40,6 +43,7 @@ private:
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     bool startupLoadPending_ = false;
+    bool rebuildDue_ = false;  // rebuild even if it was done for this login date
     OrderLogLines orderLog_;
 };
 

@@ -9,10 +9,10 @@ namespace kv {
 namespace {
 
 // Whether the file's text ends with a line break (a CR, or CR LF), in 8-bit
-// text or, behind its byte-order mark, in UTF-16LE.
+// text or in UTF-16LE.
 bool endsWithLineBreak(const std::string& bytes) {
-    if (bytes.size() >= 2 && bytes[0] == '\xFF' && bytes[1] == '\xFE') {
-        const std::string_view units(bytes.data() + 2, (bytes.size() - 2) & ~std::size_t{1});
+    if (const auto start = platform::utf16LeStart(bytes)) {
+        const std::string_view units(bytes.data() + *start, (bytes.size() - *start) & ~std::size_t{1});
         return units.ends_with(std::string_view("\r\0", 2)) || units.ends_with(std::string_view("\r\0\n\0", 4));
     }
     return bytes.ends_with('\r') || bytes.ends_with("\r\n");

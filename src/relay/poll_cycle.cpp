@@ -38,7 +38,8 @@ PollCycle::PollCycle(const platform::Platform& platform, FrmMainMdi& main, Prose
       module_(module),
       manual_(manual),
       activeLog_(platform, FileWriter::Repeat::OncePerFault,
-                 "The order was reported to the service; only its line in this journal is missing.") {}
+                 "The order was reported to the service; only its line in this journal is missing."),
+      folders_(platform, main, manual) {}
 
 void PollCycle::tick() {
     // Message boxes run their own message loop, in which the timer still ticks.
@@ -54,6 +55,7 @@ void PollCycle::tick() {
 void PollCycle::runCycle() {
     if (!manual_.loaded()) quiet_.reset();  // its load empties the tables
     manual_.use();
+    if (folders_.followOnceAMinute()) startAfresh();
     manual_.stateFiles.retryWaiting();
     const bool tablesReady = manual_.finishStartupLoad();
     CycleInputs inputs{main_.pathname1, {}, {}, {}};
@@ -117,9 +119,17 @@ bool PollCycle::readOrderLog(std::string& bytes) {
         if (platform_.files.lookup(path).empty()) return FileError::NotFound;
         return platform_.files.readAll(path, bytes);
     });
-    if (error == FileError::NotFound)
+    // The expert may write elsewhere now; a move skips this cycle, the next reads the new folder.
+    if (error == FileError::NotFound && folders_.followNow())
+        startAfresh();
+    else if (error == FileError::NotFound)
         platform_.messages.show("File SystemOrder.log not found ", platform::MessageIcon::Error);
     return error == FileError::None;
+}
+
+void PollCycle::startAfresh() {
+    quiet_.reset();
+    manual_.forgetHeldBackLine();
 }
 
 void PollCycle::fillTables(const CycleInputs& inputs) {

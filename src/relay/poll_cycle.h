@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/platform.h"
+#include "relay/files_folder_follower.h"
 #include "relay/frm_manual.h"
 #include "relay/known_orders.h"
 #include "relay/proses_write_mo.h"
@@ -41,12 +42,15 @@ private:
     // Then as tables.
     void fillTables(const CycleInputs& inputs);
     void takeOrderLines(const std::string& bytes, const KnownOrders& known);
+    // pathname1 moved to where the expert writes now: nothing remembered of the old folder counts.
+    void startAfresh();
 
     platform::Platform platform_;
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     FrmManual& manual_;
     FileWriter activeLog_;
+    FilesFolderFollower folders_;
     bool running_ = false;  // a tick that comes while a cycle runs is skipped
     bool leftPending_ = false;
     // The inputs of the last cycle if it sent nothing and wrote nothing: the

@@ -15,7 +15,7 @@ void FrmManual::onLoad() {
     Closelist.clear();
     stateFiles.retryWaiting();
     startupLoadPending_ = true;
-    orderLog_ = {};
+    forgetHeldBackLine();
     finishStartupLoad();
 }
 
@@ -29,7 +29,7 @@ bool FrmManual::finishStartupLoad() {
     platform::FileError error = stateFiles.read(startupStampPath(platform_), stampFile);
     if (error != platform::FileError::None && error != platform::FileError::NotFound) return false;
     std::vector<std::string> stamp = platform::splitLines(stampFile, platform_.files);
-    if (!stamp.empty() && stamp.back() == loginDateText) {
+    if (!stamp.empty() && stamp.back() == loginDateText && !rebuildDue_) {
         startupLoadPending_ = false;
         return true;
     }
@@ -49,7 +49,7 @@ bool FrmManual::finishStartupLoad() {
     stateFiles.save(manualOrderLogPath(main_), manuallist);
     stateFiles.save(closedJournalPath(platform_), {" "});
     stateFiles.saveAfterWaiting(startupStampPath(platform_), {loginDateText});
-    startupLoadPending_ = false;
+    startupLoadPending_ = rebuildDue_ = false;
     return true;
 }
 

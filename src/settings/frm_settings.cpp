@@ -1,5 +1,7 @@
 #include "settings/frm_settings.h"
 
+#include "settings/mt4_files_folder.h"
+
 namespace kv {
 
 using platform::ControlKind;
@@ -28,11 +30,27 @@ void FrmSettings::createControls() {
     addControl("cmdBrowse", ControlKind::Button, "Browse");
     addControl("cmdSave", ControlKind::Button, "Save");
     addControl("cmdCancel", ControlKind::Button, "Cancel");
+    addControl("LblOrderLog", ControlKind::Label);
 }
 
 void FrmSettings::onLoad() {
     centre();
     control("mt4location").text = main_.pathname + kTerminal;
+    showFilesFolder();
+}
+
+void FrmSettings::onTextChange(const std::string& name) {
+    if (name == "mt4location") showFilesFolder();
+}
+
+// Below the path: where the relay will read the orders of the MT4 named there.
+void FrmSettings::showFilesFolder() {
+    const std::string& path = control("mt4location").text;
+    const auto found = path.find(kTerminal);
+    control("LblOrderLog").text = found == std::string::npos || found == 0
+                                      ? "Choose the terminal.exe of your MT4 to see where its orders are read."
+                                      : Mt4FilesFolder(platform_.files, platform_.clock).describe(path.substr(0, found));
+    refresh();
 }
 
 void FrmSettings::onButton(const std::string& name) {
@@ -45,7 +63,7 @@ void FrmSettings::browse() {
     // A cancelled dialog leaves the box as it was.
     if (auto chosen = platform_.fileDialog.choose()) {
         control("mt4location").text = *chosen;
-        refresh();
+        showFilesFolder();
     }
 }
 
@@ -59,7 +77,8 @@ void FrmSettings::save() {
     }
     const std::string folder = main_.pathname.substr(0, found);
     settingsWriter_.replace(platform_.dataFile("Settings.dat"), {folder});
-    main_.setMt4Folder(folder);
+    main_.setMt4Folder(folder, Mt4FilesFolder(platform_.files, platform_.clock).choose(folder));
+    showFilesFolder();
     unload();
 }
 

@@ -19,6 +19,7 @@ public:
     FrmSettings(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmLogin& login);
 
     void onButton(const std::string& control) override;
+    void onTextChange(const std::string& control) override;
 
 protected:
     void createControls() override;
@@ -28,6 +29,7 @@ protected:
 private:
     void browse();
     void save();
+    void showFilesFolder();
 
     platform::Platform platform_;
     FrmMainMdi& main_;

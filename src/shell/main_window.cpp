@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/text_file.h"
+#include "settings/mt4_files_folder.h"
 #include "shell/service_host.h"
 
 namespace kv {
@@ -75,7 +76,7 @@ void MainWindow::readsettings() {
     std::vector<std::string> lines;
     if (platform::readLines(platform_.files, platform_.dataFile("Settings.dat"), lines) == platform::FileError::None &&
         !lines.empty()) {
-        main_.setMt4Folder(lines.front());
+        main_.setMt4Folder(lines.front(), Mt4FilesFolder(platform_.files, platform_.clock).choose(lines.front()));
         return;
     }
     platform_.messages.show("Please locate your MT4 install folder now!", MessageIcon::Information);

@@ -39,8 +39,9 @@ double leadingNumber(std::string_view text) {
 }
 
 std::string numberText(double value) {
-    char text[32];
-    auto end = std::to_chars(text, text + sizeof text, value).ptr;
+    // Plain digits, never an exponent: an id of 100000 is stored as 100000.
+    char text[400];
+    auto end = std::to_chars(text, text + sizeof text, value, std::chars_format::fixed).ptr;
     return std::string(text, end);
 }
 

@@ -11,7 +11,7 @@ std::string trimSpaces(std::string_view text);
 // and a decimal fraction are allowed; 0 when the text does not begin with one.
 double leadingNumber(std::string_view text);
 
-// A number as the shortest decimal text that reads back the same: 7, -3, 7.5.
+// A number as the shortest plain decimal text that reads back the same: 7, -3, 7.5, 100000.
 std::string numberText(double value);
 
 // A check box value read from a stored decimal text: any whole value other than 0 ticks the box.

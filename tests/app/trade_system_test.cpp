@@ -103,6 +103,18 @@ TEST(TradeSystems, EntriesOfUsersWithLongerIdsAreToldApart) {
     }
 }
 
+TEST(TradeSystems, RoundIdsAreStoredAsTheirDigitsAndMatchAgain) {
+    for (const std::string id : {"100000", "2500000"}) {
+        Selection s(id + ";12;Scalper A;15;Swing");
+        s.choose("15 Swing", 1);
+        s.hp.windows.click("FrmSys", "CmdProcced");
+        EXPECT_EQ(s.hp.readFile("Data/LoginChk.dat"), "1;1;trader@example.com\r\n2;1;15 Swing" + id + "\r\n");
+        s.startAndLogIn();
+        EXPECT_EQ(s.combo().text, "15 Swing");
+        EXPECT_EQ(s.remember().value, 1);
+    }
+}
+
 TEST(TradeSystems, ProceedWithoutABlankIsRefusedAndTheWindowStays) {
     Selection s("7;12;Scalper A;15;Swing");
     s.choose("Scalper", 0);

@@ -63,6 +63,8 @@ def later_run_shows_only_the_icon_and_logs_in_with_one_system(scene):
     driver.pick_from_tray_menu(FILE_SETTING)
     expect(driver.window_shown(SETTINGS), "the Setting command did not open the settings window")
     expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), scene.mt4.terminal, "path box")
+    expect_equal(driver.text(SETTINGS, "SETTINGS_LBLORDERLOG"),
+                 "Orders are read from " + windows_path(scene.mt4.files) + "\\systemorder.log", "order log label")
     driver.click(SETTINGS, "SETTINGS_CMDCANCEL")
     expect(driver.window_gone(SETTINGS), "Cancel did not close the settings window")
     expect(not driver.window_shown(LOGIN, 1000), "closing the settings window opened the login window again")
@@ -149,6 +151,10 @@ def login_with_several_systems_reports_under_the_chosen_one(scene):
     sent = scene.wait_events("/SetTD.do", "7101")
     expect(sent[0].startswith("/SetTD.do?systemid=13&"), f"reported under the wrong system: {sent[0]}")
     scene.expect_no_more("/SetTD.do", "7101", 1)
+
+
+# MT4 run from its own folder (build 600 and later with /portable): its expert writes to MQL4\\Files there.
+login_with_several_systems_reports_under_the_chosen_one.mt4_layout = "portable"
 
 
 def order_events_reach_the_service_once_each(scene):
@@ -244,6 +250,7 @@ def logout_stops_reporting_and_remembers_the_address(scene):
 def exit_removes_the_icon_and_records_the_run(scene):
     driver = scene.driver
     scene.install.seed_installed(scene.mt4)
+    scene.mt4.leave_stale_legacy_log([Order("7509")])
     scene.mt4.write_orders([Order("7501")])
     scene.start()
     scene.login_with_one_system()
@@ -271,6 +278,12 @@ def exit_removes_the_icon_and_records_the_run(scene):
     start_time, counter = ACTIVITY_LINE.match(lines[0]).groups()
     expect(start_time != "", "no start time after a login")
     expect_equal(counter, "1", "acknowledged requests counted in Active.dat")
+    expect_equal(scene.events("/SetTD.do", "7509"), [], "requests for the stale experts\\files log's order")
+
+
+# MT4 under User Account Control: the live log is in its data folder in the
+# roaming folder, an old one of build 509 still lies in experts\\files.
+exit_removes_the_icon_and_records_the_run.mt4_layout = "data folder"
 
 
 SCENARIOS = [

@@ -59,6 +59,8 @@ TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
          "SetTD 7", "&demo=1&"},
         {"a UTF-16 log cut in its last line", utf16(line8 + line7), utf16(caught(line8, line7, "EUR")), "SetTD 7",
          "&ordertype=BUYSTOP&symbol=EURUSD&"},
+        {"a UTF-16 log without its mark cut in its last line", utf16(line8 + line7).substr(2),
+         utf16(caught(line8, line7, "EUR")).substr(2), "SetTD 7", "&ordertype=BUYSTOP&symbol=EURUSD&"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

@@ -20,6 +20,9 @@ TEST(TextLines, ByteOrderMarks) {
     for (char c : std::string("1;2\r\n3\r"))
         utf16 += std::string{c, '\0'};
     EXPECT_EQ(splitLines(utf16, files), (std::vector<std::string>{"1;2", "3"}));
+    // Without the mark: known by the NUL behind every character of the first line.
+    EXPECT_EQ(splitLines(utf16.substr(2), files), (std::vector<std::string>{"1;2", "3"}));
+    EXPECT_EQ(splitLines(std::string("12\0\r\n", 5), files), (std::vector<std::string>{std::string("12\0", 3)}));
 }
 
 TEST(HeadlessFiles, BackslashesAndCaseInsensitiveNames) {

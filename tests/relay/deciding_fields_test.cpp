@@ -17,6 +17,8 @@ TEST(DecidingFields, ACycleAfterAQuietOneSendsWhatAFreshLookSends) {
         return Relay::join(lines);
     };
     const std::string profit = Relay::order("22", "O5", "BUYSTOP");
+    std::string utf16;  // as MQL4 writes it without FILE_ANSI: no mark
+    for (char c : Relay::join(base) + Relay::order("4", "O1") + "\r\n") utf16 += std::string{c, '\0'};
     struct Case {
         const char* what;
         std::string log;
@@ -36,6 +38,7 @@ TEST(DecidingFields, ACycleAfterAQuietOneSendsWhatAFreshLookSends) {
         {"lone LFs inside lines", with(2, Relay::order("3", "O1", "SELL") + "\n")},
         {"the lines end in a lone CR", "20261204;f2;1001;1;O1;BUY;E;1;1;1;1;1;1;1\r" + Relay::join({base[1], base[2]})},
         {"UTF-8 byte-order mark", "\xEF\xBB\xBF" + Relay::join(base)},
+        {"UTF-16 without a mark", utf16},
         {"empty", ""},
     };
     for (const Case& c : cases) {

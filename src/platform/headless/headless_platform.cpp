@@ -6,6 +6,8 @@
 #include <stdexcept>
 
 #include <stdlib.h>
+#include <fcntl.h>
+#include <sys/stat.h>
 
 namespace kv::platform::headless {
 
@@ -14,6 +16,7 @@ HeadlessPlatform::HeadlessPlatform() {
     if (!::mkdtemp(pattern.data())) throw std::runtime_error("cannot create a temporary folder");
     root_ = pattern;
     makeFolder("Data");
+    files.roamingFolder = root_ + "/Roaming";
 }
 
 HeadlessPlatform::~HeadlessPlatform() {
@@ -43,6 +46,16 @@ bool HeadlessPlatform::exists(const std::string& relative) const { return std::f
 
 void HeadlessPlatform::makeFolder(const std::string& relative) const {
     std::filesystem::create_directories(path(relative));
+}
+
+void HeadlessPlatform::setWriteTime(const std::string& relative, std::chrono::system_clock::time_point when) const {
+    const auto since = when.time_since_epoch();
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(since);
+    const timespec stamp{seconds.count(),
+                         static_cast<long>(std::chrono::duration_cast<std::chrono::nanoseconds>(since - seconds).count())};
+    const timespec times[2] = {stamp, stamp};
+    if (::utimensat(AT_FDCWD, path(relative).c_str(), times, 0) != 0)
+        throw std::runtime_error("cannot set the write time of " + relative);
 }
 
 }  // namespace kv::platform::headless

@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <string>
 
 #include "platform/headless/fake_clock.h"
@@ -46,6 +47,7 @@ public:
     std::string readFile(const std::string& relative) const;  // empty when missing
     bool exists(const std::string& relative) const;
     void makeFolder(const std::string& relative) const;
+    void setWriteTime(const std::string& relative, std::chrono::system_clock::time_point when) const;
 
 private:
     std::string root_;

@@ -37,7 +37,9 @@ Form& HeadlessWindowSystem::onScreen(const std::string& name) {
 }
 
 void HeadlessWindowSystem::type(const std::string& window, const std::string& control, const std::string& text) {
-    onScreen(window).control(control).text = text;
+    Form& form = onScreen(window);
+    form.control(control).text = text;
+    form.events->onTextChange(control);
 }
 
 void HeadlessWindowSystem::tick(const std::string& window, const std::string& control, int value) {

@@ -159,4 +159,36 @@ std::string PosixFileSystem::fromUtf16(const std::u16string& text) {
     return out;
 }
 
+std::u16string PosixFileSystem::toUtf16(const std::string& text) {
+    std::u16string out;
+    out.reserve(text.size());
+    for (char c : text) out.push_back(static_cast<unsigned char>(c));
+    return out;
+}
+
+std::optional<std::vector<std::string>> PosixFileSystem::subfolders(const std::string& folder) {
+    std::string p = folder;
+    for (char& c : p)
+        if (c == '\\') c = '/';
+    DIR* dir = ::opendir(p.c_str());
+    if (!dir) return std::nullopt;
+    std::vector<std::string> names;
+    while (dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        struct stat st {};
+        if (name != "." && name != ".." && ::stat((p + "/" + name).c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+            names.push_back(name);
+    }
+    ::closedir(dir);
+    return names;
+}
+
+std::optional<std::chrono::system_clock::time_point> PosixFileSystem::lastWriteTime(const std::string& path) {
+    struct stat st {};
+    if (::stat(resolve(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    return std::chrono::system_clock::time_point(
+        std::chrono::duration_cast<std::chrono::system_clock::duration>(std::chrono::seconds(st.st_mtim.tv_sec) +
+                                                                        std::chrono::nanoseconds(st.st_mtim.tv_nsec)));
+}
+
 }  // namespace kv::platform::headless

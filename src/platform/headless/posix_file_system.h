@@ -1,6 +1,9 @@
 #pragma once
+#include <chrono>
 #include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
 
@@ -18,6 +21,13 @@ public:
     FileError append(const std::string& path, const std::string& bytes) override;
     std::string lookup(const std::string& path) override;
     std::string fromUtf16(const std::u16string& text) override;
+    std::u16string toUtf16(const std::string& text) override;
+    std::optional<std::vector<std::string>> subfolders(const std::string& folder) override;
+    std::optional<std::chrono::system_clock::time_point> lastWriteTime(const std::string& path) override;
+    std::string roamingAppDataFolder() override { return roamingFolder; }
+
+    // What stands for the roaming application-data folder; a test sets it.
+    std::string roamingFolder;
 
     // The POSIX path a Windows-style path stands for.
     static std::string resolve(const std::string& path);

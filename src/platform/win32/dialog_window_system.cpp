@@ -206,8 +206,12 @@ void DialogWindowSystem::onCommand(OpenWindow& window, int id, int code, HWND co
     }
     if (window.pushing) return;
     switch (code) {
+        case EN_CHANGE: {
+            const std::string box = name;
+            runHandler(window, [&box](FormEvents& events) { events.onTextChange(box); });
+            break;
+        }
         case BN_CLICKED:  // a check box was ticked or cleared
-        case EN_CHANGE:
         case CBN_EDITCHANGE:
             readValues(window.window, *window.layout, *window.form);
             break;

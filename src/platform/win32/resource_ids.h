@@ -32,6 +32,7 @@
 #define KV_IDC_SETTINGS_CMDBROWSE 1204
 #define KV_IDC_SETTINGS_CMDSAVE 1205
 #define KV_IDC_SETTINGS_CMDCANCEL 1206
+#define KV_IDC_SETTINGS_LBLORDERLOG 1207
 
 /* The hidden main window: found by class and caption; mouse messages over the
  * tray icon arrive as KV_TRAY_CALLBACK_MESSAGE with the mouse message in lParam. */

@@ -1,5 +1,6 @@
 #include "platform/win32/win32_clock.h"
 
+#include "platform/win32/file_time.h"
 #include "platform/win32/text_codec.h"
 #include "platform/win32/win32_api.h"
 
@@ -39,6 +40,12 @@ std::string Win32Clock::timeText(const DateTime& when) {
     // No flags: the user's long time format, which carries the seconds.
     const int length = GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &st, nullptr, text, 80);
     return length > 0 ? toAnsi(std::wstring_view(text, static_cast<std::size_t>(length - 1))) : std::string();
+}
+
+std::chrono::system_clock::time_point Win32Clock::utcNow() {
+    FILETIME now;
+    GetSystemTimeAsFileTime(&now);
+    return fromFileTime(now);
 }
 
 std::uint64_t Win32Clock::steadyMilliseconds() { return GetTickCount64(); }

@@ -9,6 +9,7 @@ public:
     DateTime now() override;
     std::string shortDateText(const DateTime& when) override;
     std::string timeText(const DateTime& when) override;  // with seconds
+    std::chrono::system_clock::time_point utcNow() override;
     std::uint64_t steadyMilliseconds() override;
 };
 

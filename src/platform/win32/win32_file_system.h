@@ -11,6 +11,10 @@ public:
     FileError append(const std::string& path, const std::string& bytes) override;
     std::string lookup(const std::string& path) override;
     std::string fromUtf16(const std::u16string& text) override;
+    std::u16string toUtf16(const std::string& text) override;
+    std::optional<std::vector<std::string>> subfolders(const std::string& folder) override;
+    std::optional<std::chrono::system_clock::time_point> lastWriteTime(const std::string& path) override;
+    std::string roamingAppDataFolder() override;
 };
 
 }  // namespace kv::platform::win32

@@ -1,8 +1,10 @@
 """A throw-away installation of the program and a demo MT4 folder."""
 import dataclasses
+import hashlib
 import os
 import pathlib
 import shutil
+import time
 
 CRLF = "\r\n"
 # Dated after any login date, so the start-up load leaves these orders to be
@@ -38,15 +40,46 @@ class Order:
                          self.pnl, self.demo])
 
 
-class Mt4Folder:
-    """An MT4 installation as far as the program looks at it."""
+def data_folder_name(mt4_root):
+    """The name MT4 build 600 and later gives an installation's data folder:
+    the MD5 of its path, upper-cased, as UTF-16LE."""
+    return hashlib.md5(windows_path(mt4_root).upper().encode("utf-16-le")).hexdigest().upper()
 
-    def __init__(self, root):
+
+class Mt4Folder:
+    """An MT4 installation as far as the program looks at it. Its expert
+    writes into FILES: by default experts\\files, as MT4 up to build 509 did."""
+
+    def __init__(self, root, files=None):
         self.root = pathlib.Path(root)
-        self.files = self.root / "experts" / "files"
+        self.files = pathlib.Path(files) if files else self.root / "experts" / "files"
+        self.root.mkdir(parents=True, exist_ok=True)
         self.files.mkdir(parents=True)
         (self.root / "terminal.exe").write_bytes(b"")
         self.write_orders([])
+
+    @classmethod
+    def portable(cls, root):
+        """MT4 run from its own folder: MQL4\\Files in it."""
+        return cls(root, pathlib.Path(root) / "MQL4" / "Files")
+
+    @classmethod
+    def with_data_folder(cls, root, roaming):
+        """MT4 under User Account Control: MQL4\\Files of its data folder in
+        the roaming folder, named by the MD5 rule, with its origin.txt."""
+        data = pathlib.Path(roaming) / "MetaQuotes" / "Terminal" / data_folder_name(root)
+        mt4 = cls(root, data / "MQL4" / "Files")
+        (data / "origin.txt").write_bytes(b"\xff\xfe" + windows_path(root).encode("utf-16-le"))
+        return mt4
+
+    def leave_stale_legacy_log(self, orders):
+        """What the upgrade to build 600 left behind: experts\\files with a log of years ago."""
+        legacy = self.root / "experts" / "files"
+        legacy.mkdir(parents=True)
+        log = legacy / "systemorder.log"
+        log.write_bytes("".join(order.line() + CRLF for order in orders).encode("ascii"))
+        years_ago = time.time() - 2 * 365 * 24 * 3600
+        os.utime(log, (years_ago, years_ago))
 
     @property
     def terminal(self):

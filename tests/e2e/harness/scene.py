@@ -20,12 +20,18 @@ SETTLE_SECONDS = 2.5
 
 
 class Scene:
-    def __init__(self, run, name):
+    def __init__(self, run, name, mt4_layout="legacy"):
         self.folder = run.root / name
         self.folder.mkdir()
         self.driver = run.driver
         self.prefix = run.prefix
-        self.mt4 = Mt4Folder(self.folder / "mt4")
+        mt4_root = self.folder / "mt4"
+        if mt4_layout == "portable":
+            self.mt4 = Mt4Folder.portable(mt4_root)
+        elif mt4_layout == "data folder":
+            self.mt4 = Mt4Folder.with_data_folder(mt4_root, self.prefix.roaming_folder())
+        else:
+            self.mt4 = Mt4Folder(mt4_root)
         self.service = ReferenceService(run.service_binary, self.folder, self.mt4.files)
         self.install = ProgramInstall(self.folder / "install", run.program_exe, self.service.base_url)
         self.program = None

@@ -69,6 +69,11 @@ class WinePrefix:
             output.seek(0)
             return code, output.read()
 
+    def roaming_folder(self):
+        """The user's roaming application data, where MT4 build 600 and later keeps its data folders."""
+        users = [u for u in (self.folder / "drive_c" / "users").iterdir() if u.name.lower() != "public"]
+        return users[0] / "AppData" / "Roaming"
+
     def start(self, exe, log_path):
         log = open(log_path, "wb")
         process = subprocess.Popen([WINE, str(exe)], env=self.env, cwd=str(pathlib.Path(exe).parent),

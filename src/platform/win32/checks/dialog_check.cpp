@@ -21,6 +21,7 @@ struct Events : FormEvents {
     void onButton(const std::string& control) override { record("button " + control); }
     void onEnterKey(const std::string& control) override { record("enter " + control); }
     void onCloseCommand() override { record("close"); }
+    void onTextChange(const std::string& control) override { record("text " + control); }
 };
 
 Control control(const char* name, ControlKind kind, const char* text = "") { return {name, kind, text, 0, {}}; }
@@ -47,7 +48,7 @@ Form settingsForm(Events& events) {
              control("Label2", ControlKind::Label),  // left empty: the resource's caption stays
              control("mt4location", ControlKind::TextBox, "terminal.exe"),
              control("cmdBrowse", ControlKind::Button, "Browse"), control("cmdSave", ControlKind::Button, "Save"),
-             control("cmdCancel", ControlKind::Button, "Cancel")},
+             control("cmdCancel", ControlKind::Button, "Cancel"), control("LblOrderLog", ControlKind::Label)},
             &events};
 }
 
@@ -134,7 +135,7 @@ TEST_F(DialogCheck, HandlersSeeWhatWasTypedAndWhatTheyChangeIsShown) {
         login.control("txtUser").text = "trader@example.com";
     };
     command(dialog, KV_IDC_LOGIN_CMDLOGIN, BN_CLICKED);
-    EXPECT_EQ(events.seen, (std::vector<std::string>{"button cmdLogin"}));
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"text txtUser", "text txtPass", "button cmdLogin"}));
     EXPECT_EQ(typedUser, "  trader@example.com ");
     EXPECT_EQ(typedPassword, "p a&ss");
     EXPECT_EQ(ticked, 1);
@@ -142,7 +143,18 @@ TEST_F(DialogCheck, HandlersSeeWhatWasTypedAndWhatTheyChangeIsShown) {
 
     // A tick of the check box is not a button press.
     command(dialog, KV_IDC_LOGIN_CHKLOGIN, BN_CLICKED);
-    EXPECT_EQ(events.seen.size(), 1u);
+    EXPECT_EQ(events.seen.size(), 3u);
+}
+
+TEST_F(DialogCheck, TypingIsReportedAndTheLabelItChangesIsShown) {
+    Form settings = settingsForm(events);
+    HWND dialog = shown(settings);
+    events.onAny = [&](const std::string&) {
+        settings.control("LblOrderLog").text = "reads " + settings.control("mt4location").text;
+    };
+    SetWindowTextW(GetDlgItem(dialog, KV_IDC_SETTINGS_MT4LOCATION), L"D:\\B\\terminal.exe");
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"text mt4location"}));
+    EXPECT_EQ(windowText(GetDlgItem(dialog, KV_IDC_SETTINGS_LBLORDERLOG)), L"reads D:\\B\\terminal.exe");
 }
 
 TEST_F(DialogCheck, EnterIsReportedFromTheBoxItWasPressedInAndEscapeDoesNothing) {

@@ -3,6 +3,7 @@
 #include "checks/check_support.h"
 #include "platform/win32/text_codec.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
 
 namespace kv::platform::win32::checks {
@@ -101,6 +102,29 @@ TEST(TextCodec, EveryByteOfASingleByteCodePageSurvivesTheTripThroughTheControls)
     EXPECT_EQ(toWide(""), L"");
     const std::wstring cafe = L"caf\u00e9";
     EXPECT_EQ(Win32FileSystem().fromUtf16(u"caf\u00e9"), toAnsi(cafe));
+}
+
+// What finding the MT4 files folder asks of Windows: the roaming folder, the
+// folders in a folder, a file's write time on the clock's own scale.
+TEST_F(Win32FileSystemCheck, FolderListingWriteTimesAndTheRoamingFolder) {
+    CreateDirectoryW(toWide(folder.file("D1")).c_str(), nullptr);
+    writeBytes(folder.file("origin.txt"), "x");
+    const auto names = files.subfolders(folder.path());
+    ASSERT_TRUE(names.has_value());
+    EXPECT_EQ(*names, std::vector<std::string>{"D1"});
+    EXPECT_FALSE(files.subfolders(folder.file("missing")).has_value());
+
+    const auto written = files.lastWriteTime(folder.file("origin.txt"));
+    ASSERT_TRUE(written.has_value());
+    const auto sinceWritten = Win32Clock().utcNow() - *written;
+    EXPECT_TRUE(sinceWritten > -std::chrono::seconds(5) && sinceWritten < std::chrono::minutes(1));
+    EXPECT_FALSE(files.lastWriteTime(folder.file("D1")).has_value());
+
+    const std::string roaming = files.roamingAppDataFolder();
+    EXPECT_TRUE(roaming.ends_with("\\AppData\\Roaming") || roaming.ends_with("\\Application Data")) << roaming;
+    EXPECT_TRUE(files.subfolders(roaming).has_value()) << roaming;
+    EXPECT_EQ(files.toUtf16("C:\\MT4 (x86)"), u"C:\\MT4 (x86)");
+    EXPECT_EQ(files.fromUtf16(files.toUtf16("caf\xE9")), "caf\xE9");
 }
 
 }  // namespace

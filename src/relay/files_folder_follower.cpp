@@ -1,0 +1,34 @@
+#include "relay/files_folder_follower.h"
+
+#include "relay/engine_files.h"
+
+namespace kv {
+
+FilesFolderFollower::FilesFolderFollower(const platform::Platform& platform, FrmMainMdi& main, FrmManual& manual)
+    : platform_(platform), main_(main), manual_(manual), folders_(platform.files, platform.clock) {}
+
+bool FilesFolderFollower::followOnceAMinute() {
+    const auto now = platform_.clock.utcNow();
+    // The folder was just chosen when it was set; a clock set back starts the minute again.
+    if (!lastLook_ || now < *lastLook_) lastLook_ = now;
+    if (now - *lastLook_ < std::chrono::minutes(1)) return false;
+    return followNow();
+}
+
+bool FilesFolderFollower::followNow() {
+    lastLook_ = platform_.clock.utcNow();
+    return follow();
+}
+
+// The new folder is a fresh start. Without the engine's own record there,
+// its orders are taken as the start-up load takes them, so orders open
+// before the login date are not reported as new.
+bool FilesFolderFollower::follow() {
+    const std::string folder = folders_.recheck(main_.pathname, main_.pathname1);
+    if (folder == main_.pathname1) return false;
+    main_.pathname1 = folder;
+    if (platform_.files.lookup(manualOrderLogPath(main_)).empty()) manual_.rebuildKnownOrders();
+    return true;
+}
+
+}  // namespace kv

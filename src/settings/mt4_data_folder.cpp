@@ -1,0 +1,42 @@
+#include "settings/mt4_data_folder.h"
+
+#include "settings/md5.h"
+#include "settings/origin_text.h"
+
+namespace kv {
+
+std::string mt4DataFolderName(platform::FileSystem& files, const std::string& mt4Folder) {
+    std::string bytes;
+    for (char16_t unit : comparableFolder(files.toUtf16(mt4Folder))) {
+        bytes.push_back(static_cast<char>(unit & 0xFF));
+        bytes.push_back(static_cast<char>(unit >> 8));
+    }
+    return md5Hex(bytes);
+}
+
+std::vector<std::string> mt4DataFolders(platform::FileSystem& files, const std::string& mt4Folder) {
+    const std::u16string wanted = comparableFolder(files.toUtf16(mt4Folder));
+    if (wanted.empty()) return {};
+    const std::string roaming = files.roamingAppDataFolder();
+    if (roaming.empty()) return {};  // no such folder for this user: no data folders either
+    const std::string terminal = roaming + "\\MetaQuotes\\Terminal";
+    const auto names = files.subfolders(terminal);
+    if (!names) return {};
+
+    std::vector<std::string> found;
+    for (const std::string& name : *names) {
+        const std::string folder = terminal + "\\" + name;
+        std::string origin;
+        if (files.readAll(folder + "\\origin.txt", origin) == platform::FileError::None &&
+            comparableFolder(decodeAnyText(origin, files)) == wanted)
+            found.push_back(folder);
+    }
+    if (!found.empty()) return found;
+
+    const std::string named = mt4DataFolderName(files, mt4Folder);
+    for (const std::string& name : *names)
+        if (comparableFolder(files.toUtf16(name)) == files.toUtf16(named)) return {terminal + "\\" + name};
+    return {};
+}
+
+}  // namespace kv

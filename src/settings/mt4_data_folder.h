@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace kv {
+
+// MT4 from build 600 on keeps an installation's files in a data folder under
+// <roaming application data>\MetaQuotes\Terminal\. Its origin.txt names the
+// installation folder; its name is the MD5 of that folder's path.
+
+// The data folders of this MT4 folder: those whose origin.txt names it, or,
+// when none does, the one its path names. Only folders that exist.
+std::vector<std::string> mt4DataFolders(platform::FileSystem& files, const std::string& mt4Folder);
+
+// The name MT4 gives the data folder of an installation folder: the MD5 of
+// its path (no trailing backslash), upper-cased, as UTF-16LE bytes.
+std::string mt4DataFolderName(platform::FileSystem& files, const std::string& mt4Folder);
+
+}  // namespace kv

@@ -1,0 +1,72 @@
+#include "settings/mt4_files_folder.h"
+
+#include <optional>
+
+#include "settings/mt4_data_folder.h"
+
+namespace kv {
+
+namespace {
+
+using Instant = std::chrono::system_clock::time_point;
+constexpr auto kQuietFor = std::chrono::minutes(1);
+
+struct WrittenLog {
+    std::string folder;
+    Instant written;
+};
+
+std::optional<WrittenLog> newestLog(platform::FileSystem& files, const std::vector<std::string>& folders) {
+    std::optional<WrittenLog> newest;
+    for (const std::string& folder : folders)
+        if (auto written = files.lastWriteTime(orderLogIn(folder)); written && (!newest || *written > newest->written))
+            newest = WrittenLog{folder, *written};
+    return newest;
+}
+
+}  // namespace
+
+std::string legacyFilesFolder(const std::string& mt4Folder) { return mt4Folder + "experts\\files"; }
+
+std::string orderLogIn(const std::string& filesFolder) { return filesFolder + "\\systemorder.log"; }
+
+std::vector<std::string> Mt4FilesFolder::candidates(const std::string& mt4Folder) {
+    std::vector<std::string> folders;
+    for (const std::string& data : mt4DataFolders(files_, mt4Folder)) folders.push_back(data + "\\MQL4\\Files");
+    folders.push_back(mt4Folder + "MQL4\\Files");
+    folders.push_back(legacyFilesFolder(mt4Folder));
+    return folders;
+}
+
+std::string Mt4FilesFolder::choose(const std::string& mt4Folder) { return chooseAmong(candidates(mt4Folder), mt4Folder); }
+
+std::string Mt4FilesFolder::chooseAmong(const std::vector<std::string>& folders, const std::string& mt4Folder) {
+    if (auto newest = newestLog(files_, folders)) return newest->folder;
+    for (const std::string& folder : folders)
+        if (files_.subfolders(folder)) return folder;
+    return legacyFilesFolder(mt4Folder);
+}
+
+// Each move makes the engine start afresh, so two logs that both keep
+// changing must never make it swing between them.
+std::string Mt4FilesFolder::recheck(const std::string& mt4Folder, const std::string& current) {
+    const std::vector<std::string> folders = candidates(mt4Folder);
+    std::vector<std::string> others = folders;
+    // A folder that was not found this way is not this rule's to leave.
+    if (std::erase(others, current) == 0) return current;
+    const auto own = files_.lastWriteTime(orderLogIn(current));
+    if (!own) return chooseAmong(folders, mt4Folder);
+    const Instant now = clock_.utcNow();
+    if (now - *own <= kQuietFor) return current;
+    const auto newest = newestLog(files_, others);
+    if (newest && newest->written > *own && now - newest->written <= kQuietFor) return newest->folder;
+    return current;
+}
+
+std::string Mt4FilesFolder::describe(const std::string& mt4Folder) {
+    const std::string folder = choose(mt4Folder);
+    if (!files_.lookup(orderLogIn(folder)).empty()) return "Orders are read from " + orderLogIn(folder);
+    return "No systemorder.log found yet: the MT4 expert must write it into " + folder;
+}
+
+}  // namespace kv

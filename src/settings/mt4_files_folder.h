@@ -1,0 +1,46 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/file_system.h"
+
+namespace kv {
+
+// The folder an MT4 expert writes its files to, found from the MT4 folder.
+// MT4 up to build 509 used <MT4 folder>experts\files. Later builds use
+// MQL4\Files of the terminal's data folder, or <MT4 folder>MQL4\Files when
+// MT4 runs from its own folder; the upgrade left the old files in place.
+class Mt4FilesFolder {
+public:
+    Mt4FilesFolder(platform::FileSystem& files, platform::Clock& clock) : files_(files), clock_(clock) {}
+
+    // In order of preference: the data folders' MQL4\Files, the MT4 folder's
+    // own MQL4\Files, its experts\files.
+    std::vector<std::string> candidates(const std::string& mt4Folder);
+
+    // Chosen afresh: the folder whose systemorder.log was written last; with
+    // none yet, the first candidate that exists; with none, experts\files.
+    std::string choose(const std::string& mt4Folder);
+
+    // Looked at again from the folder in use. A folder that still holds its
+    // order log is left only for a newer one, and only once its own has been
+    // quiet for over a minute while the other's was written within it.
+    std::string recheck(const std::string& mt4Folder, const std::string& current);
+
+    // What the settings window says about the MT4 folder.
+    std::string describe(const std::string& mt4Folder);
+
+private:
+    std::string chooseAmong(const std::vector<std::string>& folders, const std::string& mt4Folder);
+
+    platform::FileSystem& files_;
+    platform::Clock& clock_;
+};
+
+// The files folder of MT4 up to build 509: the MT4 folder followed directly by "experts\files".
+std::string legacyFilesFolder(const std::string& mt4Folder);
+
+std::string orderLogIn(const std::string& filesFolder);
+
+}  // namespace kv

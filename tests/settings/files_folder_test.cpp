@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "platform/headless/headless_platform.h"
+#include "settings/mt4_data_folder.h"
+#include "settings/mt4_files_folder.h"
+
+using kv::platform::headless::HeadlessPlatform;
+using namespace std::chrono_literals;
+
+namespace {
+
+constexpr const char* kTerminal = "Roaming/MetaQuotes/Terminal/";
+
+// One trader's disk: an MT4 folder and the roaming folder MT4 keeps its data folders in.
+struct Disk {
+    HeadlessPlatform hp;
+    kv::Mt4FilesFolder folders{hp.files, hp.clock};
+    std::string mt4 = hp.root() + "\\MT4\\";
+
+    // A data folder with its MQL4\Files, and origin.txt unless its bytes are empty.
+    std::string dataFolder(const std::string& name, const std::string& origin) {
+        hp.makeFolder(kTerminal + name + "/MQL4/Files");
+        if (!origin.empty()) hp.writeFile(kTerminal + name + "/origin.txt", origin);
+        return hp.files.roamingAppDataFolder() + "\\MetaQuotes\\Terminal\\" + name + "\\MQL4\\Files";
+    }
+    // An order log written `ago` before the clock's now.
+    void log(const std::string& folder, std::chrono::seconds ago) {
+        std::string relative = folder.substr(hp.root().size() + 1);
+        for (char& c : relative)
+            if (c == '\\') c = '/';
+        hp.writeFile(relative + "/systemorder.log", "");
+        hp.setWriteTime(relative + "/systemorder.log", hp.clock.utc - ago);
+    }
+    std::string choose() { return folders.choose(mt4); }
+};
+
+std::string utf16WithMark(const std::string& ascii) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : ascii) bytes += std::string{c, '\0'};
+    return bytes;
+}
+
+}  // namespace
+
+TEST(FilesFolder, DataFolderNameIsTheMd5OfTheUpperCasedPath) {
+    HeadlessPlatform hp;
+    for (const char* folder : {"C:\\Program Files (x86)\\MetaTrader 4", "C:\\Program Files (x86)\\MetaTrader 4\\",
+                               " c:\\program files (x86)\\metatrader 4\\\r\n"})
+        EXPECT_EQ(kv::mt4DataFolderName(hp.files, folder), "50CA3DFB510CC5A8F28B48D1BF2A5702") << folder;
+}
+
+TEST(FilesFolder, EachLayoutIsFoundByItsLogThenByItsFolder) {
+    {
+        Disk d;  // nothing there: the folder of MT4 up to build 509
+        EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");
+        d.hp.makeFolder("MT4/MQL4/Files");  // portable, the expert not attached yet
+        EXPECT_EQ(d.choose(), d.mt4 + "MQL4\\Files");
+        const std::string data = d.dataFolder("ABC", d.mt4);
+        EXPECT_EQ(d.choose(), data);  // the data folder comes first
+        d.log(d.mt4 + "experts\\files", 5s);
+        EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");  // the only log wins
+        d.log(d.mt4 + "MQL4\\Files", 4s);
+        EXPECT_EQ(d.choose(), d.mt4 + "MQL4\\Files");
+        d.log(data, 3s);
+        EXPECT_EQ(d.choose(), data);
+    }
+    {
+        Disk d;  // a stale legacy log of years ago beside the live data folder
+        const std::string data = d.dataFolder("XYZ", d.mt4);
+        d.log(data, 1s);
+        d.log(d.mt4 + "experts\\files", std::chrono::hours(24 * 900));
+        EXPECT_EQ(d.choose(), data);
+        EXPECT_EQ(d.folders.describe(d.mt4), "Orders are read from " + data + "\\systemorder.log");
+    }
+}
+
+TEST(FilesFolder, OriginTxtNamesTheFolderInAnyEncoding) {
+    HeadlessPlatform probe;
+    const std::string root = probe.root();
+    // The MT4 folder holds an e-acute (Latin-1 stands in for the code page here).
+    for (const std::string& origin : {utf16WithMark(root + "\\M\xE9 4\r\n"),                 // as MT4 writes it
+                                      "  " + root + "\\M\xE9 4\\  \r\n",                  // ANSI, blanks, backslash
+                                      "\xEF\xBB\xBF" + root + "\\m\xC3\x89 4",               // UTF-8, other case
+                                      root + "\\M\xC3\xA9 4\r\n"}) {                        // UTF-8 without a mark
+        Disk d;
+        d.mt4 = d.hp.root() + "\\M\xE9 4\\";
+        std::string text = origin;
+        for (std::size_t at; (at = text.find(root)) != std::string::npos;) text.replace(at, root.size(), d.hp.root());
+        if (text.starts_with("\xFF\xFE")) text = utf16WithMark(d.hp.root() + "\\M\xE9 4\r\n");
+        const std::string data = d.dataFolder("0123", text);
+        EXPECT_EQ(d.choose(), data) << testing::PrintToString(origin);
+    }
+}
+
+TEST(FilesFolder, OnlyTheDataFolderThatBelongsIsTaken) {
+    Disk d;
+    const std::string other = d.dataFolder("AAAA", d.hp.root() + "\\Other MT4");
+    d.log(other, 1s);
+    EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");
+    // Without any origin.txt naming it, the folder named by the MD5 rule belongs.
+    const std::string named = d.dataFolder(kv::mt4DataFolderName(d.hp.files, d.mt4), "");
+    EXPECT_EQ(d.choose(), named);
+    EXPECT_EQ(d.folders.describe(d.mt4), "No systemorder.log found yet: the MT4 expert must write it into " + named);
+    // An origin.txt that names it is taken before the MD5 rule.
+    const std::string mine = d.dataFolder("BBBB", d.mt4);
+    EXPECT_EQ(d.choose(), mine);
+}
+
+TEST(FilesFolder, ALogInUseIsLeftOnlyForANewerOneOnceItIsQuiet) {
+    Disk d;
+    const std::string legacy = d.mt4 + "experts\\files";
+    const std::string data = d.dataFolder("CCCC", d.mt4);
+    d.log(legacy, 30s);
+    d.log(data, 10s);
+    EXPECT_EQ(d.folders.recheck(d.mt4, legacy), legacy);  // both keep changing: no swing
+    d.log(legacy, 90s);
+    EXPECT_EQ(d.folders.recheck(d.mt4, legacy), data);
+    d.log(data, 70s);
+    EXPECT_EQ(d.folders.recheck(d.mt4, legacy), legacy);  // the other is quiet too
+    std::remove(d.hp.path("MT4/experts/files/systemorder.log").c_str());
+    EXPECT_EQ(d.folders.recheck(d.mt4, legacy), data);  // its log gone: chosen afresh
+}
