@@ -73,6 +73,8 @@ void ReferenceService::routeRequests() {
     // Headers and body leave in separate writes: without this, each reply
     // waits on the client's delayed acknowledgement, tens of milliseconds.
     server_->set_tcp_nodelay(true);
+    // A connection serves many requests, as a web server's does, rather than five.
+    server_->set_keep_alive_max_count(1000);
     server_->set_pre_routing_handler([this](const httplib::Request& request, httplib::Response& response) {
         if (isControlPath(request.path)) return httplib::Server::HandlerResponse::Unhandled;
         if (record_.add(request.target)) return httplib::Server::HandlerResponse::Unhandled;
