@@ -71,17 +71,7 @@ std::optional<std::string> readBody(HINTERNET request) {
 WinHttpSession::WinHttpSession() : session_(openSession()) {}
 
 WinHttpSession::~WinHttpSession() {
-    if (connection_) WinHttpCloseHandle(connection_);
     if (session_) WinHttpCloseHandle(session_);
-}
-
-void* WinHttpSession::connectionTo(const std::wstring& host, unsigned short port) {
-    if (connection_ && host == connectedHost_ && port == connectedPort_) return connection_;
-    if (connection_) WinHttpCloseHandle(connection_);
-    connection_ = WinHttpConnect(session_, host.c_str(), port, 0);
-    connectedHost_ = host;
-    connectedPort_ = port;
-    return connection_;
 }
 
 std::optional<std::string> WinHttpSession::get(const std::string& url) {
@@ -97,14 +87,14 @@ std::optional<std::string> WinHttpSession::get(const std::string& url) {
         return std::nullopt;
 
     const std::wstring host(components.lpszHostName, components.dwHostNameLength);
-    HINTERNET connection = connectionTo(host, components.nPort);
+    InternetHandle connection(WinHttpConnect(session_, host.c_str(), components.nPort, 0));
     if (!connection) return std::nullopt;
 
     // The target is plain ASCII once escaped; WinHTTP must not escape it again.
     const std::wstring target = toWide(escapeRequestTarget(parts.target));
     DWORD flags = WINHTTP_FLAG_ESCAPE_DISABLE | WINHTTP_FLAG_ESCAPE_DISABLE_QUERY;
     if (components.nScheme == INTERNET_SCHEME_HTTPS) flags |= WINHTTP_FLAG_SECURE;
-    InternetHandle request(WinHttpOpenRequest(connection, L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER,
+    InternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER,
                                               WINHTTP_DEFAULT_ACCEPT_TYPES, flags));
     if (!request) return std::nullopt;
     if (!WinHttpSendRequest(request.get(), WINHTTP_NO_ADDITIONAL_HEADERS, 0, WINHTTP_NO_REQUEST_DATA, 0, 0, 0))

@@ -18,14 +18,7 @@ public:
     std::optional<std::string> get(const std::string& url);
 
 private:
-    void* connectionTo(const std::wstring& host, unsigned short port);
-
     void* session_;  // HINTERNET
-    // The service's connection handle, kept: a new one per request costs
-    // about as much again as the request itself.
-    void* connection_ = nullptr;
-    std::wstring connectedHost_;
-    unsigned short connectedPort_ = 0;
 };
 
 }  // namespace kv::platform::win32
