@@ -39,6 +39,10 @@ public:
     // regular file is there. File names are matched without regard to case.
     virtual std::string lookup(const std::string& path) = 0;
 
+    // Creates and removes a scratch file in the folder: whether the program
+    // may write there at all (a folder under Program Files, say, refuses it).
+    virtual FileError probeWritable(const std::string& folder) = 0;
+
     // Turns UTF-16 text (from a file written with a UTF-16LE byte-order mark)
     // into the 8-bit system code page.
     virtual std::string fromUtf16(const std::u16string& text) = 0;

@@ -5,6 +5,9 @@
 
 namespace kv::platform {
 
+// How the icon looks: relaying; idle (nobody logged in, greyed); attention.
+enum class TrayLook { Relaying, Idle, Attention };
+
 // The notification-area icon. Mouse messages over it reach the core through
 // the callback the application registers (the mouse message number).
 class TrayIcon {
@@ -12,6 +15,10 @@ public:
     virtual ~TrayIcon() = default;
     virtual void add(const std::string& tip) = 0;
     virtual void remove() = 0;
+    // A new tip (lines separated by "\n") and look; kept for a later add.
+    virtual void show(const std::string& tip, TrayLook look) = 0;
+    // A warning balloon over the icon; the platform holds it back in quiet time.
+    virtual void balloon(const std::string& text) = 0;
 };
 
 struct MenuItem {

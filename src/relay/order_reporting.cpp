@@ -101,7 +101,9 @@ void OrderReporter::reportOrderEvent(OrderEvent event, const OrderLine& line, st
     ++requestsSent_;
     std::optional<std::string> reply = module_.engineFetcher->FetchUrl(url);
     if (!reply) connectionLost_ = true;
-    if (!acknowledges(reply, event, line)) return;
+    const bool accepted = acknowledges(reply, event, line);
+    module_.relayFacts.answered(reply.has_value(), accepted, platform_.clock.now());
+    if (!accepted) return;
     acknowledged(event, line, knownIndex);
     appendActiveLog("\"" + url + "\"");
 }

@@ -78,6 +78,7 @@ void PollCycle::runCycle() {
     module_.pollState = 0;
     OrderReporter reporter(platform_, main_, module_, manual_, known, activeLog_);
     detectOrderEvents(manual_, known, reporter);
+    module_.relayFacts.cycleReported();
     leftPending_ = reporter.outOfTime();
     bool unchanged = saveOrderTables(platform_, main_, manual_, known, inputs.known, inputs.journal);
     // A held-back line is looked at again, even in the very same bytes.
@@ -119,6 +120,7 @@ bool PollCycle::readOrderLog(std::string& bytes) {
         if (platform_.files.lookup(path).empty()) return FileError::NotFound;
         return platform_.files.readAll(path, bytes);
     });
+    module_.relayFacts.orderLogMissing = error == FileError::NotFound;
     // The expert may write elsewhere now; a move skips this cycle, the next reads the new folder.
     if (error == FileError::NotFound && folders_.followNow())
         startAfresh();

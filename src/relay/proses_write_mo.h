@@ -5,6 +5,7 @@
 
 #include "platform/clock.h"
 #include "platform/web_fetcher.h"
+#include "relay/relay_facts.h"
 
 namespace kv {
 
@@ -21,6 +22,7 @@ struct ProsesWriteMO {
     int pollState = 0;                              // 2 when the last reading step found no order log
     int reportKind = 0;                             // 1 new, 0 modification, 2 close or delete
     std::unique_ptr<platform::WebFetcher> engineFetcher;  // created at the first report
+    RelayFacts relayFacts;                          // what the requests showed, for the tray
 };
 
 }  // namespace kv

@@ -5,6 +5,7 @@
 
 #include "platform/text_file.h"
 #include "settings/mt4_files_folder.h"
+#include "shell/data_folder_check.h"
 #include "shell/service_host.h"
 
 namespace kv {
@@ -62,6 +63,7 @@ void MainWindow::onLoad() {
     setState(WindowState::Minimized);
     platform_.tray.add(kTrayTip);
     hide();
+    tellIfDataFolderUnwritable(platform_);
     readsettings();
     main_.host = serviceHost(platform_);
     main_.TimerInterval = "1000";

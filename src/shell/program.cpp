@@ -9,6 +9,7 @@
 #include "shell/frm_main_mdi.h"
 #include "shell/main_window.h"
 #include "shell/relay_switch.h"
+#include "shell/tray_status_watch.h"
 #include "systems/frm_sys.h"
 
 namespace kv {
@@ -23,7 +24,8 @@ struct Program::Parts {
           systems(platform, values, module, remembered, relay),
           login(platform, values, module, remembered, relay, systems),
           settings(platform, values, module, login),
-          mainWindow(platform, values, module, relay, manual, login, systems, settings) {}
+          mainWindow(platform, values, module, relay, manual, login, systems, settings),
+          trayStatus(platform, values, module, login) {}
 
     FrmMainMdi values;
     ProsesWriteMO module;
@@ -35,13 +37,18 @@ struct Program::Parts {
     FrmLogin login;
     FrmSettings settings;
     MainWindow mainWindow;
+    TrayStatusWatch trayStatus;
 };
 
 Program::Program(const platform::Platform& platform) : parts_(std::make_unique<Parts>(platform)) {}
 Program::~Program() = default;
 
-void Program::start() { parts_->mainWindow.start(); }
+void Program::start() {
+    parts_->mainWindow.start();
+    parts_->trayStatus.start();
+}
 void Program::iconCallback(double x) { parts_->mainWindow.iconCallback(x); }
+void Program::exitRequested() { parts_->mainWindow.mnuflex(); }
 
 FrmMainMdi& Program::values() { return parts_->values; }
 ProsesWriteMO& Program::module() { return parts_->module; }
@@ -51,5 +58,6 @@ FrmSys& Program::systems() { return parts_->systems; }
 FrmSettings& Program::settings() { return parts_->settings; }
 FrmManual& Program::manual() { return parts_->manual; }
 platform::Timer& Program::mytimer() { return parts_->relay.mytimer(); }
+TrayStatusWatch& Program::trayStatus() { return parts_->trayStatus; }
 
 }  // namespace kv

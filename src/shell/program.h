@@ -12,6 +12,7 @@ class FrmLogin;
 class FrmSys;
 class FrmSettings;
 class FrmManual;
+class TrayStatusWatch;
 
 // The whole program: owns the shared state and every window. The platform's
 // entry point creates it, calls start() (the main window's load) and then
@@ -25,6 +26,7 @@ public:
 
     void start();
     void iconCallback(double x);  // the mouse message number, e.g. 516 for a right-button press
+    void exitRequested();         // from outside (the installer): ends the program as Exit does
 
     // The parts, for the platform layer and the tests.
     FrmMainMdi& values();
@@ -35,6 +37,7 @@ public:
     FrmSettings& settings();
     FrmManual& manual();
     platform::Timer& mytimer();
+    TrayStatusWatch& trayStatus();
 
 private:
     struct Parts;

@@ -19,7 +19,7 @@ TEST(FirstRun, LocateMessageThenOneSettingsWindowThenSaveHandsOverToLogin) {
     EXPECT_EQ(hp.messages.shown[0].icon, MessageIcon::Information);
     EXPECT_FALSE(settingsUpDuringMessage);
     EXPECT_TRUE(hp.tray.present);
-    EXPECT_EQ(hp.tray.tip, "Korvane - Vantor");
+    EXPECT_EQ(hp.tray.tip, "Korvane - Vantor\nNot logged in");
     EXPECT_FALSE(run.shows("FrmMainMdi"));
     EXPECT_EQ(hp.windows.windows["FrmMainMdi"].state, WindowState::Minimized);
     ASSERT_TRUE(run.shows("frmSettings"));

@@ -11,11 +11,12 @@ import traceback
 from harness.scene import Scene
 from harness.waiting import CheckFailed
 from harness.wine_run import WineRun
+from installer_scenarios import SCENARIOS as INSTALLER_SCENARIOS
 from kill_restart import killed_mid_stream_loses_nothing
 from scenarios import SCENARIOS
 
 SCENARIO_LIMIT_SECONDS = 150  # a hung scenario fails instead of stalling the run
-ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing]
+ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing] + INSTALLER_SCENARIOS
 
 
 def on_alarm(signum, frame):

@@ -1,5 +1,6 @@
 """Takes pictures of the three dialogs under Xvfb: docs/login.png,
-docs/systems.png and docs/settings.png."""
+docs/systems.png and docs/settings.png; and of the tray icon's three looks
+with their tips: docs/tray-idle.png, docs/tray-relaying.png, docs/tray-attention.png."""
 import argparse
 import pathlib
 import shutil
@@ -50,6 +51,40 @@ def take(run, out):
         scene.close()
 
 
+# Wine's notification area sits in the bottom right corner of its desktop.
+TRAY_ICON = (790, 590)
+TRAY_CORNER = (440, 500, 360, 100)
+
+
+def shoot_tray(run, path):
+    """Points at the icon until its tip shows, then photographs the corner."""
+    run.driver.do("pointer", 400, 300)
+    time.sleep(0.7)
+    run.driver.do("pointer", TRAY_ICON[0] - 1, TRAY_ICON[1] - 1)
+    run.driver.do("pointer", *TRAY_ICON)
+    time.sleep(2.5)
+    run.display.screenshot(path, crop=TRAY_CORNER)
+    print(f"wrote {path}")
+
+
+def take_tray(run, out):
+    scene = Scene(run, "tray")
+    try:
+        scene.install.seed_installed(scene.mt4)
+        scene.start()
+        time.sleep(1.5)
+        shoot_tray(run, out / "tray-idle.png")
+        scene.login_with_one_system()
+        time.sleep(2)
+        shoot_tray(run, out / "tray-relaying.png")
+        # The expert's order log gone while relaying asks for attention.
+        (scene.mt4.files / "systemorder.log").unlink()
+        time.sleep(2.5)
+        shoot_tray(run, out / "tray-attention.png")
+    finally:
+        scene.close()
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("mingw", type=pathlib.Path)
@@ -61,6 +96,7 @@ def main():
     run = WineRun(options.mingw.resolve(), options.native.resolve(), root, desktop=DESKTOP, screen=(800, 600))
     try:
         take(run, options.out.resolve())
+        take_tray(run, options.out.resolve())
     finally:
         run.close()
         shutil.rmtree(root, ignore_errors=True)

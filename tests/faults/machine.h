@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -79,7 +80,10 @@ public:
     // cycle, are over. False when the relay was not watching.
     bool logWritten() {
         hp.folderWatch.change(program_->values().pathname1, "systemorder.log");
-        kv::platform::headless::ManualTimer* settle = hp.timers.timers.back();
+        // The settling timer is made right after mytimer, by the same owner.
+        auto& timers = hp.timers.timers;
+        const auto mytimer = std::find(timers.begin(), timers.end(), &program_->mytimer());
+        kv::platform::headless::ManualTimer* settle = *std::next(mytimer);
         bool ran = false;
         for (int wait = 0; wait < 3 && settle->fire(); ++wait) ran = true;
         return ran;

@@ -222,6 +222,12 @@ int windowRect(const Arguments& a) {
     return 0;
 }
 
+// Moves the pointer, as a trader's hand does, so that a tool tip can show.
+int pointer(const Arguments& a) {
+    SetCursorPos(static_cast<int>(a.number(0, 0, 0x7FFF)), static_cast<int>(a.number(1, 0, 0x7FFF)));
+    return 0;
+}
+
 int trayIconPresent(const Arguments&) {
     const bool shown = trayIconShown();
     printLine(shown ? L"1" : L"0");
@@ -261,6 +267,7 @@ constexpr Command kCommands[] = {
     {L"menu-cancel", L"[TIMEOUT_MS]", 0, 1, menuCancel},
     {L"window-rect", L"CAPTION", 1, 1, windowRect},
     {L"tray-icon-present", L"", 0, 0, trayIconPresent},
+    {L"pointer", L"X Y", 2, 2, pointer},
     {L"list-windows", L"", 0, 0, listAll},
 };
 

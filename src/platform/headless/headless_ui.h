@@ -47,9 +47,13 @@ class HeadlessTray : public TrayIcon {
 public:
     bool present = false;
     std::string tip;
+    TrayLook look = TrayLook::Relaying;
+    std::vector<std::string> balloons;
     int added = 0, removed = 0;
     void add(const std::string& tipText) override { present = true; tip = tipText; ++added; }
     void remove() override { present = false; ++removed; }
+    void show(const std::string& tipText, TrayLook newLook) override { tip = tipText; look = newLook; }
+    void balloon(const std::string& text) override { balloons.push_back(text); }
 };
 
 // Picks come from `picks` in order; an empty queue dismisses the menu.

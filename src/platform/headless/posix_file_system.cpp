@@ -144,6 +144,16 @@ FileError PosixFileSystem::append(const std::string& path, const std::string& by
     return ok ? FileError::None : fromErrno(error);
 }
 
+FileError PosixFileSystem::probeWritable(const std::string& folder) {
+    const std::string probe = resolve(folder) + "/.kvprobe";
+    if (FileError e = injected(FileStep::WriteTemporary, probe); e != FileError::None) return e;
+    int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) return fromErrno(errno);
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return FileError::None;
+}
+
 std::string PosixFileSystem::lookup(const std::string& path) {
     const std::string p = resolve(path);
     if (!isRegularFile(p)) return {};

@@ -13,15 +13,21 @@ HICON loadSized(HINSTANCE instance, int widthMetric, int heightMetric) {
                                          GetSystemMetrics(widthMetric), GetSystemMetrics(heightMetric), 0));
 }
 
+// The notification area wants the small size for the screen's DPI.
+HICON loadTray(HINSTANCE instance, int id, HICON fallback) {
+    HICON icon = nullptr;
+    return SUCCEEDED(LoadIconMetric(instance, MAKEINTRESOURCEW(id), LIM_SMALL, &icon)) ? icon : fallback;
+}
+
 }  // namespace
 
 AppIcons loadAppIcons(HINSTANCE instance) {
     AppIcons icons;
     icons.large = loadSized(instance, SM_CXICON, SM_CYICON);
     icons.caption = loadSized(instance, SM_CXSMICON, SM_CYSMICON);
-    // The notification area wants the small size for the screen's DPI.
-    if (FAILED(LoadIconMetric(instance, MAKEINTRESOURCEW(KV_IDI_APP), LIM_SMALL, &icons.tray)))
-        icons.tray = icons.caption;
+    icons.tray = loadTray(instance, KV_IDI_APP, icons.caption);
+    icons.trayIdle = loadTray(instance, KV_IDI_IDLE, icons.tray);
+    icons.trayAttention = loadTray(instance, KV_IDI_ATTENTION, icons.tray);
     return icons;
 }
 

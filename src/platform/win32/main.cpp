@@ -31,6 +31,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     platform.mainWindow().onIconMessage = [&program](LPARAM mouseMessage) {
         runGuarded([&] { program.iconCallback(static_cast<double>(mouseMessage)); });
     };
+    platform.mainWindow().onExitRequest = [&program] { runGuarded([&] { program.exitRequested(); }); };
     runGuarded([&] { program.start(); });
     runMessageLoop(platform.windows(), platform.process(), platform.folderWatch());
     // Exit has saved what it saves; nothing else may run, not even destructors

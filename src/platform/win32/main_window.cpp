@@ -5,7 +5,9 @@
 namespace kv::platform::win32 {
 
 MainWindow::MainWindow(HINSTANCE instance, const AppIcons& icons)
-    : instance_(instance), taskbarCreatedMessage_(RegisterWindowMessageW(L"TaskbarCreated")) {
+    : instance_(instance),
+      taskbarCreatedMessage_(RegisterWindowMessageW(L"TaskbarCreated")),
+      exitRequestMessage_(RegisterWindowMessageW(KV_EXIT_REQUEST_MESSAGE)) {
     WNDCLASSEXW windowClass{};
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = windowProc;
@@ -20,6 +22,10 @@ MainWindow::MainWindow(HINSTANCE instance, const AppIcons& icons)
     // a window to talk to.
     CreateWindowExW(0, KV_MAIN_WINDOW_CLASS, KV_MAIN_WINDOW_CAPTION, WS_OVERLAPPEDWINDOW, CW_USEDEFAULT,
                     CW_USEDEFAULT, 320, 200, nullptr, nullptr, instance, this);
+    // Started elevated, the program would otherwise never hear from Explorer
+    // or from the installer, which run at the user's normal level.
+    ChangeWindowMessageFilterEx(window_, taskbarCreatedMessage_, MSGFLT_ALLOW, nullptr);
+    ChangeWindowMessageFilterEx(window_, exitRequestMessage_, MSGFLT_ALLOW, nullptr);
 }
 
 MainWindow::~MainWindow() {
@@ -53,6 +59,10 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     if (message == taskbarCreatedMessage_ && taskbarCreatedMessage_ != 0) {
         if (onTaskbarCreated) onTaskbarCreated();
+        return 0;
+    }
+    if (message == exitRequestMessage_ && exitRequestMessage_ != 0) {
+        if (onExitRequest) onExitRequest();
         return 0;
     }
     // The main window is unloaded only by the Exit command, never closed.

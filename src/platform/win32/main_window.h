@@ -23,6 +23,8 @@ public:
     std::function<void(UINT_PTR timerId)> onTimer;
     // Explorer started again: the tray icon must be added anew.
     std::function<void()> onTaskbarCreated;
+    // The installer asks the program to exit before it replaces it.
+    std::function<void()> onExitRequest;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -30,6 +32,7 @@ private:
 
     HINSTANCE instance_;
     UINT taskbarCreatedMessage_;
+    UINT exitRequestMessage_;
     HWND window_ = nullptr;
 };
 

@@ -8,7 +8,9 @@
  * IDCANCEL) are left unused: the dialog manager sends them for Enter and
  * Escape, and these dialogs have no default or cancel button. */
 
-#define KV_IDI_APP 100 /* application icon, 16x16 and 32x32, also the tray icon */
+#define KV_IDI_APP 100 /* application icon, 16x16 and 32x32, also the tray icon while relaying */
+#define KV_IDI_IDLE 101      /* tray icon while nobody is logged in (greyed) */
+#define KV_IDI_ATTENTION 102 /* tray icon when the service is long silent or the order log is missing */
 
 /* frmLogin */
 #define KV_IDC_LOGIN_LABEL1 1001
@@ -40,3 +42,6 @@
 #define KV_MAIN_WINDOW_CAPTION L"Korvane Vantor"
 #define KV_TRAY_ICON_ID 1
 #define KV_TRAY_CALLBACK_MESSAGE 512
+/* Registered message by which the installer asks a running copy to exit as
+ * its menu's Exit does; the installer script spells the name out again. */
+#define KV_EXIT_REQUEST_MESSAGE L"KorvaneVantor.ExitRequest"

@@ -4,12 +4,25 @@
 
 #include <algorithm>
 
+#include "platform/message_box.h"
 #include "platform/win32/resource_ids.h"
 #include "platform/win32/text_codec.h"
 
 namespace kv::platform::win32 {
 
-ShellTrayIcon::ShellTrayIcon(MainWindow& window, HICON icon) : window_(window), icon_(icon) {
+namespace {
+
+template <std::size_t N>
+void copyCut(const std::wstring& text, wchar_t (&field)[N]) {
+    const std::size_t length = std::min(text.size(), N - 1);
+    std::copy_n(text.begin(), length, field);
+    field[length] = L'\0';
+}
+
+}  // namespace
+
+ShellTrayIcon::ShellTrayIcon(MainWindow& window, const AppIcons& icons)
+    : window_(window), icons_(icons), icon_(icons.tray) {
     window_.onTaskbarCreated = [this] {
         if (shown_) notify(NIM_ADD);
     };
@@ -26,9 +39,19 @@ void ShellTrayIcon::remove() {
     notify(NIM_DELETE);
 }
 
+void ShellTrayIcon::show(const std::string& tip, TrayLook look) {
+    tip_ = toWide(tip);
+    icon_ = look == TrayLook::Idle ? icons_.trayIdle : look == TrayLook::Attention ? icons_.trayAttention : icons_.tray;
+    if (shown_) notify(NIM_MODIFY);
+}
+
+void ShellTrayIcon::balloon(const std::string& text) {
+    if (shown_) notify(NIM_MODIFY, toWide(text));
+}
+
 // A failure leaves the program running without an icon; TaskbarCreated
 // brings it back once the shell is there.
-void ShellTrayIcon::notify(DWORD message) {
+void ShellTrayIcon::notify(DWORD message, const std::wstring& balloonText) {
     NOTIFYICONDATAW data{};
     data.cbSize = sizeof data;
     data.hWnd = window_.handle();
@@ -36,8 +59,15 @@ void ShellTrayIcon::notify(DWORD message) {
     data.uFlags = NIF_MESSAGE | NIF_ICON | NIF_TIP;
     data.uCallbackMessage = KV_TRAY_CALLBACK_MESSAGE;
     data.hIcon = icon_;
-    const std::size_t length = std::min(tip_.size(), std::size(data.szTip) - 1);
-    std::copy_n(tip_.begin(), length, data.szTip);
+    copyCut(tip_, data.szTip);
+    if (!balloonText.empty()) {
+        // Windows holds a balloon back in quiet time, after a new user's
+        // first sign-in, and while the trader asked not to be disturbed.
+        data.uFlags |= NIF_INFO;
+        data.dwInfoFlags = NIIF_WARNING | NIIF_RESPECT_QUIET_TIME;
+        copyCut(toWide(kApplicationTitle), data.szInfoTitle);
+        copyCut(balloonText, data.szInfo);
+    }
     Shell_NotifyIconW(message, &data);
 }
 

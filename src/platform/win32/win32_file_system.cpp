@@ -25,13 +25,23 @@ DWORD writeAll(HANDLE file, const std::string& bytes) {
     return written == bytes.size() ? ERROR_SUCCESS : ERROR_DISK_FULL;
 }
 
-// Writes the whole content to a fresh file and makes sure it is on the disk
-// before anything is renamed over the old file.
-DWORD writeDurably(const wchar_t* path, const std::string& bytes) {
-    UniqueHandle file(CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+// Writes the whole content to a new file of that name and makes sure it is on
+// the disk before anything is renamed over the old file.
+DWORD writeDurably(const std::wstring& path, const std::string& bytes) {
+    UniqueHandle file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return GetLastError();
     if (DWORD error = writeAll(file.get(), bytes)) return error;
     return FlushFileBuffers(file.get()) ? ERROR_SUCCESS : GetLastError();
+}
+
+// A name of our own beside the target rather than GetTempFileNameW's, which
+// fails for folders longer than MAX_PATH - 14 characters.
+// One program writes one file at a time, so its process id and an attempt
+// number (past leftovers of a process that died) make the name unique.
+std::wstring temporaryBeside(const std::wstring& target, unsigned attempt) {
+    wchar_t suffix[32];
+    swprintf(suffix, std::size(suffix), L".%lx-%x.kvtmp", GetCurrentProcessId(), attempt);
+    return target + suffix;
 }
 
 }  // namespace
@@ -58,26 +68,26 @@ FileError Win32FileSystem::readAll(const std::string& path, std::string& bytes) 
 
 FileError Win32FileSystem::replaceAtomically(const std::string& path, const std::string& bytes) {
     const std::wstring target = toWide(path);
-    wchar_t temp[MAX_PATH];
     // The new content goes into a file of the same folder, so the final rename
     // stays on one volume and is atomic; the old file is never deleted first.
-    const std::wstring folder = folderOf(target);
-    if (!GetTempFileNameW(folder.c_str(), L"kv", 0, temp)) {
-        const DWORD error = GetLastError();
+    std::wstring temp;
+    DWORD error = ERROR_FILE_EXISTS;
+    for (unsigned attempt = 0; error == ERROR_FILE_EXISTS && attempt < 16; ++attempt) {
+        temp = temporaryBeside(target, attempt);
+        error = writeDurably(temp, bytes);
+    }
+    if (error != ERROR_SUCCESS) {
+        if (error != ERROR_FILE_EXISTS) DeleteFileW(temp.c_str());
         // Windows and Wine disagree on the error for a folder that is not there.
-        const bool folderMissing = GetFileAttributesW(folder.c_str()) == INVALID_FILE_ATTRIBUTES;
+        const bool folderMissing = GetFileAttributesW(folderOf(target).c_str()) == INVALID_FILE_ATTRIBUTES;
         return folderMissing ? FileError::NotFound : fileErrorFrom(error);
     }
-
-    DWORD error = writeDurably(temp, bytes);
-    if (error == ERROR_SUCCESS) {
-        error = retryWhileTransient([&]() -> unsigned long {
-            return MoveFileExW(temp, target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
-                       ? ERROR_SUCCESS
-                       : GetLastError();
-        });
-    }
-    if (error != ERROR_SUCCESS) DeleteFileW(temp);
+    error = retryWhileTransient([&]() -> unsigned long {
+        return MoveFileExW(temp.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)
+                   ? ERROR_SUCCESS
+                   : GetLastError();
+    });
+    if (error != ERROR_SUCCESS) DeleteFileW(temp.c_str());
     return fileErrorFrom(error);
 }
 
@@ -92,6 +102,14 @@ FileError Win32FileSystem::append(const std::string& path, const std::string& by
     UniqueHandle file(opened);
     if (openError != ERROR_SUCCESS) return fileErrorFrom(openError);
     return fileErrorFrom(writeAll(file.get(), bytes));
+}
+
+FileError Win32FileSystem::probeWritable(const std::string& folder) {
+    // Hidden and gone again when closed, whatever happens to the program.
+    const std::wstring probe = toWide(folder) + L"\\~kvprobe" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    UniqueHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return file ? FileError::None : fileErrorFrom(GetLastError());
 }
 
 std::string Win32FileSystem::lookup(const std::string& path) {

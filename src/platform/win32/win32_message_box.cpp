@@ -1,16 +1,47 @@
 #include "platform/win32/win32_message_box.h"
 
+#include <vector>
+
 #include "platform/win32/text_codec.h"
-#include "platform/win32/win32_api.h"
 
 namespace kv::platform::win32 {
 
+namespace {
+
+// The enabled top-level windows of this thread, disabled as a task-modal box
+// would disable them; the owner is left to the box itself.
+std::vector<HWND> disableOthers(HWND owner) {
+    struct Search {
+        HWND owner;
+        std::vector<HWND> disabled;
+    } search{owner, {}};
+    EnumThreadWindows(
+        GetCurrentThreadId(),
+        [](HWND window, LPARAM state) -> BOOL {
+            auto& s = *reinterpret_cast<Search*>(state);
+            if (window != s.owner && IsWindowEnabled(window)) {
+                EnableWindow(window, FALSE);
+                s.disabled.push_back(window);
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.disabled;
+}
+
+}  // namespace
+
 void Win32MessageBox::show(const std::string& text, MessageIcon icon) {
     const UINT iconFlag = icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION;
-    // Task-modal without an owner: the tray program has no window in front
-    // that could own it, and every window of this thread is disabled meanwhile.
-    MessageBoxW(nullptr, toWide(text).c_str(), toWide(kApplicationTitle).c_str(),
-                MB_OK | iconFlag | MB_TASKMODAL | MB_SETFOREGROUND);
+    const std::wstring wideText = toWide(text), title = toWide(kApplicationTitle);
+    if (!owner_) {
+        MessageBoxW(nullptr, wideText.c_str(), title.c_str(), MB_OK | iconFlag | MB_TASKMODAL | MB_SETFOREGROUND);
+        return;
+    }
+    const std::vector<HWND> disabled = disableOthers(owner_);
+    MessageBoxW(owner_, wideText.c_str(), title.c_str(), MB_OK | iconFlag | MB_SETFOREGROUND | MB_TOPMOST);
+    for (HWND window : disabled)
+        if (IsWindow(window)) EnableWindow(window, TRUE);
 }
 
 }  // namespace kv::platform::win32

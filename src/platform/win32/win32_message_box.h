@@ -1,13 +1,20 @@
 #pragma once
 #include "platform/message_box.h"
+#include "platform/win32/win32_api.h"
 
 namespace kv::platform::win32 {
 
 // MessageBoxW titled with the application name. While it is open every
 // window of the program is disabled, so no handler can start again under it.
+// With an owner (the hidden main window) it stays above MT4 and every other
+// window and asks to come to the front; without one it is task-modal.
 class Win32MessageBox : public MessageBox {
 public:
+    explicit Win32MessageBox(HWND owner = nullptr) : owner_(owner) {}
     void show(const std::string& text, MessageIcon icon) override;
+
+private:
+    HWND owner_;
 };
 
 }  // namespace kv::platform::win32

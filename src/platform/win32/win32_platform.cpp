@@ -5,9 +5,10 @@ namespace kv::platform::win32 {
 Win32Platform::Win32Platform(HINSTANCE instance, std::string exeFolder)
     : icons_(loadAppIcons(instance)),
       mainWindow_(instance, icons_),
+      messages_(mainWindow_.handle()),
       timers_(mainWindow_),
       windows_(instance, mainWindow_, icons_),
-      tray_(mainWindow_, icons_.tray),
+      tray_(mainWindow_, icons_),
       menus_(mainWindow_),
       exeFolder_(std::move(exeFolder)) {}
 

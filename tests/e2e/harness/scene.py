@@ -25,6 +25,7 @@ class Scene:
         self.folder.mkdir()
         self.driver = run.driver
         self.prefix = run.prefix
+        self.installer_exe = run.installer_exe
         mt4_root = self.folder / "mt4"
         if mt4_layout == "portable":
             self.mt4 = Mt4Folder.portable(mt4_root)

@@ -10,6 +10,7 @@ class WineRun:
         mingw, native, self.root = pathlib.Path(mingw), pathlib.Path(native), pathlib.Path(root)
         self.program_exe = mingw / "src" / "platform" / "win32" / "KorvaneVantor.exe"
         self.service_binary = native / "tools" / "reference_service" / "reference_service"
+        self.installer_exe = mingw / "KorvaneVantor-Setup.exe"  # built by the target installer
         driver_exe = mingw / "tools" / "wine_driver" / "kvdriver.exe"
         missing = [str(p) for p in (self.program_exe, self.service_binary, driver_exe) if not p.exists()]
         if missing:

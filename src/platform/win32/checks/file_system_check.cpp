@@ -46,7 +46,26 @@ TEST_F(Win32FileSystemCheck, ReplacingWritesTheWholeNewContentAndLeavesNoTempora
     EXPECT_EQ(readBytes(state), "short\r\n");
     EXPECT_EQ(files.replaceAtomically(state, ""), FileError::None);
     EXPECT_EQ(readBytes(state), "");
+    EXPECT_EQ(files.probeWritable(folder.path()), FileError::None);
     EXPECT_EQ(folder.fileCount(), 1);
+}
+
+TEST_F(Win32FileSystemCheck, ReplacingWorksInAFolderLongerThanTheOldTemporaryNameLimit) {
+    // Two levels of 150 characters put the folder past MAX_PATH - 14.
+    const std::string outer = folder.file(std::string(150, 'm'));
+    const std::string inner = outer + "\\" + std::string(150, 'f');
+    ASSERT_TRUE(CreateDirectoryW(toWide(outer).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(toWide(inner).c_str(), nullptr));
+    ASSERT_TRUE(inner.size() > MAX_PATH - 14);
+    const std::string state = inner + "\\manualorder.log";
+    EXPECT_EQ(files.replaceAtomically(state, "1;O1\r\n"), FileError::None);
+    EXPECT_EQ(files.replaceAtomically(state, "2;O1\r\n"), FileError::None);
+    std::string bytes;
+    EXPECT_EQ(files.readAll(state, bytes), FileError::None);
+    EXPECT_EQ(bytes, "2;O1\r\n");
+    EXPECT_TRUE(DeleteFileW(toWide(state).c_str()));  // the only file there: no temporary left
+    EXPECT_TRUE(RemoveDirectoryW(toWide(inner).c_str()));
+    EXPECT_TRUE(RemoveDirectoryW(toWide(outer).c_str()));
 }
 
 TEST_F(Win32FileSystemCheck, AFileHeldByAnotherProgramIsReportedAndKeepsItsOldContent) {
@@ -73,6 +92,7 @@ TEST_F(Win32FileSystemCheck, AMissingFileOrFolderIsNotFound) {
     EXPECT_EQ(files.readAll(noFolder, bytes), FileError::NotFound);
     EXPECT_EQ(files.replaceAtomically(noFolder, "x\r\n"), FileError::NotFound);
     EXPECT_EQ(files.append(noFolder, "x\r\n"), FileError::NotFound);
+    EXPECT_EQ(files.probeWritable(folder.file("Data")), FileError::NotFound);
 }
 
 TEST_F(Win32FileSystemCheck, AppendingCreatesTheFileAndThenAddsAtItsEnd) {

@@ -1,0 +1,26 @@
+#include "relay/relay_facts.h"
+
+namespace kv {
+
+void RelayFacts::answered(bool replied, bool acknowledged, const platform::DateTime& now) {
+    ++sent_;
+    if (!acknowledged) ++unacknowledged_;
+    if (acknowledged) lastAcknowledged = now;
+    if (replied)
+        unreachableSince.reset();
+    else if (!unreachableSince)
+        unreachableSince = now;
+    lost_ = lost_ || !replied;
+}
+
+void RelayFacts::cycleReported() {
+    waiting = unacknowledged_;
+    moreMayWait = lost_;
+    // Nothing was sent, so nothing is known of the service: the last silence is
+    // no longer news (the events it left waiting are gone from the order log).
+    if (sent_ == 0) unreachableSince.reset();
+    sent_ = unacknowledged_ = 0;
+    lost_ = false;
+}
+
+}  // namespace kv

@@ -1,0 +1,122 @@
+#include <gtest/gtest.h>
+
+#include "shell/tray_status.h"
+#include "shell/tray_status_watch.h"
+#include "trader.h"
+
+using app::ProgramRun;
+using kv::LoginState;
+using kv::StatusFacts;
+using kv::platform::TrayLook;
+using kv::platform::headless::HeadlessPlatform;
+
+namespace {
+
+const std::string kOrder = "20991231;x;1001;55;O1;BUY;EURUSD;0.1;1.1;0;0;0;0;1";
+
+// Moves the fake clock on within the day.
+void later(HeadlessPlatform& hp, int seconds) {
+    auto& t = hp.clock.current;
+    int total = t.hour * 3600 + t.minute * 60 + t.second + seconds;
+    t.hour = total / 3600;
+    t.minute = total / 60 % 60;
+    t.second = total % 60;
+}
+
+// One poll and one look of the tray, as the two timers would give them.
+void second(ProgramRun& run, int seconds = 1) {
+    later(run.hp, seconds);
+    ProgramRun::fire(run.program.mytimer());
+    run.program.trayStatus().refresh();
+}
+
+}  // namespace
+
+TEST(TrayStatus, TipLookAndBalloonsFollowTheLoginAndTheService) {
+    HeadlessPlatform hp;
+    app::install(hp);
+    ProgramRun run(hp);
+    EXPECT_EQ(hp.tray.tip, "Korvane - Vantor\nNot logged in");
+    EXPECT_EQ(hp.tray.look, TrayLook::Idle);
+
+    bool reachable = true;
+    hp.service.answer = [&](const std::string& url) -> std::optional<std::string> {
+        if (url.find("/LoginCheckAction.do?") != std::string::npos) return "7;12;Alpha Scalper";
+        if (!reachable) return std::nullopt;
+        return "55;O1\n";
+    };
+    run.logIn("trader@example.com", "pw");
+    hp.writeFile("MT4/experts/files/systemorder.log", kOrder + "\r\n");
+    reachable = false;
+    second(run);  // 5:40:01 PM: the first request gets no reply
+    EXPECT_EQ(hp.tray.tip,
+              "Korvane - Vantor\nService unreachable since 5:40:01 PM\nNothing acknowledged yet, at least 1 waiting");
+    EXPECT_EQ(hp.tray.look, TrayLook::Relaying);  // a minute's grace before it asks for attention
+
+    second(run, 60);
+    EXPECT_EQ(hp.tray.look, TrayLook::Relaying);
+    second(run);
+    EXPECT_EQ(hp.tray.look, TrayLook::Attention);
+    ASSERT_EQ(hp.tray.balloons.size(), 1u);
+    EXPECT_EQ(hp.tray.balloons[0].find("The service has not answered since 5:40:01 PM."), 0u);
+    second(run);
+    EXPECT_EQ(hp.tray.balloons.size(), 1u);  // told once
+
+    // It answers 10 s after the warning: the news waits out the balloon minute.
+    reachable = true;
+    second(run, 10);
+    EXPECT_EQ(hp.tray.tip, "Korvane - Vantor\nReporting for trader@example.com under Alpha Scalper");
+    EXPECT_EQ(hp.tray.look, TrayLook::Relaying);
+    EXPECT_EQ(hp.tray.balloons.size(), 1u);
+    second(run, 48);
+    EXPECT_EQ(hp.tray.balloons.size(), 1u);
+    second(run);
+    ASSERT_EQ(hp.tray.balloons.size(), 2u);
+    EXPECT_EQ(hp.tray.balloons[1], "The service answers again.");
+
+    // A refused reply leaves the event waiting, with the last acknowledgement's time.
+    hp.writeFile("MT4/experts/files/systemorder.log",
+                 kOrder + "\r\n20991231;x;1001;56;O1;BUY;EURUSD;0.1;1.1;0;0;0;0;1\r\n");
+    hp.service.answer = [](const std::string&) -> std::optional<std::string> { return "refused"; };
+    second(run);
+    EXPECT_EQ(hp.tray.tip, "Korvane - Vantor\nReporting for trader@example.com under Alpha Scalper\n"
+                           "Last acknowledged 5:41:13 PM, 1 waiting");
+
+    // The expert's log gone while relaying asks for attention too.
+    ::remove(hp.path("MT4/experts/files/systemorder.log").c_str());
+    second(run);
+    EXPECT_EQ(hp.tray.look, TrayLook::Attention);
+    EXPECT_TRUE(app::mentions(hp, "SystemOrder.log not found"));
+
+    run.pick("mnulvSo");
+    run.program.trayStatus().refresh();
+    EXPECT_EQ(hp.tray.tip.substr(0, 28), "Korvane - Vantor\nLogged out\n");
+    EXPECT_EQ(hp.tray.look, TrayLook::Idle);
+}
+
+TEST(TrayStatus, AttentionForAMissingOrderLogOnlyWhileRelayingAndForSilenceOnlySinceTheLogin) {
+    kv::platform::headless::FakeClock clock;
+    StatusFacts facts;
+    facts.login = LoginState::LoggedIn;
+    facts.email = std::string(60, 'e') + "@example.com";
+    facts.tradeSystem = "Alpha";
+    facts.relay.orderLogMissing = true;
+    auto status = kv::trayStatus(facts, clock.current, clock);
+    EXPECT_EQ(status.look, TrayLook::Attention);
+    EXPECT_EQ(status.tip, "Korvane - Vantor\nReporting for " + std::string(43, 'e') +
+                              "...\nOrder log systemorder.log not found");
+    facts.login = LoginState::LoggedOut;
+    EXPECT_EQ(kv::trayStatus(facts, clock.current, clock).look, TrayLook::Idle);
+
+    // A silence left over from before this login says nothing about it.
+    facts.login = LoginState::LoggedIn;
+    facts.relay.orderLogMissing = false;
+    facts.relay.unreachableSince = kv::platform::DateTime{2026, 12, 5, 16, 0, 0};
+    facts.loginTime = kv::platform::DateTime{2026, 12, 5, 17, 0, 0};
+    EXPECT_EQ(kv::trayStatus(facts, clock.current, clock).look, TrayLook::Relaying);
+    // Across midnight the minute still counts.
+    facts.loginTime = kv::platform::DateTime{2026, 12, 4, 23, 0, 0};
+    facts.relay.unreachableSince = kv::platform::DateTime{2026, 12, 4, 23, 59, 30};
+    EXPECT_FALSE(kv::trayStatus(facts, {2026, 12, 5, 0, 0, 30}, clock).unreachableLong);
+    EXPECT_TRUE(kv::trayStatus(facts, {2026, 12, 5, 0, 0, 31}, clock).unreachableLong);
+}
