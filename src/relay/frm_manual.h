@@ -4,10 +4,10 @@
 
 #include "platform/platform.h"
 #include "relay/order_log.h"
-#include "relay/proses_write_mo.h"
+#include "shell/base/proses_write_mo.h"
 #include "relay/state_files.h"
-#include "shell/frm_main_mdi.h"
-#include "shell/window.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/window.h"
 
 namespace kv {
 

@@ -6,6 +6,7 @@
 #include "relay/engine_files.h"
 #include "relay/order_fields.h"
 #include "relay/order_reporting.h"
+#include "shell/base/text_values.h"
 
 namespace kv {
 
@@ -80,7 +81,7 @@ void PollCycle::runCycle() {
     detectOrderEvents(manual_, known, reporter);
     module_.relayFacts.cycleReported();
     leftPending_ = reporter.outOfTime();
-    bool unchanged = saveOrderTables(platform_, main_, manual_, known, inputs.known, inputs.journal);
+    bool unchanged = saveOrderTables(known, inputs);
     // A held-back line is looked at again, even in the very same bytes.
     if (unchanged && reporter.requestsSent() == 0 && !manual_.holdingBackOrderLine()) quiet_ = std::move(inputs);
 }
@@ -150,6 +151,17 @@ void PollCycle::takeOrderLines(const std::string& bytes, const KnownOrders& know
         }
         manual_.systemlist.push_back(std::move(text));
     }
+}
+
+bool PollCycle::saveOrderTables(KnownOrders& known, const CycleInputs& inputs) {
+    known.compact();
+    auto asRead = [](const std::optional<std::string>& bytes) { return bytes ? &*bytes : nullptr; };
+    StateFiles::Saved knownSaved =
+        manual_.stateFiles.save(manualOrderLogPath(main_), manual_.manuallist, asRead(inputs.known));
+    StateFiles::Saved journalSaved =
+        manual_.stateFiles.save(closedJournalPath(platform_), manual_.Closelist, asRead(inputs.journal));
+    manual_.Closelist.clear();
+    return knownSaved == StateFiles::Saved::Unchanged && journalSaved == StateFiles::Saved::Unchanged;
 }
 
 }  // namespace kv

@@ -7,9 +7,9 @@
 #include "relay/files_folder_follower.h"
 #include "relay/frm_manual.h"
 #include "relay/known_orders.h"
-#include "relay/proses_write_mo.h"
-#include "shell/file_writer.h"
-#include "shell/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
+#include "shell/base/file_writer.h"
+#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 
@@ -41,6 +41,10 @@ private:
     bool readOrderLog(std::string& bytes);
     // Then as tables.
     void fillTables(const CycleInputs& inputs);
+    // Saves the known orders and the closed-order journal, then empties
+    // Closelist. The bytes read this cycle spare a write of the same content.
+    // True when neither file needed writing.
+    bool saveOrderTables(KnownOrders& known, const CycleInputs& inputs);
     void takeOrderLines(const std::string& bytes, const KnownOrders& known);
     // pathname1 moved to where the expert writes now: nothing remembered of the old folder counts.
     void startAfresh();

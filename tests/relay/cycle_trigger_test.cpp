@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "relay_harness.h"
-#include "shell/cycle_trigger.h"
+#include "relay/cycle_trigger.h"
 
 using Requests = std::vector<std::string>;
 using kv::platform::headless::ManualTimer;

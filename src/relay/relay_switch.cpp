@@ -1,4 +1,4 @@
-#include "shell/relay_switch.h"
+#include "relay/relay_switch.h"
 
 namespace kv {
 

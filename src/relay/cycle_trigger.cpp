@@ -1,4 +1,4 @@
-#include "shell/cycle_trigger.h"
+#include "relay/cycle_trigger.h"
 
 #include <algorithm>
 #include <cctype>

@@ -4,9 +4,9 @@
 #include "platform/platform.h"
 #include "relay/frm_manual.h"
 #include "relay/poll_cycle.h"
-#include "relay/proses_write_mo.h"
-#include "shell/cycle_trigger.h"
-#include "shell/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
+#include "relay/cycle_trigger.h"
+#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 

@@ -6,7 +6,7 @@
 
 #include "platform/platform.h"
 #include "relay/poll_cycle.h"
-#include "shell/frm_main_mdi.h"
+#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 
