@@ -19,8 +19,8 @@
 #include "relay/frm_manual.h"
 #include "relay/order_fields.h"
 #include "relay/poll_cycle.h"
-#include "shell/base/proses_write_mo.h"
 #include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 
 namespace {
 

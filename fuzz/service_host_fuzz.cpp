@@ -8,8 +8,8 @@
 #include "fuzz_support.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/text_file.h"
-#include "shell/service_host.h"
 #include "shell/base/text_values.h"
+#include "shell/service_host.h"
 
 namespace {
 

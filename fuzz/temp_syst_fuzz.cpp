@@ -12,8 +12,8 @@
 #include "faults/machine.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
-#include "shell/base/proses_write_mo.h"
 #include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 #include "shell/base/text_values.h"
 #include "systems/frm_sys.h"
 

@@ -4,10 +4,10 @@
 
 #include "account/store/remembered_login.h"
 #include "platform/platform.h"
-#include "shell/base/proses_write_mo.h"
+#include "relay/relay_switch.h"
 #include "shell/base/file_writer.h"
 #include "shell/base/frm_main_mdi.h"
-#include "relay/relay_switch.h"
+#include "shell/base/proses_write_mo.h"
 #include "shell/base/window.h"
 #include "systems/frm_sys.h"
 

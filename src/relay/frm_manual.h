@@ -4,9 +4,9 @@
 
 #include "platform/platform.h"
 #include "relay/order_log.h"
-#include "shell/base/proses_write_mo.h"
 #include "relay/state_files.h"
 #include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 #include "shell/base/window.h"
 
 namespace kv {

@@ -8,9 +8,9 @@
 #include "relay/frm_manual.h"
 #include "relay/known_orders.h"
 #include "relay/order_fields.h"
-#include "shell/base/proses_write_mo.h"
 #include "shell/base/file_writer.h"
 #include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 
 namespace kv {
 

@@ -7,9 +7,9 @@
 #include "relay/files_folder_follower.h"
 #include "relay/frm_manual.h"
 #include "relay/known_orders.h"
-#include "shell/base/proses_write_mo.h"
 #include "shell/base/file_writer.h"
 #include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 
 namespace kv {
 

@@ -2,11 +2,11 @@
 #include <string>
 
 #include "platform/platform.h"
+#include "relay/cycle_trigger.h"
 #include "relay/frm_manual.h"
 #include "relay/poll_cycle.h"
-#include "shell/base/proses_write_mo.h"
-#include "relay/cycle_trigger.h"
 #include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 
 namespace kv {
 

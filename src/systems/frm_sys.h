@@ -3,9 +3,9 @@
 
 #include "account/store/remembered_login.h"
 #include "platform/platform.h"
-#include "shell/base/proses_write_mo.h"
-#include "shell/base/frm_main_mdi.h"
 #include "relay/relay_switch.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 #include "shell/base/window.h"
 
 namespace kv {

@@ -8,8 +8,8 @@
 
 #include "platform/headless/headless_platform.h"
 #include "platform/text_file.h"
-#include "shell/base/proses_write_mo.h"
 #include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 #include "shell/program.h"
 
 namespace faults {

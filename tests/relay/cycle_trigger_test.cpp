@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "relay_harness.h"
 #include "relay/cycle_trigger.h"
+#include "relay_harness.h"
 
 using Requests = std::vector<std::string>;
 using kv::platform::headless::ManualTimer;

@@ -6,8 +6,8 @@
 #include "platform/headless/headless_ui.h"
 #include "platform/headless/manual_timers.h"
 #include "platform/headless/posix_file_system.h"
-#include "platform/headless/scripted_folder_watch.h"
 #include "platform/headless/recording_message_box.h"
+#include "platform/headless/scripted_folder_watch.h"
 #include "platform/headless/scripted_web.h"
 #include "platform/platform.h"
 

@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/window_system.h"
 #include "platform/win32/app_icons.h"
 #include "platform/win32/dialog_layout.h"
 #include "platform/win32/hidden_window.h"
+#include "platform/window_system.h"
 
 namespace kv::platform::win32 {
 

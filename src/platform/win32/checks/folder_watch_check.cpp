@@ -4,8 +4,8 @@
 #include <vector>
 
 #include "checks/check_support.h"
-#include "platform/win32/win32_file_system.h"
 #include "platform/win32/text_codec.h"
+#include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_folder_watch.h"
 
 namespace kv::platform::win32::checks {
