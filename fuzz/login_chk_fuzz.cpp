@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "account/frm_login.h"
-#include "account/remembered_login.h"
+#include "account/store/remembered_login.h"
 #include "support/machine.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
-#include "shell/frm_main_mdi.h"
-#include "shell/text_values.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/text_values.h"
 
 namespace {
 

@@ -11,9 +11,9 @@
 #include "support/machine.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
-#include "relay/proses_write_mo.h"
-#include "shell/frm_main_mdi.h"
-#include "shell/text_values.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
+#include "shell/base/text_values.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include "fuzz_support.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/text_file.h"
+#include "shell/base/text_values.h"
 #include "shell/service_host.h"
-#include "shell/text_values.h"
 
 namespace {
 
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string host = kv::serviceHost(hp.platform());
 
     const auto lines = kv::platform::splitLines(file, hp.files);
-    const std::string first = lines.empty() ? std::string() : kv::trimSpaces(lines.front());
+    const std::string first = lines.empty() ? std::string() : std::string(kv::trimSpaces(lines.front()));
     const std::string builtIn(kv::kBuiltInServiceHost);
     require(isBaseUrl(host), "the base URL is a scheme and a host with an optional port");
     require(host == first || host == builtIn, "the base URL is the file's first line or the built-in one");

@@ -1,7 +1,7 @@
 #include "account/frm_login.h"
 
 #include "account/percent_encoding.h"
-#include "shell/text_values.h"
+#include "shell/base/text_values.h"
 
 namespace kv {
 
@@ -83,7 +83,7 @@ void FrmLogin::login() {
     Usercode.assign(1, ' ');  // one blank until the reply arrives
     cntsys = 0;
     auto& txtUser = control("txtUser");
-    txtUser.text = trimSpaces(txtUser.text);
+    txtUser.text = std::string(trimSpaces(txtUser.text));
     refresh();
     if (!fetcher_) fetcher_ = platform_.web.create();
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <chrono>
+#include <cstdint>
 #include <string>
 
 namespace kv::platform {
@@ -18,6 +19,9 @@ public:
     virtual std::string timeText(const DateTime& when) = 0;       // e.g. 5:40:00 PM
     // The instant, on the same scale as the files' last-write times.
     virtual std::chrono::system_clock::time_point utcNow() = 0;
+    // Milliseconds from some fixed moment; never goes back, whatever the
+    // user does to the clock. For measuring short spans only.
+    virtual std::uint64_t steadyMilliseconds() = 0;
 };
 
 }  // namespace kv::platform

@@ -3,6 +3,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/folder_watch.h"
 #include "platform/message_box.h"
 #include "platform/shell_ui.h"
 #include "platform/timer.h"
@@ -23,6 +24,7 @@ struct Platform {
     PopupMenu& menus;
     FileOpenDialog& fileDialog;
     Process& process;
+    FolderWatchFactory& folderWatch;
     std::string exeFolder;  // folder of the executable, Windows-style, no trailing backslash
 
     std::string dataFile(const std::string& name) const { return exeFolder + "\\Data\\" + name; }

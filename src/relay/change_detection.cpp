@@ -1,6 +1,5 @@
 #include "relay/change_detection.h"
 
-#include "relay/engine_files.h"
 #include "relay/order_fields.h"
 
 namespace kv {
@@ -35,21 +34,8 @@ void detectOrderEvent(const OrderLine& line, FrmManual& tables, KnownOrders& kno
 
 void detectOrderEvents(FrmManual& tables, KnownOrders& known, OrderReporter& reporter) {
     const std::size_t lines = tables.systemlist.size();
-    for (std::size_t sysIndex = 0; sysIndex < lines && !reporter.connectionLost(); ++sysIndex)
+    for (std::size_t sysIndex = 0; sysIndex < lines; ++sysIndex)
         detectOrderEvent(splitOrderLine(tables.systemlist[sysIndex]), tables, known, reporter);
-}
-
-bool saveOrderTables(const platform::Platform& platform, const FrmMainMdi& main, FrmManual& tables,
-                     KnownOrders& known, const std::optional<std::string>& knownAsRead,
-                     const std::optional<std::string>& journalAsRead) {
-    known.compact();
-    auto asRead = [](const std::optional<std::string>& bytes) { return bytes ? &*bytes : nullptr; };
-    StateFiles::Saved knownSaved =
-        tables.stateFiles.save(manualOrderLogPath(main), tables.manuallist, asRead(knownAsRead));
-    StateFiles::Saved journalSaved =
-        tables.stateFiles.save(closedJournalPath(platform), tables.Closelist, asRead(journalAsRead));
-    tables.Closelist.clear();
-    return knownSaved == StateFiles::Saved::Unchanged && journalSaved == StateFiles::Saved::Unchanged;
 }
 
 }  // namespace kv

@@ -2,7 +2,7 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "shell/frm_main_mdi.h"
+#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 

@@ -4,8 +4,8 @@
 
 #include "platform/platform.h"
 #include "relay/frm_manual.h"
-#include "settings/mt4_files_folder.h"
-#include "shell/frm_main_mdi.h"
+#include "settings/folders/mt4_files_folder.h"
+#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 

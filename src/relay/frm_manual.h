@@ -4,10 +4,10 @@
 
 #include "platform/platform.h"
 #include "relay/order_log.h"
-#include "relay/proses_write_mo.h"
 #include "relay/state_files.h"
-#include "shell/frm_main_mdi.h"
-#include "shell/window.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
+#include "shell/base/window.h"
 
 namespace kv {
 
@@ -22,6 +22,12 @@ public:
     std::vector<std::string> Closelist;   // closed-order journal lines of this cycle
 
     StateFiles stateFiles;  // the files behind the tables, with writes still waiting
+
+    // The whole lines of the order log; the start-up load and the poll cycle
+    // share what is held back.
+    std::vector<std::string> orderLogLines(const std::string& bytes);
+    bool holdingBackOrderLine() const { return orderLog_.holdingBack(); }
+    void forgetHeldBackLine() { orderLog_ = {}; }
 
     // A start-up load that could not read its files is finished by a later
     // poll cycle; until then the tables are not ready for change detection.
@@ -38,7 +44,7 @@ private:
     ProsesWriteMO& module_;
     bool startupLoadPending_ = false;
     bool rebuildDue_ = false;  // rebuild even if it was done for this login date
-    OrderLogLines startupOrderLog_;  // waits for a log the expert is still writing
+    OrderLogLines orderLog_;
 };
 
 }  // namespace kv

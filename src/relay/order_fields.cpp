@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "shell/base/text_values.h"
+
 namespace kv {
 
 namespace {
@@ -60,12 +62,6 @@ std::string knownRecordOf(const OrderLine& line) {
     record.reserve(line.orderNo.size() + line.stateMark.size() + line.modStamp.size() + 2);
     record.append(line.orderNo).append(";").append(line.stateMark).append(";").append(line.modStamp);
     return record;
-}
-
-std::string_view trimSpaces(std::string_view text) {
-    std::size_t first = text.find_first_not_of(' ');
-    if (first == std::string_view::npos) return {};
-    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 bool isShortOrderLine(std::string_view line) { return trimSpaces(line).size() < 8; }

@@ -38,8 +38,6 @@ std::optional<Reply> splitReply(std::string_view reply);
 // The known-order record that stands for this line.
 std::string knownRecordOf(const OrderLine& line);
 
-std::string_view trimSpaces(std::string_view text);
-
 // Order log lines this short (spaces around them not counted) are not orders.
 bool isShortOrderLine(std::string_view line);
 

@@ -29,17 +29,34 @@ bool hasAllFields(const std::string& line) {
     return from < line.size();
 }
 
+// Fields 1 to 6: the date, the order number, field 5 and the order type
+// decide whether and how an order is reported; the rest is its figures.
+std::string decidingFields(const std::string& line) {
+    std::size_t end = 0;
+    for (int separator = 0; separator < 6; ++separator) {
+        end = line.find(';', end);
+        if (end == std::string::npos) return line;
+        ++end;
+    }
+    return line.substr(0, end);
+}
+
 }  // namespace
 
-std::vector<std::string> OrderLogLines::take(const std::string& bytes, platform::FileSystem& files) {
+std::vector<std::string> OrderLogLines::take(const std::string& bytes, platform::FileSystem& files,
+                                             std::uint64_t now, std::uint64_t settle) {
     std::vector<std::string> lines = platform::splitLines(bytes, files);
     holdingBack_ = false;
     if (lines.empty() || endsWithLineBreak(bytes)) {
-        unfinished_.clear();
+        deciding_.clear();
         return lines;
     }
-    if (lines.back() != unfinished_) {
-        unfinished_ = lines.back();
+    const std::string deciding = decidingFields(lines.back());
+    if (deciding != deciding_) {
+        deciding_ = deciding;
+        since_ = now;
+    }
+    if (now - since_ < settle) {
         holdingBack_ = true;
         lines.pop_back();
     } else if (!hasAllFields(lines.back())) {

@@ -81,9 +81,20 @@ bool acknowledges(const std::optional<std::string>& reply, OrderEvent event, con
 
 OrderReporter::OrderReporter(const platform::Platform& platform, const FrmMainMdi& main, ProsesWriteMO& module,
                              FrmManual& tables, KnownOrders& known, FileWriter& activeLog)
-    : platform_(platform), main_(main), module_(module), tables_(tables), known_(known), activeLog_(activeLog) {}
+    : platform_(platform),
+      main_(main),
+      module_(module),
+      tables_(tables),
+      known_(known),
+      activeLog_(activeLog),
+      deadline_(platform.clock.steadyMilliseconds() + kRequestTimeMs) {}
 
 void OrderReporter::reportOrderEvent(OrderEvent event, const OrderLine& line, std::optional<std::size_t> knownIndex) {
+    if (connectionLost_ || outOfTime_) return;
+    if (platform_.clock.steadyMilliseconds() >= deadline_) {
+        outOfTime_ = true;
+        return;
+    }
     std::string url = requestUrl(main_.host, module_.systemId, event, line);
     module_.reportKind = requestFor(event).reportKind;
     if (!module_.engineFetcher) module_.engineFetcher = platform_.web.create();

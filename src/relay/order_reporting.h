@@ -1,5 +1,6 @@
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -7,9 +8,9 @@
 #include "relay/frm_manual.h"
 #include "relay/known_orders.h"
 #include "relay/order_fields.h"
-#include "relay/proses_write_mo.h"
-#include "shell/file_writer.h"
-#include "shell/frm_main_mdi.h"
+#include "shell/base/file_writer.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 
 namespace kv {
 
@@ -36,9 +37,13 @@ public:
     // knownIndex: the matched record, for every event but a new order.
     void reportOrderEvent(OrderEvent event, const OrderLine& line, std::optional<std::size_t> knownIndex);
 
-    // A request got no reply at all; nothing more is sent in this cycle.
-    bool connectionLost() const { return connectionLost_; }
+    // Nothing more is sent in this cycle once a request got no reply at all,
+    // or once the cycle has spent its time for requests: what is left stays
+    // pending for the next cycle, so the tray never waits long.
+    bool outOfTime() const { return outOfTime_; }
     int requestsSent() const { return requestsSent_; }
+
+    static constexpr std::uint64_t kRequestTimeMs = 1000;
 
 private:
     void acknowledged(OrderEvent event, const OrderLine& line, std::optional<std::size_t> knownIndex);
@@ -50,7 +55,9 @@ private:
     FrmManual& tables_;
     KnownOrders& known_;
     FileWriter& activeLog_;
+    std::uint64_t deadline_;
     bool connectionLost_ = false;
+    bool outOfTime_ = false;
     int requestsSent_ = 0;
 };
 

@@ -2,10 +2,11 @@
 
 #include "platform/text_file.h"
 #include "relay/change_detection.h"
+#include "relay/deciding_fields.h"
 #include "relay/engine_files.h"
 #include "relay/order_fields.h"
-#include "relay/order_log.h"
 #include "relay/order_reporting.h"
+#include "shell/base/text_values.h"
 
 namespace kv {
 
@@ -59,9 +60,13 @@ void PollCycle::runCycle() {
     manual_.stateFiles.retryWaiting();
     const bool tablesReady = manual_.finishStartupLoad();
     CycleInputs inputs{main_.pathname1, {}, {}, {}};
-    const bool complete = readInputs(inputs);
-    if (complete && tablesReady && quiet_ == inputs) return;
+    const bool complete = readOrderLogs(inputs);
+    if (complete && tablesReady && stillQuiet(inputs)) {
+        quiet_ = std::move(inputs);
+        return;
+    }
     quiet_.reset();
+    leftPending_ = false;
     manual_.systemlist.clear();
     manual_.manuallist.clear();
     manual_.Closelist.clear();
@@ -75,12 +80,20 @@ void PollCycle::runCycle() {
     OrderReporter reporter(platform_, main_, module_, manual_, known, activeLog_);
     detectOrderEvents(manual_, known, reporter);
     module_.relayFacts.cycleReported();
-    bool unchanged = saveOrderTables(platform_, main_, manual_, known, inputs.known, inputs.journal);
+    leftPending_ = reporter.outOfTime();
+    bool unchanged = saveOrderTables(known, inputs);
     // A held-back line is looked at again, even in the very same bytes.
-    if (unchanged && reporter.requestsSent() == 0 && !orderLog_.holdingBack()) quiet_ = std::move(inputs);
+    if (unchanged && reporter.requestsSent() == 0 && !manual_.holdingBackOrderLine()) quiet_ = std::move(inputs);
 }
 
-bool PollCycle::readInputs(CycleInputs& inputs) {
+// The same bytes, or new figures in the same orders, give the same nothing.
+bool PollCycle::stillQuiet(const CycleInputs& inputs) const {
+    return quiet_ && quiet_->folder == inputs.folder && quiet_->known == inputs.known &&
+           quiet_->journal == inputs.journal &&
+           (quiet_->orders == inputs.orders || sameDecidingFields(quiet_->orders, inputs.orders));
+}
+
+bool PollCycle::readOrderLogs(CycleInputs& inputs) {
     module_.pollState = 0;
     if (!readStateFile(manualOrderLogPath(main_), inputs.known) ||
         !readStateFile(closedJournalPath(platform_), inputs.journal))
@@ -119,7 +132,7 @@ bool PollCycle::readOrderLog(std::string& bytes) {
 
 void PollCycle::startAfresh() {
     quiet_.reset();
-    orderLog_ = {};
+    manual_.forgetHeldBackLine();
 }
 
 void PollCycle::fillTables(const CycleInputs& inputs) {
@@ -128,7 +141,7 @@ void PollCycle::fillTables(const CycleInputs& inputs) {
 }
 
 void PollCycle::takeOrderLines(const std::string& bytes, const KnownOrders& known) {
-    for (std::string& text : orderLog_.take(bytes, platform_.files)) {
+    for (std::string& text : manual_.orderLogLines(bytes)) {
         if (isShortOrderLine(text)) continue;
         // A closed order the engine does not hold can raise no event. A line
         // without any "X" cannot be marked closed, so it needs no split here.
@@ -138,6 +151,17 @@ void PollCycle::takeOrderLines(const std::string& bytes, const KnownOrders& know
         }
         manual_.systemlist.push_back(std::move(text));
     }
+}
+
+bool PollCycle::saveOrderTables(KnownOrders& known, const CycleInputs& inputs) {
+    known.compact();
+    auto asRead = [](const std::optional<std::string>& bytes) { return bytes ? &*bytes : nullptr; };
+    StateFiles::Saved knownSaved =
+        manual_.stateFiles.save(manualOrderLogPath(main_), manual_.manuallist, asRead(inputs.known));
+    StateFiles::Saved journalSaved =
+        manual_.stateFiles.save(closedJournalPath(platform_), manual_.Closelist, asRead(inputs.journal));
+    manual_.Closelist.clear();
+    return knownSaved == StateFiles::Saved::Unchanged && journalSaved == StateFiles::Saved::Unchanged;
 }
 
 }  // namespace kv

@@ -7,10 +7,9 @@
 #include "relay/files_folder_follower.h"
 #include "relay/frm_manual.h"
 #include "relay/known_orders.h"
-#include "relay/order_log.h"
-#include "relay/proses_write_mo.h"
-#include "shell/file_writer.h"
-#include "shell/frm_main_mdi.h"
+#include "shell/base/file_writer.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 
 namespace kv {
 
@@ -21,6 +20,9 @@ public:
     PollCycle(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmManual& manual);
 
     void tick();
+    bool running() const { return running_; }
+    // The last cycle ran out of time for requests and left events to send.
+    bool leftEventsPending() const { return leftPending_; }
 
 private:
     // The bytes one cycle works from; a missing state file has none.
@@ -28,17 +30,21 @@ private:
         std::string folder;
         std::optional<std::string> known, journal;
         std::string orders;
-        bool operator==(const CycleInputs&) const = default;
     };
 
     void runCycle();
+    bool stillQuiet(const CycleInputs& inputs) const;
     // The reading step, first as bytes: false when change detection must not
     // run (no order log, or a file that cannot be read).
-    bool readInputs(CycleInputs& inputs);
+    bool readOrderLogs(CycleInputs& inputs);
     bool readStateFile(const std::string& path, std::optional<std::string>& bytes);
     bool readOrderLog(std::string& bytes);
     // Then as tables.
     void fillTables(const CycleInputs& inputs);
+    // Saves the known orders and the closed-order journal, then empties
+    // Closelist. The bytes read this cycle spare a write of the same content.
+    // True when neither file needed writing.
+    bool saveOrderTables(KnownOrders& known, const CycleInputs& inputs);
     void takeOrderLines(const std::string& bytes, const KnownOrders& known);
     // pathname1 moved to where the expert writes now: nothing remembered of the old folder counts.
     void startAfresh();
@@ -49,10 +55,11 @@ private:
     FrmManual& manual_;
     FileWriter activeLog_;
     FilesFolderFollower folders_;
-    OrderLogLines orderLog_;
     bool running_ = false;  // a tick that comes while a cycle runs is skipped
+    bool leftPending_ = false;
     // The inputs of the last cycle if it sent nothing and wrote nothing: the
-    // same bytes again would give the same nothing, so they need no new look.
+    // same deciding bytes again would give the same nothing, so they need no
+    // new look. The tables then stay as that cycle left them.
     std::optional<CycleInputs> quiet_;
 };
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "shell/file_writer.h"
+#include "shell/base/file_writer.h"
 
 namespace kv {
 

@@ -1,6 +1,6 @@
 #include "settings/frm_settings.h"
 
-#include "settings/mt4_files_folder.h"
+#include "settings/folders/mt4_files_folder.h"
 
 namespace kv {
 

@@ -3,10 +3,10 @@
 
 #include "account/frm_login.h"
 #include "platform/platform.h"
-#include "relay/proses_write_mo.h"
-#include "shell/file_writer.h"
-#include "shell/frm_main_mdi.h"
-#include "shell/window.h"
+#include "shell/base/file_writer.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
+#include "shell/base/window.h"
 
 namespace kv {
 

@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "platform/text_file.h"
-#include "settings/mt4_files_folder.h"
+#include "settings/folders/mt4_files_folder.h"
 #include "shell/data_folder_check.h"
 #include "shell/service_host.h"
 

@@ -4,12 +4,12 @@
 #include "account/frm_login.h"
 #include "platform/platform.h"
 #include "relay/frm_manual.h"
-#include "relay/proses_write_mo.h"
+#include "relay/relay_switch.h"
 #include "settings/frm_settings.h"
-#include "shell/file_writer.h"
-#include "shell/frm_main_mdi.h"
-#include "shell/relay_switch.h"
-#include "shell/window.h"
+#include "shell/base/file_writer.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
+#include "shell/base/window.h"
 #include "systems/frm_sys.h"
 
 namespace kv {

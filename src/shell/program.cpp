@@ -1,14 +1,14 @@
 #include "shell/program.h"
 
 #include "account/frm_login.h"
-#include "account/remembered_login.h"
+#include "account/store/remembered_login.h"
 #include "relay/frm_manual.h"
 #include "relay/poll_cycle.h"
-#include "relay/proses_write_mo.h"
+#include "relay/relay_switch.h"
 #include "settings/frm_settings.h"
-#include "shell/frm_main_mdi.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 #include "shell/main_window.h"
-#include "shell/relay_switch.h"
 #include "shell/tray_status_watch.h"
 #include "systems/frm_sys.h"
 

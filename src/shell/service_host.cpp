@@ -1,7 +1,7 @@
 #include "shell/service_host.h"
 
-#include "shell/optional_file.h"
-#include "shell/text_values.h"
+#include "shell/base/optional_file.h"
+#include "shell/base/text_values.h"
 
 namespace kv {
 
@@ -10,7 +10,7 @@ std::string serviceHost(const platform::Platform& platform) {
     const std::string path = platform.dataFile("Service.dat");
     auto lines = readOptionalLines(platform, path);
     if (lines.empty()) return builtIn;
-    std::string line = trimSpaces(lines.front());
+    std::string line(trimSpaces(lines.front()));
     if (line.empty()) return builtIn;
     if (isServiceHost(line)) return line;
     platform.messages.show("The service address \"" + line + "\" in " + path +

@@ -4,7 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/shell_ui.h"
-#include "relay/relay_facts.h"
+#include "shell/base/relay_facts.h"
 
 namespace kv {
 

@@ -5,8 +5,8 @@
 
 #include "account/frm_login.h"
 #include "platform/platform.h"
-#include "relay/proses_write_mo.h"
-#include "shell/frm_main_mdi.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 #include "shell/tray_status.h"
 
 namespace kv {

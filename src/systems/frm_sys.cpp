@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "shell/optional_file.h"
-#include "shell/text_values.h"
+#include "shell/base/optional_file.h"
+#include "shell/base/text_values.h"
 
 namespace kv {
 

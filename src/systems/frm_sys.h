@@ -1,12 +1,12 @@
 #pragma once
 #include <string>
 
-#include "account/remembered_login.h"
+#include "account/store/remembered_login.h"
 #include "platform/platform.h"
-#include "relay/proses_write_mo.h"
-#include "shell/frm_main_mdi.h"
-#include "shell/relay_switch.h"
-#include "shell/window.h"
+#include "relay/relay_switch.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
+#include "shell/base/window.h"
 
 namespace kv {
 

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "account/remembered_login.h"
+#include "account/store/remembered_login.h"
 #include "support/machine.h"
 
 using namespace kvtest;

@@ -126,3 +126,37 @@ TEST(HalfWrittenLog, TheStartupLoadWaitsForALogBeingWritten) {
         EXPECT_TRUE(m.hp.messages.shown.empty());
     }
 }
+
+// The start-up load and the cycles judge an unfinished last line with one
+// memory: a new order on it is reported in the same cycle that finishes the
+// rebuild. A line whose figures move at every write (the expert never ends
+// it) holds nothing back once its deciding fields have stood for a poll
+// interval; a change in them starts the wait again.
+TEST(HalfWrittenLog, TheRebuildAndTheCyclesShareTheWaitForAnUnfinishedLine) {
+    const std::string yesterday = "20261204", today = "20261205";
+    const auto withProfit = [](std::string line, const std::string& profit) {
+        return line.replace(line.rfind(";5.5;"), 5, ";" + profit + ";");
+    };
+    Machine m;
+    m.write("Data/TempInit.dat", yesterday + "\r\n");
+    const std::string whole = orderLine("1", "O1", "BUY", yesterday) + "\r\n";
+    m.write(m.orderFile("systemorder.log"), whole + orderLine("2", "O1", "BUY", today));
+    m.start();
+    ASSERT_TRUE(m.logIn());
+    m.tick();
+    EXPECT_EQ(m.read("Data/TempInit.dat"), today + "\r\n");
+    EXPECT_EQ(m.sent, Requests{"SetTD 2"});
+
+    Machine n;
+    n.write("Data/TempInit.dat", yesterday + "\r\n");
+    const std::string moving = orderLine("3", "O1", "SELL", yesterday);
+    n.write(n.orderFile("systemorder.log"), whole + withProfit(moving, "1.5"));
+    n.start();
+    ASSERT_TRUE(n.logIn());
+    n.write(n.orderFile("systemorder.log"), whole + withProfit(moving, "2.5"));
+    n.tick();
+    EXPECT_EQ(n.known(), "1;O;1\r\n3;O;1\r\n");
+    n.write(n.orderFile("systemorder.log"), whole + withProfit(orderLine("3", "O2", "SELL", yesterday), "3.5"));
+    EXPECT_EQ(n.cycle(), Requests{}) << "a changed stamp waits again";
+    EXPECT_EQ(n.cycle(), Requests{"EditTD 3"});
+}

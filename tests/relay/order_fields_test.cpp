@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "relay/order_fields.h"
+#include "shell/base/text_values.h"
 
 using namespace kv;
 

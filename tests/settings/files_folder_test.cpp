@@ -3,8 +3,8 @@
 #include <cstdio>
 
 #include "platform/headless/headless_platform.h"
-#include "settings/mt4_data_folder.h"
-#include "settings/mt4_files_folder.h"
+#include "settings/folders/mt4_data_folder.h"
+#include "settings/folders/mt4_files_folder.h"
 
 using kv::platform::headless::HeadlessPlatform;
 using namespace std::chrono_literals;

@@ -37,7 +37,8 @@ std::string soakReport(const SoakFigures& f, bool withTime) {
 
     std::ostringstream out;
     out << "## Randomized soak\n\n";
-    out << "Seed " << f.settings.seed << ": " << f.cycles << " poll cycles";
+    out << "Seed " << f.settings.seed << ": " << f.cycles << " poll cycles (" << f.cyclesOnWrites
+        << " of them started by the expert's writes, milliseconds apart)";
     if (withTime) {
         char seconds[32];
         std::snprintf(seconds, sizeof seconds, "%.1f", f.seconds);

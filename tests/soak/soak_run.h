@@ -24,7 +24,7 @@ struct SoakFigures {
     SoakSettings settings;
     double seconds = 0;
     bool stoppedByTime = false;
-    long cycles = 0, processes = 0, checkpoints = 0, logouts = 0, exits = 0;
+    long cycles = 0, cyclesOnWrites = 0, processes = 0, checkpoints = 0, logouts = 0, exits = 0;
     long loginsSameDate = 0, loginsNewDate = 0, rebuilds = 0, rebuildWaits = 0;
     long halfWrittenLogs = 0, halfWrittenAtLineEnd = 0;
     std::map<std::string, long> deaths;       // by where the program died
@@ -96,7 +96,8 @@ private:
     // old stamp, awaited until the program reads the log for it (and finds
     // it finished, or the same unfinished text twice).
     bool rebuildAwaited_ = false, stampJustRead_ = false;
-    std::string unfinishedSeen_;
+    std::string unfinishedSeen_;  // its deciding fields
+    std::uint64_t unfinishedSince_ = 0;
     std::optional<std::map<std::string, std::string>> rebuiltToCheck_;
     long takenAtRebuild_ = 0;
 

@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <memory>
@@ -10,8 +11,8 @@
 #include "platform/headless/headless_platform.h"
 #include "platform/text_file.h"
 #include "relay/frm_manual.h"
-#include "relay/proses_write_mo.h"
-#include "shell/frm_main_mdi.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 #include "shell/program.h"
 #include "support/faulty_file_system.h"
 
@@ -124,7 +125,24 @@ public:
     }
 
     // One elapsed poll interval; false when the timer is off.
-    bool tick() { return static_cast<kv::platform::headless::ManualTimer&>(program_->mytimer()).fire(); }
+    bool tick() { return mytimer().fire(); }
+    // The expert wrote its log and the folder watch heard it: the cycle that
+    // asks for runs once its settling wait, and the spacing after the last
+    // cycle, are over. False when the relay was not watching.
+    bool logWritten() {
+        hp.folderWatch.change(program_->values().pathname1, "systemorder.log");
+        bool ran = false;
+        for (int wait = 0; wait < 3 && settleTimer().fire(); ++wait) ran = true;
+        return ran;
+    }
+    kv::platform::headless::ManualTimer& mytimer() {
+        return static_cast<kv::platform::headless::ManualTimer&>(program_->mytimer());
+    }
+    // The one-shot timer of a cycle asked for by a write, made right after mytimer.
+    kv::platform::headless::ManualTimer& settleTimer() {
+        auto& timers = hp.timers.timers;
+        return **(std::find(timers.begin(), timers.end(), &mytimer()) + 1);
+    }
     // One poll interval; the events it sent.
     Requests cycle() {
         sent.clear();

@@ -56,8 +56,8 @@ class DialogCheck {
 protected:
     HINSTANCE instance = GetModuleHandleW(nullptr);
     AppIcons icons = loadAppIcons(instance);
-    MainWindow mainWindow{instance, icons};
-    DialogWindowSystem windows{instance, mainWindow, icons};
+    HiddenWindow hiddenWindow{instance, icons};
+    DialogWindowSystem windows{instance, hiddenWindow, icons};
     Events events;
 
     HWND shown(Form& form) {
@@ -234,9 +234,9 @@ TEST_F(DialogCheck, DialogsAreCentredOnTheScreenAndTheMainWindowIsNeverShown) {
     windows.setState(main, WindowState::Minimized);
     windows.hide(main);
     windows.destroy(main);
-    EXPECT_FALSE(IsWindowVisible(mainWindow.handle()));
-    EXPECT_TRUE(IsWindow(mainWindow.handle()));
-    EXPECT_EQ(windowText(mainWindow.handle()), L"Korvane Vantor");
+    EXPECT_FALSE(IsWindowVisible(hiddenWindow.handle()));
+    EXPECT_TRUE(IsWindow(hiddenWindow.handle()));
+    EXPECT_EQ(windowText(hiddenWindow.handle()), L"Korvane Vantor");
 
     // A hidden holder of the core has no window at all.
     Form holder{"FrmManual", "FrmManual", {}, &events};

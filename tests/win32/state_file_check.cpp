@@ -29,8 +29,8 @@ protected:
     Platform real = windows.platform();
     kvtest::FaultyFileSystem files{real.files};
     CountedBoxes boxes;
-    Platform platform{files,      real.clock, boxes,        real.web,     real.timers,    real.windows,
-                      real.tray, real.menus, real.fileDialog, real.process, real.exeFolder};
+    Platform platform{files,     real.clock, boxes,           real.web,     real.timers,      real.windows,
+                      real.tray, real.menus, real.fileDialog, real.process, real.folderWatch, real.exeFolder};
     StateFiles state{platform};
     const std::string known = folder.file("manualorder.log");
 

@@ -9,7 +9,7 @@ namespace kv::platform::win32::checks {
 namespace {
 
 TEST(Win32Timer, TicksWhileOnButNeverInsideAnotherTickNorAfterBeingSwitchedOff) {
-    MainWindow window(GetModuleHandleW(nullptr), AppIcons{});
+    HiddenWindow window(GetModuleHandleW(nullptr), AppIcons{});
     Win32TimerFactory factory(window);
     int ticks = 0, running = 0, deepest = 0;
     std::unique_ptr<Timer> timer = factory.create([&] {
@@ -37,7 +37,7 @@ TEST(Win32Timer, TicksWhileOnButNeverInsideAnotherTickNorAfterBeingSwitchedOff) 
 }
 
 TEST(Win32Timer, AnIntervalOfZeroNeverTicks) {
-    MainWindow window(GetModuleHandleW(nullptr), AppIcons{});
+    HiddenWindow window(GetModuleHandleW(nullptr), AppIcons{});
     Win32TimerFactory factory(window);
     int ticks = 0;
     auto timer = factory.create([&] { ++ticks; });

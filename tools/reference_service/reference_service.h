@@ -22,6 +22,7 @@ namespace refsvc {
 // four order events, plus two endpoints for the tests:
 //   /__control?mode=normal|refuse|delay&ms=N|garble|drop|short
 //   /__requests   every request received so far, one target per line
+//                 (?times: each line led by its arrival in steady microseconds)
 // Each answered request is also written as one line to LOG.
 class ReferenceService {
 public:

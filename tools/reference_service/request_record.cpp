@@ -14,14 +14,21 @@ bool RequestRecord::add(const std::string& target) {
     std::lock_guard lock(mutex_);
     if (targets_.size() >= limit_) return false;
     targets_.push_back(target);
+    arrivals_.push_back(std::chrono::steady_clock::now());
     if (file_) *file_ << target << '\n' << std::flush;
     return true;
 }
 
-std::string RequestRecord::text() const {
+std::string RequestRecord::text(bool withArrivalTimes) const {
     std::lock_guard lock(mutex_);
     std::string text;
-    for (const auto& target : targets_) text += target + "\n";
+    for (std::size_t i = 0; i < targets_.size(); ++i) {
+        if (withArrivalTimes) {
+            const auto since = arrivals_[i].time_since_epoch();
+            text += std::to_string(std::chrono::duration_cast<std::chrono::microseconds>(since).count()) + " ";
+        }
+        text += targets_[i] + "\n";
+    }
     return text;
 }
 

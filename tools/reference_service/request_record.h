@@ -1,4 +1,5 @@
 #pragma once
+#include <chrono>
 #include <cstddef>
 #include <fstream>
 #include <mutex>
@@ -19,13 +20,16 @@ public:
     // False (and nothing recorded) once the record holds LIMIT requests.
     bool add(const std::string& target);
 
-    // One target per line, each ended by "\n".
-    std::string text() const;
+    // One target per line, each ended by "\n". With arrival times, each line
+    // starts with the steady clock's microseconds (CLOCK_MONOTONIC on Linux,
+    // the clock a benchmark on the same machine reads) and a blank.
+    std::string text(bool withArrivalTimes = false) const;
     std::size_t size() const;
 
 private:
     mutable std::mutex mutex_;
     std::vector<std::string> targets_;
+    std::vector<std::chrono::steady_clock::time_point> arrivals_;
     std::optional<std::ofstream> file_;
     std::size_t limit_;
 };

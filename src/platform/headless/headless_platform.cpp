@@ -27,7 +27,8 @@ HeadlessPlatform::~HeadlessPlatform() {
 Platform HeadlessPlatform::platform() { return platform(files); }
 
 Platform HeadlessPlatform::platform(FileSystem& filesInFront) {
-    return Platform{filesInFront, clock, messages, web, timers, windows, tray, menus, fileDialog, process, root_};
+    return Platform{filesInFront, clock, messages, web, timers, windows, tray, menus, fileDialog, process, folderWatch,
+                    root_};
 }
 
 void HeadlessPlatform::writeFile(const std::string& relative, const std::string& bytes) const {

@@ -25,8 +25,8 @@ Control* controlNamed(Form& form, const char* name) {
 
 }  // namespace
 
-DialogWindowSystem::DialogWindowSystem(HINSTANCE instance, MainWindow& mainWindow, const AppIcons& icons)
-    : instance_(instance), mainWindow_(mainWindow), icons_(icons) {}
+DialogWindowSystem::DialogWindowSystem(HINSTANCE instance, HiddenWindow& hiddenWindow, const AppIcons& icons)
+    : instance_(instance), hiddenWindow_(hiddenWindow), icons_(icons) {}
 
 DialogWindowSystem::~DialogWindowSystem() {
     for (auto& [name, window] : windows_)
@@ -47,7 +47,7 @@ DialogWindowSystem::OpenWindow* DialogWindowSystem::open(Form& form) {
     window->form = &form;
     window->owner = this;
     if (form.name == kMainFormName) {
-        window->window = mainWindow_.handle();
+        window->window = hiddenWindow_.handle();
     } else {
         window->layout = dialogLayoutFor(form.name);
         if (!window->layout) return nullptr;

@@ -3,10 +3,10 @@
 #include <memory>
 #include <string>
 
-#include "platform/window_system.h"
 #include "platform/win32/app_icons.h"
 #include "platform/win32/dialog_layout.h"
-#include "platform/win32/main_window.h"
+#include "platform/win32/hidden_window.h"
+#include "platform/window_system.h"
 
 namespace kv::platform::win32 {
 
@@ -19,7 +19,7 @@ namespace kv::platform::win32 {
 // the handler changed is shown when it returns.
 class DialogWindowSystem : public WindowSystem {
 public:
-    DialogWindowSystem(HINSTANCE instance, MainWindow& mainWindow, const AppIcons& icons);
+    DialogWindowSystem(HINSTANCE instance, HiddenWindow& hiddenWindow, const AppIcons& icons);
     ~DialogWindowSystem() override;
 
     void show(Form& form) override;
@@ -58,7 +58,7 @@ private:
     void onCommand(OpenWindow& window, int id, int code, HWND control);
 
     HINSTANCE instance_;
-    MainWindow& mainWindow_;
+    HiddenWindow& hiddenWindow_;
     AppIcons icons_;
     std::map<std::string, std::unique_ptr<OpenWindow>> windows_;  // by form name
 };

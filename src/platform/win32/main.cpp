@@ -28,12 +28,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
 
     Win32Platform platform(instance, toAnsi(folder));
     kv::Program program(platform.platform());
-    platform.mainWindow().onIconMessage = [&program](LPARAM mouseMessage) {
+    platform.hiddenWindow().onIconMessage = [&program](LPARAM mouseMessage) {
         runGuarded([&] { program.iconCallback(static_cast<double>(mouseMessage)); });
     };
-    platform.mainWindow().onExitRequest = [&program] { runGuarded([&] { program.exitRequested(); }); };
+    platform.hiddenWindow().onExitRequest = [&program] { runGuarded([&] { program.exitRequested(); }); };
     runGuarded([&] { program.start(); });
-    runMessageLoop(platform.windows(), platform.process());
+    runMessageLoop(platform.windows(), platform.process(), platform.folderWatch());
     // Exit has saved what it saves; nothing else may run, not even destructors
     // that would talk to windows already gone.
     ExitProcess(0);

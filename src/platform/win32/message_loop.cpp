@@ -2,12 +2,20 @@
 
 namespace kv::platform::win32 {
 
-void runMessageLoop(DialogWindowSystem& windows, const Win32Process& process) {
-    MSG message;
-    while (!process.ending() && GetMessageW(&message, nullptr, 0, 0) > 0) {
-        if (windows.handleDialogMessage(message)) continue;
-        TranslateMessage(&message);
-        DispatchMessageW(&message);
+void runMessageLoop(DialogWindowSystem& windows, const Win32Process& process, Win32FolderWatchFactory& watches) {
+    while (!process.ending()) {
+        const std::vector<HANDLE> events = watches.events();
+        const DWORD count = static_cast<DWORD>(events.size());
+        const DWORD woke =
+            MsgWaitForMultipleObjectsEx(count, events.data(), INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        if (woke < WAIT_OBJECT_0 + count) watches.signalled(events[woke - WAIT_OBJECT_0]);
+        MSG message;
+        while (!process.ending() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) return;
+            if (windows.handleDialogMessage(message)) continue;
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
     }
 }
 

@@ -21,7 +21,7 @@ void copyCut(const std::wstring& text, wchar_t (&field)[N]) {
 
 }  // namespace
 
-ShellTrayIcon::ShellTrayIcon(MainWindow& window, const AppIcons& icons)
+ShellTrayIcon::ShellTrayIcon(HiddenWindow& window, const AppIcons& icons)
     : window_(window), icons_(icons), icon_(icons.tray) {
     window_.onTaskbarCreated = [this] {
         if (shown_) notify(NIM_ADD);

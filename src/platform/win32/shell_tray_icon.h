@@ -3,7 +3,7 @@
 
 #include "platform/shell_ui.h"
 #include "platform/win32/app_icons.h"
-#include "platform/win32/main_window.h"
+#include "platform/win32/hidden_window.h"
 
 namespace kv::platform::win32 {
 
@@ -12,7 +12,7 @@ namespace kv::platform::win32 {
 // with the tip and look it had.
 class ShellTrayIcon : public TrayIcon {
 public:
-    ShellTrayIcon(MainWindow& window, const AppIcons& icons);
+    ShellTrayIcon(HiddenWindow& window, const AppIcons& icons);
     void add(const std::string& tip) override;
     void remove() override;
     void show(const std::string& tip, TrayLook look) override;
@@ -21,7 +21,7 @@ public:
 private:
     void notify(DWORD message, const std::wstring& balloonText = {});
 
-    MainWindow& window_;
+    HiddenWindow& window_;
     AppIcons icons_;
     HICON icon_;
     std::wstring tip_;

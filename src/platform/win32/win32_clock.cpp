@@ -48,4 +48,6 @@ std::chrono::system_clock::time_point Win32Clock::utcNow() {
     return fromFileTime(now);
 }
 
+std::uint64_t Win32Clock::steadyMilliseconds() { return GetTickCount64(); }
+
 }  // namespace kv::platform::win32

@@ -10,6 +10,7 @@ public:
     std::string shortDateText(const DateTime& when) override;
     std::string timeText(const DateTime& when) override;  // with seconds
     std::chrono::system_clock::time_point utcNow() override;
+    std::uint64_t steadyMilliseconds() override;
 };
 
 }  // namespace kv::platform::win32

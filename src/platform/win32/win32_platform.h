@@ -5,11 +5,12 @@
 #include "platform/win32/app_icons.h"
 #include "platform/win32/common_file_dialog.h"
 #include "platform/win32/dialog_window_system.h"
-#include "platform/win32/main_window.h"
+#include "platform/win32/hidden_window.h"
 #include "platform/win32/shell_tray_icon.h"
 #include "platform/win32/tracked_popup_menu.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_folder_watch.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_process.h"
 #include "platform/win32/win32_timer.h"
@@ -23,13 +24,14 @@ public:
     Win32Platform(HINSTANCE instance, std::string exeFolder);
 
     Platform platform();
-    MainWindow& mainWindow() { return mainWindow_; }
+    HiddenWindow& hiddenWindow() { return hiddenWindow_; }
     DialogWindowSystem& windows() { return windows_; }
     const Win32Process& process() const { return process_; }
+    Win32FolderWatchFactory& folderWatch() { return folderWatch_; }
 
 private:
     AppIcons icons_;
-    MainWindow mainWindow_;
+    HiddenWindow hiddenWindow_;
     Win32FileSystem files_;
     Win32Clock clock_;
     Win32MessageBox messages_;
@@ -40,6 +42,7 @@ private:
     TrackedPopupMenu menus_;
     CommonFileDialog fileDialog_;
     Win32Process process_;
+    Win32FolderWatchFactory folderWatch_;
     std::string exeFolder_;
 };
 

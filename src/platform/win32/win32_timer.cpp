@@ -4,7 +4,7 @@
 
 namespace kv::platform::win32 {
 
-Win32TimerFactory::Win32TimerFactory(MainWindow& window) : window_(window) {
+Win32TimerFactory::Win32TimerFactory(HiddenWindow& window) : window_(window) {
     window_.onTimer = [this](UINT_PTR id) { deliver(id); };
 }
 

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "platform/timer.h"
-#include "platform/win32/main_window.h"
+#include "platform/win32/hidden_window.h"
 
 namespace kv::platform::win32 {
 
@@ -13,14 +13,14 @@ class Win32Timer;
 // Timers on the main window (SetTimer); WM_TIMER is routed back here.
 class Win32TimerFactory : public TimerFactory {
 public:
-    explicit Win32TimerFactory(MainWindow& window);
+    explicit Win32TimerFactory(HiddenWindow& window);
     std::unique_ptr<Timer> create(std::function<void()> onTick) override;
 
     void deliver(UINT_PTR timerId);  // a WM_TIMER arrived
     void forget(UINT_PTR timerId);   // the timer is gone
 
 private:
-    MainWindow& window_;
+    HiddenWindow& window_;
     UINT_PTR nextId_ = 1;
     std::map<UINT_PTR, Win32Timer*> timers_;
 };

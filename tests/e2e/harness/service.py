@@ -46,6 +46,11 @@ class ReferenceService:
         """Every request target the service received, in order."""
         return self._get("/__requests").splitlines()
 
+    def arrivals(self):
+        """(arrival in seconds on the monotonic clock Python reads too, target) of every request."""
+        lines = self._get("/__requests?times=1").splitlines()
+        return [(int(micros) / 1e6, target) for micros, target in (line.split(" ", 1) for line in lines)]
+
     def requests_to(self, path):
         return [target for target in self.requests() if target.startswith(path + "?")]
 

@@ -1,7 +1,7 @@
-#include "account/remembered_login.h"
+#include "account/store/remembered_login.h"
 
-#include "shell/optional_file.h"
-#include "shell/text_values.h"
+#include "shell/base/optional_file.h"
+#include "shell/base/text_values.h"
 
 namespace kv {
 

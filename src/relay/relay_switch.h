@@ -1,12 +1,12 @@
 #pragma once
-#include <memory>
 #include <string>
 
 #include "platform/platform.h"
+#include "relay/cycle_trigger.h"
 #include "relay/frm_manual.h"
 #include "relay/poll_cycle.h"
-#include "relay/proses_write_mo.h"
-#include "shell/frm_main_mdi.h"
+#include "shell/base/frm_main_mdi.h"
+#include "shell/base/proses_write_mo.h"
 
 namespace kv {
 
@@ -17,10 +17,11 @@ public:
     RelaySwitch(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmManual& manual,
                 PollCycle& poll);
 
-    platform::Timer& mytimer() { return *mytimer_; }
+    platform::Timer& mytimer() { return cycles_.mytimer(); }
 
-    void startpost() { mytimer_->setEnabled(true); }
-    void stop() { mytimer_->setEnabled(false); }
+    // Cycles run on the timer and on the expert's writes, or not at all.
+    void startpost() { cycles_.start(); }
+    void stop() { cycles_.stop(); }
 
     // Reports go under this system from now on: the order tables are loaded
     // (built only at their first load), the timer runs, the trader is logged in.
@@ -30,7 +31,7 @@ private:
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     FrmManual& manual_;
-    std::unique_ptr<platform::Timer> mytimer_;
+    CycleTrigger cycles_;
 };
 
 }  // namespace kv

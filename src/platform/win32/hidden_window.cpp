@@ -1,10 +1,10 @@
-#include "platform/win32/main_window.h"
+#include "platform/win32/hidden_window.h"
 
 #include "platform/win32/resource_ids.h"
 
 namespace kv::platform::win32 {
 
-MainWindow::MainWindow(HINSTANCE instance, const AppIcons& icons)
+HiddenWindow::HiddenWindow(HINSTANCE instance, const AppIcons& icons)
     : instance_(instance),
       taskbarCreatedMessage_(RegisterWindowMessageW(L"TaskbarCreated")),
       exitRequestMessage_(RegisterWindowMessageW(KV_EXIT_REQUEST_MESSAGE)) {
@@ -28,18 +28,18 @@ MainWindow::MainWindow(HINSTANCE instance, const AppIcons& icons)
     ChangeWindowMessageFilterEx(window_, exitRequestMessage_, MSGFLT_ALLOW, nullptr);
 }
 
-MainWindow::~MainWindow() {
+HiddenWindow::~HiddenWindow() {
     if (window_) DestroyWindow(window_);
     UnregisterClassW(KV_MAIN_WINDOW_CLASS, instance_);
 }
 
-LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT CALLBACK HiddenWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_NCCREATE) {
-        auto* self = static_cast<MainWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
+        auto* self = static_cast<HiddenWindow*>(reinterpret_cast<CREATESTRUCTW*>(lParam)->lpCreateParams);
         self->window_ = window;
         SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<MainWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    auto* self = reinterpret_cast<HiddenWindow*>(GetWindowLongPtrW(window, GWLP_USERDATA));
     if (message == WM_NCDESTROY && self) {
         SetWindowLongPtrW(window, GWLP_USERDATA, 0);
         self->window_ = nullptr;
@@ -48,7 +48,7 @@ LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam
     return self ? self->handleMessage(message, wParam, lParam) : DefWindowProcW(window, message, wParam, lParam);
 }
 
-LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT HiddenWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == KV_TRAY_CALLBACK_MESSAGE) {
         if (onIconMessage) onIconMessage(lParam);
         return 0;

@@ -1,10 +1,10 @@
-#include "shell/relay_switch.h"
+#include "relay/relay_switch.h"
 
 namespace kv {
 
 RelaySwitch::RelaySwitch(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
                          FrmManual& manual, PollCycle& poll)
-    : main_(main), module_(module), manual_(manual), mytimer_(platform.timers.create([&poll] { poll.tick(); })) {}
+    : main_(main), module_(module), manual_(manual), cycles_(platform, main, poll) {}
 
 void RelaySwitch::startUnder(const std::string& systemId) {
     module_.systemId = systemId;

@@ -5,7 +5,7 @@
 
 #include "platform/clock.h"
 #include "platform/web_fetcher.h"
-#include "relay/relay_facts.h"
+#include "shell/base/relay_facts.h"
 
 namespace kv {
 

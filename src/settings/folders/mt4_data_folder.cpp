@@ -1,7 +1,7 @@
-#include "settings/mt4_data_folder.h"
+#include "settings/folders/mt4_data_folder.h"
 
-#include "settings/md5.h"
-#include "settings/origin_text.h"
+#include "settings/folders/md5.h"
+#include "settings/folders/origin_text.h"
 
 namespace kv {
 

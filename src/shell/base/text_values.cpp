@@ -1,15 +1,14 @@
-#include "shell/text_values.h"
+#include "shell/base/text_values.h"
 
 #include <charconv>
 #include <cmath>
 
 namespace kv {
 
-std::string trimSpaces(std::string_view text) {
+std::string_view trimSpaces(std::string_view text) {
     auto first = text.find_first_not_of(' ');
     if (first == std::string_view::npos) return {};
-    auto last = text.find_last_not_of(' ');
-    return std::string(text.substr(first, last - first + 1));
+    return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
 double leadingNumber(std::string_view text) {

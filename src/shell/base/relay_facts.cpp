@@ -1,4 +1,4 @@
-#include "relay/relay_facts.h"
+#include "shell/base/relay_facts.h"
 
 namespace kv {
 

@@ -1,4 +1,4 @@
-#include "shell/file_writer.h"
+#include "shell/base/file_writer.h"
 
 #include "platform/text_file.h"
 

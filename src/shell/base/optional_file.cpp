@@ -1,4 +1,4 @@
-#include "shell/optional_file.h"
+#include "shell/base/optional_file.h"
 
 #include "platform/text_file.h"
 

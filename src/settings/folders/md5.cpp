@@ -1,4 +1,4 @@
-#include "settings/md5.h"
+#include "settings/folders/md5.h"
 
 #include <array>
 #include <cstdint>

@@ -5,7 +5,7 @@
 namespace kv {
 
 // Leading and trailing spaces removed (tabs and other characters stay).
-std::string trimSpaces(std::string_view text);
+std::string_view trimSpaces(std::string_view text);
 
 // The value of the number at the front of a text: blanks are skipped, a sign
 // and a decimal fraction are allowed; 0 when the text does not begin with one.

@@ -1,8 +1,8 @@
-#include "settings/mt4_files_folder.h"
+#include "settings/folders/mt4_files_folder.h"
 
 #include <optional>
 
-#include "settings/mt4_data_folder.h"
+#include "settings/folders/mt4_data_folder.h"
 
 namespace kv {
 

@@ -1,4 +1,4 @@
-#include "settings/origin_text.h"
+#include "settings/folders/origin_text.h"
 
 #include <optional>
 

@@ -1,4 +1,4 @@
-#include "shell/window.h"
+#include "shell/base/window.h"
 
 namespace kv {
 

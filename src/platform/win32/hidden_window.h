@@ -6,15 +6,15 @@
 
 namespace kv::platform::win32 {
 
-// The program's hidden top-level window, caption "Korvane Vantor". It owns
+// The hidden top-level window behind the core's main window, caption "Korvane Vantor". It owns
 // the tray icon, the timers and the pop-up menus, and passes on what arrives
 // for them.
-class MainWindow {
+class HiddenWindow {
 public:
-    MainWindow(HINSTANCE instance, const AppIcons& icons);
-    ~MainWindow();
-    MainWindow(const MainWindow&) = delete;
-    MainWindow& operator=(const MainWindow&) = delete;
+    HiddenWindow(HINSTANCE instance, const AppIcons& icons);
+    ~HiddenWindow();
+    HiddenWindow(const HiddenWindow&) = delete;
+    HiddenWindow& operator=(const HiddenWindow&) = delete;
 
     HWND handle() const { return window_; }
 

@@ -2,8 +2,8 @@
 #include <string>
 
 #include "platform/platform.h"
-#include "shell/file_writer.h"
-#include "shell/frm_main_mdi.h"
+#include "shell/base/file_writer.h"
+#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 

@@ -1,0 +1,170 @@
+"""The relay under Wine against the reference service on loopback: how soon a
+new order in systemorder.log reaches the service, what a burst of 200 costs
+against a bare WinHTTP loop, and the relay's CPU while an expert rewrites its
+log every 50 ms. Prints the figures; judges nothing."""
+import argparse
+import math
+import os
+import pathlib
+import random
+import shutil
+import statistics
+import sys
+import tempfile
+import time
+
+sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests" / "e2e"))
+from harness.install import Order  # noqa: E402
+from harness.scene import Scene  # noqa: E402
+from harness.waiting import wait_for  # noqa: E402
+from harness.wine_run import WineRun  # noqa: E402
+
+
+def arrivals(scene, path):
+    """(arrival on the monotonic clock in seconds, order number) of every request to PATH."""
+    return [(when, target.split("&orderno=", 1)[1].split("&", 1)[0])
+            for when, target in scene.service.arrivals() if target.startswith(path + "?")]
+
+
+def wait_reported(scene, numbers, timeout=30):
+    """The arrival of the first SetTD of each order number."""
+    wanted = set(numbers)
+
+    def first_arrivals():
+        seen = {}
+        for when, number in arrivals(scene, "/SetTD.do"):
+            if number in wanted and number not in seen:
+                seen[number] = when
+        return seen if len(seen) == len(wanted) else None
+
+    return wait_for(first_arrivals, timeout, f"{len(wanted)} new orders reported", interval=0.02)
+
+
+def publish(scene, orders):
+    """Rewrites the log as an expert does; the moment the new log is in place."""
+    scene.mt4.write_orders(orders)
+    return time.monotonic()
+
+
+def percentile(values, share):
+    ordered = sorted(values)
+    return ordered[max(0, math.ceil(share * len(ordered)) - 1)]
+
+
+def cpu_seconds(pid):
+    fields = pathlib.Path(f"/proc/{pid}/stat").read_text().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def windows_process(name, prefix):
+    """The Linux process of a Windows program, or the wineserver, of this prefix."""
+    for entry in pathlib.Path("/proc").iterdir():
+        if not entry.name.isdigit():
+            continue
+        try:
+            command = (entry / "cmdline").read_bytes()
+            environment = (entry / "environ").read_bytes()
+        except OSError:
+            continue
+        if name.encode() in command and f"WINEPREFIX={prefix}".encode() in environment.split(b"\0"):
+            return int(entry.name)
+    raise RuntimeError(f"no process {name} in the prefix {prefix}")
+
+
+def latency(scene, orders, events):
+    delays = []
+    for event in range(events):
+        time.sleep(random.uniform(0.15, 0.6))  # a random moment against the poll timer
+        orders.append(Order(str(50000 + event)))
+        written = publish(scene, orders)
+        delays.append((wait_reported(scene, [orders[-1].number])[orders[-1].number] - written) * 1000)
+    return delays
+
+
+def burst(scene, orders, count, loop_exe, rounds=3):
+    """The best of ROUNDS for each side, so that neither is judged by a slow
+    moment of this shared machine: the relay's cost per event inside a burst
+    of COUNT new orders (and from the write to the last request), and a bare
+    WinHTTP loop's cost per request."""
+    per_event, to_last, per_request = [], [], []
+    for round in range(rounds):
+        new = [Order(str(60000 + round * count + i)) for i in range(count)]
+        written = publish(scene, orders + new)
+        seen = sorted(wait_reported(scene, [o.number for o in new]).values())
+        orders.extend(new)
+        per_event.append((seen[-1] - seen[0]) * 1000 / (count - 1))
+        to_last.append((seen[-1] - written) * 1000)
+        url = scene.service.base_url + "/SetTD.do?systemid=21&orderno=" + new[0].number + "&mode=New"
+        code, output = scene.prefix.run([str(loop_exe), url, str(count)], timeout=120)
+        if code != 0:
+            raise RuntimeError(f"the bare WinHTTP loop failed: {output!r}")
+        per_request.append(float(output.decode().split("ms=")[1]) / count)
+    return min(to_last), min(per_event), min(per_request)
+
+
+def busy_expert_cpu(scene, seconds, period):
+    """CPU of the relay (and of the wineserver, which serves its calls) while
+    an expert rewrites 100 open orders with moving profits every PERIOD s."""
+    held = [Order(str(70000 + i)) for i in range(100)]
+    publish(scene, held)
+    wait_reported(scene, [o.number for o in held])
+    time.sleep(2)
+    relay = windows_process("KorvaneVantor.exe", scene.prefix.folder)
+    server = windows_process("wineserver", scene.prefix.folder)
+    relay_before, server_before = cpu_seconds(relay), cpu_seconds(server)
+    before = len(scene.service.requests())
+    started = time.monotonic()
+    writes = 0
+    while time.monotonic() - started < seconds:
+        for order in held:
+            order.pnl = f"{random.uniform(-500, 500):.2f}"
+        publish(scene, held)
+        writes += 1
+        time.sleep(max(0.0, started + writes * period - time.monotonic()))
+    elapsed = time.monotonic() - started
+    sent = len(scene.service.requests()) - before
+    return (100 * (cpu_seconds(relay) - relay_before) / elapsed, 100 * (cpu_seconds(server) - server_before) / elapsed,
+            writes, sent)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("mingw", type=pathlib.Path)
+    parser.add_argument("native", type=pathlib.Path)
+    parser.add_argument("--program", type=pathlib.Path, help="another KorvaneVantor.exe, to compare builds")
+    parser.add_argument("--events", type=int, default=30)
+    parser.add_argument("--cpu-seconds", type=float, default=60)
+    options = parser.parse_args()
+    random.seed(20261207)
+    loop_exe = options.mingw.resolve() / "bench" / "win32" / "kvhttploop.exe"
+    root = pathlib.Path(tempfile.mkdtemp(prefix="kv-latency-"))
+    run = WineRun(options.mingw.resolve(), options.native.resolve(), root)
+    if options.program:
+        run.program_exe = options.program.resolve()
+    scene = Scene(run, "latency")
+    try:
+        orders = [Order(str(40000 + i)) for i in range(5)]
+        scene.mt4.write_orders(orders)
+        scene.install.seed_installed(scene.mt4)
+        scene.start()
+        scene.login_with_one_system()
+        wait_reported(scene, [o.number for o in orders])
+
+        delays = latency(scene, orders, options.events)
+        print(f"event to request over {len(delays)} new orders: p50 {statistics.median(delays):.1f} ms, "
+              f"p90 {percentile(delays, 0.9):.1f} ms, max {max(delays):.1f} ms")
+        to_last, per_event, per_request = burst(scene, orders, 200, loop_exe)
+        print(f"burst of 200 new orders, best of 3: {per_event:.2f} ms per event inside it ({to_last:.0f} ms from "
+              f"the write to the last request); bare WinHTTP loop, best of 3: {per_request:.2f} ms per request; "
+              f"ratio {per_event / per_request:.2f}")
+        relay_cpu, server_cpu, writes, sent = busy_expert_cpu(scene, options.cpu_seconds, 0.05)
+        print(f"CPU over {options.cpu_seconds:.0f} s, expert rewriting 100 open orders every 50 ms ({writes} writes, "
+              f"{sent} requests): relay {relay_cpu:.2f}% of one core, wineserver {server_cpu:.2f}%")
+    finally:
+        scene.close()
+        run.close()
+        shutil.rmtree(root, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,124 @@
+#include <gtest/gtest.h>
+
+#include "relay/cycle_trigger.h"
+#include "support/machine.h"
+
+using namespace kvtest;
+
+namespace {
+
+// A trader's program that has not logged in yet, its tables built today.
+struct Triggered : Machine {
+    Triggered() {
+        write("Data/TempInit.dat", "20261205\r\n");
+        start();
+    }
+    std::string& folder() { return program().values().pathname1; }
+    void change(const std::string& name) { hp.folderWatch.change(folder(), name); }
+    // The settling timer, when it is on, runs out.
+    Requests settleAndTakeRequests() {
+        sent.clear();
+        settleTimer().fire();
+        return sent;
+    }
+};
+
+}  // namespace
+
+TEST(CycleTrigger, AWriteOfTheOrderLogRunsOneCycleSoonAndABusyExpertIsSpacedOut) {
+    Triggered t;
+    t.writeOrders({orderLine("1", "O1")});
+    t.logIn();
+    EXPECT_TRUE(t.mytimer().enabled());
+    EXPECT_EQ(t.hp.folderWatch.watched(), std::vector<std::string>{t.folder()});
+
+    // The relay's own files, and their temporary files, start nothing.
+    for (const char* own : {"manualorder.log", "ManualOrder.log", "kv1F.tmp", "systemorder.log.bak"}) {
+        t.change(own);
+        EXPECT_FALSE(t.settleTimer().enabled()) << own;
+    }
+    // Three writes of the log in a row make one cycle, after the settling wait.
+    t.change("SystemOrder.LOG");
+    t.change("systemorder.log");
+    t.change("");  // the platform lost count: the log may have changed
+    ASSERT_TRUE(t.settleTimer().enabled());
+    EXPECT_EQ(t.settleTimer().interval(), kv::CycleTrigger::kSettleMs);
+    EXPECT_EQ(t.settleAndTakeRequests(), Requests{"SetTD 1"});
+    EXPECT_FALSE(t.settleTimer().enabled());
+
+    // The next write comes 15 ms after that cycle: it waits out the spacing.
+    t.writeOrders({orderLine("1", "O1"), orderLine("2", "O1")});
+    t.change("systemorder.log");
+    EXPECT_EQ(t.settleAndTakeRequests(), Requests{});
+    ASSERT_TRUE(t.settleTimer().enabled());
+    EXPECT_EQ(t.settleTimer().interval(), kv::CycleTrigger::kSpacingMs - kv::CycleTrigger::kSettleMs);
+    EXPECT_EQ(t.settleAndTakeRequests(), Requests{"SetTD 2"});
+
+    // The timer is the same cycle, and still runs without any write.
+    t.writeOrders({orderLine("1", "O1"), orderLine("2", "O1"), orderLine("3", "O1")});
+    EXPECT_EQ(t.cycle(), Requests{"SetTD 3"});
+}
+
+TEST(CycleTrigger, WatchingFollowsTheTimerAndTheFilesFolder) {
+    Triggered t;
+    t.change("systemorder.log");
+    EXPECT_FALSE(t.settleTimer().enabled()) << "nothing is watched before the login";
+    t.logIn();
+    t.change("systemorder.log");
+    t.pick("mnulvSo");  // Logout between the write and its cycle
+    EXPECT_FALSE(t.mytimer().enabled());
+    EXPECT_FALSE(t.settleTimer().enabled());
+    EXPECT_TRUE(t.hp.folderWatch.watched().empty());
+
+    // A folder that cannot be watched now is tried again at every cycle.
+    t.hp.folderWatch.failing = true;
+    t.logIn();
+    EXPECT_TRUE(t.hp.folderWatch.watched().empty());
+    t.hp.folderWatch.failing = false;
+    t.tick();
+    EXPECT_EQ(t.hp.folderWatch.watched(), std::vector<std::string>{t.folder()});
+
+    // Save moves the MT4 folder: the next cycle watches the new one only.
+    const std::string old = t.folder();
+    t.write("MT5/experts/files/systemorder.log", kv::platform::joinLines({orderLine("7", "O1")}));
+    t.pick("mnulvset");
+    t.hp.windows.type("frmSettings", "mt4location", t.hp.root() + "\\MT5\\terminal.exe");
+    t.hp.windows.click("frmSettings", "cmdSave");
+    ASSERT_NE(t.folder(), old);
+    t.tick();
+    EXPECT_EQ(t.hp.folderWatch.watched(), std::vector<std::string>{t.folder()});
+    t.hp.folderWatch.change(old, "systemorder.log");
+    EXPECT_FALSE(t.settleTimer().enabled());
+    t.change("systemorder.log");
+    EXPECT_TRUE(t.settleTimer().enabled());
+}
+
+// A write heard while a cycle runs (a message box of it open) is not lost,
+// and a cycle that ran out of time for requests is followed soon, not a
+// second later, by one that sends the rest. Nothing is sent twice.
+TEST(CycleTrigger, WhatACycleLeftIsTakenUpSoon) {
+    Triggered t;
+    t.logIn();
+    t.writeOrders({orderLine("1", "O1")});
+    t.spoil = [&](const std::string&, const std::string& answer) {
+        t.change("systemorder.log");
+        return answer;
+    };
+    t.tick();
+    ASSERT_TRUE(t.settleTimer().enabled());
+    EXPECT_EQ(t.settleTimer().interval(), kv::CycleTrigger::kSpacingMs);
+
+    // A slow service: 400 ms a request, so three fit in one cycle's second.
+    t.writeOrders({orderLine("1", "O1"), orderLine("2", "O1"), orderLine("3", "O1"), orderLine("4", "O1"),
+                   orderLine("5", "O1")});
+    t.spoil = [&](const std::string&, const std::string& answer) {
+        t.hp.clock.steady += 400;
+        return answer;
+    };
+    t.settleTimer().setEnabled(false);
+    EXPECT_EQ(t.cycle(), (Requests{"SetTD 2", "SetTD 3", "SetTD 4"}));
+    ASSERT_TRUE(t.settleTimer().enabled());
+    EXPECT_EQ(t.settleAndTakeRequests(), Requests{"SetTD 5"});
+    EXPECT_EQ(t.known(), "1;O;1\r\n2;O;1\r\n3;O;1\r\n4;O;1\r\n5;O;1\r\n");
+    EXPECT_FALSE(t.settleTimer().enabled());
+}

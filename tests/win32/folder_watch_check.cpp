@@ -1,0 +1,70 @@
+#include "check.h"
+
+#include <string>
+#include <vector>
+
+#include "check_support.h"
+#include "platform/win32/text_codec.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_folder_watch.h"
+
+namespace kv::platform::win32::checks {
+namespace {
+
+// Waits, as the message loop does, until the watches have told something or
+// `milliseconds` have passed.
+void hear(Win32FolderWatchFactory& watches, unsigned milliseconds) {
+    const DWORD until = GetTickCount() + milliseconds;
+    for (DWORD now = GetTickCount(); now < until; now = GetTickCount()) {
+        const std::vector<HANDLE> events = watches.events();
+        if (events.empty()) return;
+        const DWORD woke = WaitForMultipleObjects(static_cast<DWORD>(events.size()), events.data(), FALSE, until - now);
+        if (woke >= WAIT_OBJECT_0 + events.size()) return;
+        watches.signalled(events[woke - WAIT_OBJECT_0]);
+    }
+}
+
+bool heard(const std::vector<std::string>& names, const std::string& name) {
+    for (const std::string& n : names)
+        if (CompareStringOrdinal(toWide(n).c_str(), -1, toWide(name).c_str(), -1, TRUE) == CSTR_EQUAL)
+            return true;
+    return false;
+}
+
+TEST(Win32FolderWatch, TellsTheNamesOfWrittenAndReplacedFilesUntilItEnds) {
+    ScratchFolder folder;
+    Win32FolderWatchFactory watches;
+    std::vector<std::string> names;
+    auto watch = watches.watch(folder.path(), [&](const std::string& name) { names.push_back(name); });
+    ASSERT_TRUE(watch != nullptr);
+
+    writeBytes(folder.file("SystemOrder.log"), "1;2\r\n");
+    hear(watches, 2000);
+    EXPECT_TRUE(heard(names, "systemorder.log")) << names.size() << " names";
+
+    // The relay's own replace: a temporary file renamed over manualorder.log.
+    names.clear();
+    Win32FileSystem files;
+    EXPECT_TRUE(files.replaceAtomically(folder.file("manualorder.log"), "1;O;1\r\n") == FileError::None);
+    hear(watches, 2000);
+    EXPECT_TRUE(heard(names, "manualorder.log"));
+    EXPECT_FALSE(heard(names, "systemorder.log"));
+
+    // A file that leaves is no write: the expert may be replacing its log.
+    names.clear();
+    DeleteFileW(toWide(folder.file("SystemOrder.log")).c_str());
+    hear(watches, 300);
+    EXPECT_FALSE(heard(names, "systemorder.log"));
+
+    watch.reset();
+    EXPECT_TRUE(watches.events().empty());
+    names.clear();
+    writeBytes(folder.file("systemorder.log"), "3;4\r\n");
+    hear(watches, 200);
+    EXPECT_TRUE(names.empty());
+
+    EXPECT_TRUE(watches.watch(folder.file("no such folder"), [](const std::string&) {}) == nullptr);
+}
+
+}  // namespace
+}  // namespace kv::platform::win32::checks
