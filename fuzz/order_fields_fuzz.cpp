@@ -12,6 +12,7 @@
 #include "fuzz_support.h"
 #include "relay/order_fields.h"
 #include "relay/order_reporting.h"
+#include "shell/base/text_values.h"
 
 namespace {
 
