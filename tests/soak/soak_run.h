@@ -373,6 +373,9 @@ private:
             {"replacing manualorder.log", "manualorder.log", FileStep::Replace},
             {"replacing TempClose.dat", "TempClose.dat", FileStep::Replace},
             {"appending to Active.log", "Active.log", FileStep::Append},
+            // Never reached while the state files are replaced whole, as they must be.
+            {"appending to manualorder.log", "manualorder.log", FileStep::Append},
+            {"appending to TempClose.dat", "TempClose.dat", FileStep::Append},
         };
         static const std::vector<FileFault> streaks{
             {"systemorder.log", FileStep::Read, FileError::Locked, true},

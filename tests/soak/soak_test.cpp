@@ -1,8 +1,7 @@
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 
 #include "soak_report.h"
@@ -17,14 +16,7 @@ long environmentNumber(const char* name, long fallback) {
 
 // Thousands of cycles fsync their files; a memory disk keeps them fast.
 void preferMemoryDisk() {
-    struct stat st {};
-    if (::stat("/dev/shm", &st) == 0 && S_ISDIR(st.st_mode)) ::setenv("TMPDIR", "/dev/shm", 0);
-}
-
-std::string faultsOf(const soak::SoakFigures& f) {
-    std::string text;
-    for (const auto& fault : f.faults) text += "\n  " + fault;
-    return text;
+    if (std::filesystem::is_directory("/dev/shm")) ::setenv("TMPDIR", "/dev/shm", 0);
 }
 
 }  // namespace
@@ -44,7 +36,7 @@ TEST(Soak, EveryEventArrivesOnceExceptInTheCrashWindow) {
     EXPECT_EQ(f.ledger.lost, 0);
     EXPECT_EQ(f.garbledRequests, 0);
     EXPECT_TRUE(f.journalExact);
-    EXPECT_EQ(f.faultCount, 0) << faultsOf(f);
+    EXPECT_EQ(f.faultCount, 0) << ::testing::PrintToString(f.faults);
     long acknowledged = 0;
     for (const auto& [kind, times] : f.ledger.acknowledged) acknowledged += times;
     EXPECT_GT(acknowledged, f.cycles / 10);  // the soak did relay, not just fail
