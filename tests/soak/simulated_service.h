@@ -87,7 +87,7 @@ public:
     }
 
     std::function<ReplyFault()> nextFault;
-    std::optional<std::string> loginReply = std::string("7;12;Alpha");  // none: no connection
+    std::optional<std::string> loginReply = std::string(kvtest::kLoginReply);  // none: no connection
 
     // The program appends to Active.log (or tried to and failed or died).
     void journalAppended(bool written) {

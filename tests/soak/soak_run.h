@@ -177,7 +177,7 @@ private:
         death_.reset();
         deathInReply_.reset();
         stateWriteFailed_ = false;
-        service_.loginReply = std::string("7;12;Alpha");
+        service_.loginReply = std::string(kvtest::kLoginReply);
         if (!calm_) {
             static const std::vector<Death> deaths{
                 {"replacing TempSyst.dat at login", "TempSyst.dat", FileStep::Replace},
@@ -207,7 +207,7 @@ private:
         const bool lived = machine_.survives([&] {
             relaying = machine_.logIn();
             if (!relaying) {  // no connection: the trader tries again
-                service_.loginReply = std::string("7;12;Alpha");
+                service_.loginReply = std::string(kvtest::kLoginReply);
                 relaying = machine_.logIn();
             }
         });
@@ -322,7 +322,7 @@ private:
         } else if (random_.chance(0.003)) {
             ++figures_.logouts;
             machine_.pick("mnulvSo");
-            service_.loginReply = std::string("7;12;Alpha");
+            service_.loginReply = std::string(kvtest::kLoginReply);
             if (!machine_.logIn()) ledger_.fault("logging in again did not start the relay");
             readMessages();
         }
