@@ -25,4 +25,24 @@ inline bool startsWithByteOrderMark(std::string_view bytes) {
     return startsWith(bytes, "\xEF\xBB\xBF") || startsWith(bytes, "\xFF\xFE");
 }
 
+// A Data\LoginChk.dat entry read as "kind;value;text"; a missing ";" leaves
+// the rest in the later fields. Entries of 0 or 1 characters are not split
+// at all: the fields keep what the entry before left in them.
+struct LoginChkFields {
+    std::string kind, value, text;
+};
+
+inline void splitLoginChkEntry(const std::string& entry, LoginChkFields& fields) {
+    if (entry.size() <= 1) return;
+    const auto first = entry.find(';');
+    if (first == std::string::npos) {
+        fields = {entry, entry, entry};
+        return;
+    }
+    const auto second = entry.find(';', first + 1);
+    fields.kind = entry.substr(0, first);
+    fields.value = entry.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
+    fields.text = second == std::string::npos ? fields.value : entry.substr(second + 1);
+}
+
 }  // namespace fuzz

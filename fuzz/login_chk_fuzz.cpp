@@ -18,32 +18,14 @@
 
 namespace {
 
+using Fields = fuzz::LoginChkFields;
 using fuzz::require;
-
-struct Fields {
-    std::string kind, value, text;
-};
-
-// The entry read as "kind;value;text"; a missing ";" leaves the rest in the
-// later fields. Entries of 0 or 1 characters are not split at all.
-void split(const std::string& entry, Fields& fields) {
-    if (entry.size() <= 1) return;
-    const auto first = entry.find(';');
-    if (first == std::string::npos) {
-        fields = {entry, entry, entry};
-        return;
-    }
-    const auto second = entry.find(';', first + 1);
-    fields.kind = entry.substr(0, first);
-    fields.value = entry.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
-    fields.text = second == std::string::npos ? fields.value : entry.substr(second + 1);
-}
 
 // Index of the first login entry, judging short entries by the fields the
 // split before them left behind, as the program does.
 std::size_t firstLoginEntry(const std::vector<std::string>& entries, Fields& fields) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        split(entries[i], fields);
+        fuzz::splitLoginChkEntry(entries[i], fields);
         if (fields.kind == "1") return i;
     }
     return entries.size();
@@ -53,7 +35,7 @@ std::size_t firstLoginEntry(const std::vector<std::string>& entries, Fields& fie
 // system entry (user 7: an entry of kind 2 whose text ends in 7) first.
 void walkForSystemEntry(const std::vector<std::string>& entries, Fields& fields) {
     for (const auto& entry : entries) {
-        split(entry, fields);
+        fuzz::splitLoginChkEntry(entry, fields);
         if (fields.kind == "2" && fields.text.ends_with("7")) return;
     }
 }
@@ -61,7 +43,7 @@ void walkForSystemEntry(const std::vector<std::string>& entries, Fields& fields)
 void checkSplit(kv::RememberedLogin& remembered, const std::string& entry) {
     Fields before{remembered.chkKind, remembered.chkValue, remembered.chkText};
     remembered.SplitLoginChkEntry(entry);
-    split(entry, before);
+    fuzz::splitLoginChkEntry(entry, before);
     require(remembered.chkKind == before.kind && remembered.chkValue == before.value &&
                 remembered.chkText == before.text,
             "an entry splits into kind, value and the rest");

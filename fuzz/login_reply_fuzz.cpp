@@ -97,11 +97,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kvtest::Machine m;
     m.hp.service.answer = [&reply](const std::string&) { return reply; };
     m.start();
-    m.pick("mnuFlSi");
-    m.hp.windows.type("frmLogin", "txtUser", email);
-    m.hp.windows.type("frmLogin", "txtPass", password);
-    m.hp.windows.tick("frmLogin", "chklogin", 1);
-    m.hp.windows.click("frmLogin", "cmdLogin");
+    m.logIn(email, password);
 
     require(m.hp.service.requests.size() == 1, "one login sends one request");
     checkRequest(m.hp.service.requests[0], email, password);

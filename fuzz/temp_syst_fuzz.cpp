@@ -31,17 +31,12 @@ void checkSplit(const std::string& line) {
 }
 
 // Whether some entry of kind 2 with a ticking value has this text: the shown
-// system directly followed by the user id. A missing second ";" leaves the
-// rest as both value and text.
+// system directly followed by the user id.
 bool remembers(const std::vector<std::string>& entries, const std::string& shown, const std::string& user) {
     for (const auto& entry : entries) {
-        const auto first = entry.find(';');
-        if (entry.size() <= 1 || first == std::string::npos || entry.substr(0, first) != "2") continue;
-        const auto second = entry.find(';', first + 1);
-        const std::string value =
-            entry.substr(first + 1, second == std::string::npos ? std::string::npos : second - first - 1);
-        const std::string text = second == std::string::npos ? value : entry.substr(second + 1);
-        if (kv::checkValue(value) != 0 && text == shown + user) return true;
+        fuzz::LoginChkFields fields;
+        fuzz::splitLoginChkEntry(entry, fields);
+        if (fields.kind == "2" && kv::checkValue(fields.value) != 0 && fields.text == shown + user) return true;
     }
     return false;
 }

@@ -4,21 +4,13 @@
 
 using namespace kvtest;
 
-namespace {
-const std::string kOrder = "20261205;x;1001;55;O1;BUY;EURUSD;0.1;1.1;0;0;0;0;1";
-}
-
 TEST(Menus, FreshInstallLoginRelaysLogoutStopsLoginAgainKeepsTheTables) {
     Machine m;  // no TempInit.dat, LoginChk.dat or TempClose.dat yet
     m.start();
     m.logIn("trader@example.com", "pw");
     EXPECT_EQ(m.read("Data/TempInit.dat"), "20261205\r\n");
 
-    m.write("MT4/experts/files/systemorder.log", kOrder + "\r\n");
-    m.hp.service.answer = [](const std::string& url) -> std::optional<std::string> {
-        if (url.find("/LoginCheckAction.do?") != std::string::npos) return "7;12;Alpha";
-        return "55;O1\n";
-    };
+    m.writeOrders({orderLine("55", "O1", "BUY", "20261205")});
     auto& timer = m.program().mytimer();
     EXPECT_TRUE(m.tick());
     EXPECT_EQ(m.hp.service.requests.back().rfind("http://localhost:8080/SetTD.do?systemid=12&", 0), 0u);

@@ -72,19 +72,3 @@ TEST(FetcherFaults, UnacknowledgedEventsWaitQuietlyAndAreTakenOnceWhenAnswered) 
         }
     }
 }
-
-// A request that got no reply at all ends the sending for that cycle: the
-// events behind it wait for the next cycle instead of each timing out too.
-TEST(FetcherFaults, NoReplyLeavesTheRestOfTheCycleForTheNext) {
-    Machine r;
-    r.startRelaying({orderLine("1", "O1"), orderLine("2", "O1"), orderLine("3", "O1")});
-    int answers = 0;
-    r.spoil = [&](const std::string&, const std::string& answer) -> std::optional<std::string> {
-        if (++answers == 2) return std::nullopt;
-        return answer;
-    };
-    EXPECT_EQ(r.cycle(), (Requests{"SetTD 1", "SetTD 2"}));
-    EXPECT_EQ(r.cycle(), (Requests{"SetTD 2", "SetTD 3"}));
-    EXPECT_EQ(r.known(), "1;O;1\r\n2;O;1\r\n3;O;1\r\n");
-    EXPECT_EQ(r.messages(), 0);
-}
