@@ -17,7 +17,7 @@ sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests" 
 from harness.install import Order  # noqa: E402
 from harness.scene import Scene  # noqa: E402
 from harness.waiting import wait_for  # noqa: E402
-from harness.wine_run import WineRun  # noqa: E402
+from harness.wine import WineRun  # noqa: E402
 
 
 def arrivals(scene, path):

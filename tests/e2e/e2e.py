@@ -1,5 +1,6 @@
 """Runs the end-to-end scenarios and prints "N passed, M failed"."""
 import argparse
+import os
 import pathlib
 import shutil
 import signal
@@ -10,13 +11,14 @@ import traceback
 
 from harness.scene import Scene
 from harness.waiting import CheckFailed
-from harness.wine_run import WineRun
-from installer_scenarios import SCENARIOS as INSTALLER_SCENARIOS
+from harness.wine import WineRun
+from installer_scenarios import installer_installs_starts_upgrades_a_running_copy_and_uninstalls
 from kill_restart import killed_mid_stream_loses_nothing
 from scenarios import SCENARIOS
 
-SCENARIO_LIMIT_SECONDS = 150  # a hung scenario fails instead of stalling the run
-ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing] + INSTALLER_SCENARIOS
+ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
+ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing,
+                             installer_installs_starts_upgrades_a_running_copy_and_uninstalls]
 
 
 def on_alarm(signum, frame):
@@ -24,14 +26,15 @@ def on_alarm(signum, frame):
 
 
 def run_scenario(run, scenario):
+    """True when SCENARIO passed; a failure is told with what the scene shows, and the run goes on."""
     scene = Scene(run, scenario.__name__, getattr(scenario, "mt4_layout", "legacy"))
     started = time.monotonic()
-    signal.alarm(getattr(scenario, "limit_seconds", SCENARIO_LIMIT_SECONDS))
+    signal.alarm(getattr(scenario, "limit_seconds", 150))  # a hung scenario fails instead of stalling the run
     try:
         scenario(scene)
         print(f"PASS {scenario.__name__} ({time.monotonic() - started:.1f} s)", flush=True)
         return True
-    except Exception as error:  # every failure is reported, and the run goes on
+    except Exception as error:
         print(f"FAIL {scenario.__name__}: {error}", flush=True)
         if not isinstance(error, CheckFailed):
             traceback.print_exc(file=sys.stdout)
@@ -47,8 +50,10 @@ def run_scenario(run, scenario):
 
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("mingw", type=pathlib.Path, help="the MinGW-w64 build folder")
-    parser.add_argument("native", type=pathlib.Path, help="the native build folder")
+    parser.add_argument("mingw", nargs="?", type=pathlib.Path,
+                        default=os.environ.get("KV_BUILD_MINGW", ROOT / "build" / "mingw"))
+    parser.add_argument("native", nargs="?", type=pathlib.Path,
+                        default=os.environ.get("KV_BUILD_NATIVE", ROOT / "build" / "native"))
     parser.add_argument("--only", action="append", help="run only scenarios whose name contains this")
     parser.add_argument("--keep", action="store_true", help="keep the run's temporary folder")
     options = parser.parse_args()
@@ -56,29 +61,23 @@ def main():
 
     root = pathlib.Path(tempfile.mkdtemp(prefix="kv-e2e-"))
     signal.signal(signal.SIGALRM, on_alarm)
-    passed = failed = 0
     started = time.monotonic()
     try:
         run = WineRun(options.mingw.resolve(), options.native.resolve(), root)
     except Exception as error:
-        print(f"FAIL setup: {error}")
-        print("0 passed, 1 failed")
+        print(f"FAIL setup: {error}\n0 passed, 1 failed")
         shutil.rmtree(root, ignore_errors=True)
         return 1
     try:
-        for scenario in chosen:
-            if run_scenario(run, scenario):
-                passed += 1
-            else:
-                failed += 1
+        passed = sum(run_scenario(run, scenario) for scenario in chosen)
     finally:
         run.close()
-        if options.keep or failed:
-            print(f"files kept in {root}")
-        else:
-            shutil.rmtree(root, ignore_errors=True)
-    print(f"Wine stage took {time.monotonic() - started:.0f} s")
-    print(f"{passed} passed, {failed} failed")
+    failed = len(chosen) - passed
+    if options.keep or failed:
+        print(f"files kept in {root}")
+    else:
+        shutil.rmtree(root, ignore_errors=True)
+    print(f"Wine stage took {time.monotonic() - started:.0f} s\n{passed} passed, {failed} failed")
     return 0 if failed == 0 and passed > 0 else 1
 
 

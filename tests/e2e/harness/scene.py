@@ -1,20 +1,17 @@
 """What one scenario works with: its own MT4 folder, service and installation,
-sharing the run's Wine prefix and display."""
+sharing the run's Wine prefix and display; and the trader's steps on them."""
 import time
 
 from .install import Mt4Folder, ProgramInstall
 from .service import ReferenceService
-from .waiting import CheckFailed, expect, wait_for
-from .wine import wait_exit
+from .waiting import expect, expect_equal, wait_for
 
 LOGIN = "Korvane - Vantor Login"
 SYSTEMS = " Trade System Selection"
 SETTINGS = " MT4 Folder Location"
-
-# Positions in the icon's menus (separators are skipped by the keyboard).
+# Positions in the icon's menus (the keyboard skips separators).
 FILE_LOGIN, FILE_SETTING, FILE_EXIT = 1, 2, 3
-LIVE_LOGOUT, LIVE_SETTING, LIVE_EXIT = 1, 2, 3
-
+LIVE_LOGOUT, LIVE_EXIT = 1, 3
 # Two poll cycles and some slack: long enough for a repeat to show up.
 SETTLE_SECONDS = 2.5
 
@@ -23,32 +20,22 @@ class Scene:
     def __init__(self, run, name, mt4_layout="legacy"):
         self.folder = run.root / name
         self.folder.mkdir()
-        self.driver = run.driver
-        self.prefix = run.prefix
-        self.installer_exe = run.installer_exe
-        mt4_root = self.folder / "mt4"
-        if mt4_layout == "portable":
-            self.mt4 = Mt4Folder.portable(mt4_root)
-        elif mt4_layout == "data folder":
-            self.mt4 = Mt4Folder.with_data_folder(mt4_root, self.prefix.roaming_folder())
-        else:
-            self.mt4 = Mt4Folder(mt4_root)
+        self.driver, self.prefix, self.installer_exe = run.driver, run.prefix, run.installer_exe
+        self.mt4 = Mt4Folder(self.folder / "mt4", mt4_layout, self.prefix.user_folder() / "AppData" / "Roaming")
         self.service = ReferenceService(run.service_binary, self.folder, self.mt4.files)
         self.install = ProgramInstall(self.folder / "install", run.program_exe, self.service.base_url)
         self.program = None
         self.program_log = self.folder / "program.log"
 
-    def start(self):
-        self.program = self.prefix.start(self.install.exe, self.program_log)
-        if not self.driver.succeeds("wait-main", 30000):
-            raise CheckFailed("the program's main window did not appear")
+    def start(self, exe=None):
+        self.program = self.prefix.start(exe or self.install.exe, self.program_log)
+        expect(self.driver.succeeds("wait-main", 30000), "the program's main window did not appear")
 
     def kill(self):
         """Ends the program as a crash or the Task Manager would: no Exit."""
         if self.program is not None:
-            if self.program.poll() is None:
-                self.program.kill()
-                self.program.wait(10)
+            self.program.kill()
+            self.program.wait(10)
             self.program.log_file.close()
             self.program = None
 
@@ -57,11 +44,22 @@ class Scene:
         self.prefix.stop_server()
         self.service.stop()
 
-    # --- the trader's steps -------------------------------------------------
+    def wait_end(self, process=None, timeout=15):
+        process = process or self.program
+        wait_for(lambda: process.poll() is not None, timeout, "the program to end")
+
+    def open_from_menu(self, position, caption):
+        """Picks the icon menu's POSITIONth item, which must open the window CAPTION."""
+        self.driver.pick_from_tray_menu(position)
+        expect(self.driver.window_shown(caption), f"menu item {position} did not open {caption!r}")
+
+    def answer(self, text, what):
+        """The program's message box must say TEXT; OK closes it."""
+        expect_equal(self.driver.message(), text, what)
+        self.driver.do("msgbox-ok")
+
     def login(self, email, password, remember=False):
-        """Opens the login window from the icon's File menu and logs in."""
-        self.driver.pick_from_tray_menu(FILE_LOGIN)
-        expect(self.driver.window_shown(LOGIN), "the Login command did not open the login window")
+        self.open_from_menu(FILE_LOGIN, LOGIN)
         self.driver.type(LOGIN, "LOGIN_TXTUSER", email)
         self.driver.type(LOGIN, "LOGIN_TXTPASS", password)
         self.driver.do("set-check", LOGIN, "LOGIN_CHKLOGIN", 1 if remember else 0)
@@ -95,12 +93,8 @@ class Scene:
         line = '"' + self.service.base_url + target + '"'
         wait_for(lambda: line in self.active_log(), timeout, f"{line} in Data\\Active.log")
 
-    def wait_program_end(self, timeout=15):
-        expect(wait_exit(self.program, timeout), "the program did not end")
-
     def diagnostics(self):
-        parts = ["windows:\n" + self.driver.windows(), "service log:\n" + self.service.log_tail()]
-        if self.program_log.exists():
-            parts.append("program output:\n" + self.program_log.read_text(errors="replace")[-2000:])
-        return "\n".join(parts)
-
+        service_log = self.service.log_path.read_text(errors="replace").splitlines()[-30:]
+        program_log = self.program_log.read_text(errors="replace")[-2000:] if self.program_log.exists() else ""
+        return "\n".join(["windows:", self.driver.run("list-windows")[1], "service log:", *service_log,
+                          "program output:", program_log])

@@ -1,5 +1,4 @@
 """The reference service as a child process, with its control endpoints."""
-import pathlib
 import subprocess
 import urllib.request
 
@@ -13,16 +12,13 @@ demo@korvane.test;demo;7;12;Alpha;13;Beta;
 
 
 class ReferenceService:
-    def __init__(self, binary, folder, mt4_files, lifetime=900):
-        folder = pathlib.Path(folder)
-        self.accounts = folder / "accounts.txt"
-        self.accounts.write_text(ACCOUNTS)
+    def __init__(self, binary, folder, mt4_files):
+        (folder / "accounts.txt").write_text(ACCOUNTS)
         self.log_path = folder / "service.log"
-        self.record_path = folder / "requests.txt"
         self._log = open(self.log_path, "wb")
         self.process = subprocess.Popen(
-            [str(binary), "--port", "0", "--accounts", str(self.accounts), "--mt4-files", str(mt4_files),
-             "--record", str(self.record_path), "--lifetime", str(lifetime)],
+            [str(binary), "--port", "0", "--accounts", str(folder / "accounts.txt"), "--mt4-files", str(mt4_files),
+             "--record", str(folder / "requests.txt"), "--lifetime", "900"],
             stdout=self._log, stderr=subprocess.STDOUT)
         self.base_url = wait_for(self._announced_url, 10, "the reference service to listen", interval=0.05)
 
@@ -31,7 +27,7 @@ class ReferenceService:
             raise RuntimeError("reference service ended: " + self.log_path.read_text(errors="replace"))
         for line in self.log_path.read_text(errors="replace").splitlines():
             if line.startswith("listening on "):
-                return line[len("listening on "):].strip()
+                return line.removeprefix("listening on ").strip()
         return None
 
     def _get(self, target):
@@ -54,15 +50,11 @@ class ReferenceService:
     def requests_to(self, path):
         return [target for target in self.requests() if target.startswith(path + "?")]
 
-    def log_tail(self, lines=30):
-        return "\n".join(self.log_path.read_text(errors="replace").splitlines()[-lines:])
-
     def stop(self):
-        if self.process.poll() is None:
-            self.process.terminate()
-            try:
-                self.process.wait(5)
-            except subprocess.TimeoutExpired:
-                self.process.kill()
-                self.process.wait()
+        self.process.terminate()
+        try:
+            self.process.wait(5)
+        except subprocess.TimeoutExpired:
+            self.process.kill()
+            self.process.wait()
         self._log.close()

@@ -1,4 +1,4 @@
-"""Bounded polling: every wait in the end-to-end tests ends by itself."""
+"""Bounded polling and checks: every wait in the end-to-end tests ends by itself."""
 import time
 
 
@@ -9,13 +9,11 @@ class CheckFailed(AssertionError):
 def wait_for(condition, timeout, what, interval=0.2):
     """Polls CONDITION until it gives a true value, which is returned."""
     deadline = time.monotonic() + timeout
-    while True:
-        value = condition()
-        if value:
-            return value
+    while not (value := condition()):
         if time.monotonic() >= deadline:
             raise CheckFailed(f"timed out after {timeout:g} s waiting for {what}")
         time.sleep(interval)
+    return value
 
 
 def expect(condition, message):
@@ -24,5 +22,4 @@ def expect(condition, message):
 
 
 def expect_equal(actual, wanted, what):
-    if actual != wanted:
-        raise CheckFailed(f"{what}: expected {wanted!r}, got {actual!r}")
+    expect(actual == wanted, f"{what}: expected {wanted!r}, got {actual!r}")

@@ -1,1 +1,0 @@
-"""Helpers that run the Windows program under Wine against the reference service."""

@@ -1,0 +1,122 @@
+#!/usr/bin/env python3
+"""Pictures for the README, taken under Xvfb in an 800x600 Wine desktop: the
+three dialogs (login.png, systems.png, settings.png), each cropped to itself,
+and the tray icon's three looks with their tips (tray-idle.png,
+tray-relaying.png, tray-attention.png).
+  tools/screenshots/screenshots.py [MINGW_BUILD_DIR [NATIVE_BUILD_DIR [OUT_DIR]]]   (OUT_DIR: docs/)
+Needs ImageMagick's import; hold /tmp/kv-wine.lock while it runs."""
+import argparse
+import pathlib
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
+sys.path.insert(0, str(ROOT / "tests" / "e2e"))
+from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LOGIN, SETTINGS, SYSTEMS, Scene  # noqa: E402
+from harness.waiting import expect  # noqa: E402
+from harness.wine import WineRun  # noqa: E402
+
+SCREEN = (800, 600)  # the Wine desktop fills the whole screen of the display
+# Wine's notification area sits in the bottom right corner of its desktop.
+TRAY_ICON = (790, 590)
+TRAY_CORNER = (440, 500, 360, 100)
+
+
+def screenshot(run, path, crop):
+    """Saves the part CROP = (x, y, width, height) of the screen as a PNG."""
+    x, y, width, height = crop
+    subprocess.run(["import", "-display", run.display.name, "-window", "root", "-crop",
+                    f"{width}x{height}+{x}+{y}", "+repage", str(path)], check=True, timeout=30)
+    print(f"wrote {path}")
+
+
+def shoot(run, caption, path):
+    expect(run.driver.window_shown(caption), f"no window {caption!r} to photograph")
+    time.sleep(0.7)  # let it paint
+    x, y, width, height = (int(v) for v in run.driver.do("window-rect", caption).split())
+    screenshot(run, path, (max(x, 0), max(y, 0), width, height))
+
+
+def shoot_tray(run, path):
+    """Points at the icon until its tip shows, then photographs the corner."""
+    run.driver.do("pointer", 400, 300)
+    time.sleep(0.7)
+    run.driver.do("pointer", TRAY_ICON[0] - 1, TRAY_ICON[1] - 1)
+    run.driver.do("pointer", *TRAY_ICON)
+    time.sleep(2.5)
+    screenshot(run, path, TRAY_CORNER)
+
+
+def take_dialogs(run, out):
+    scene = Scene(run, "dialogs")
+    driver = scene.driver
+    try:
+        scene.install.seed_installed(scene.mt4)
+        scene.start()
+        scene.open_from_menu(FILE_LOGIN, LOGIN)
+        driver.type(LOGIN, "LOGIN_TXTUSER", "demo@korvane.test")
+        driver.type(LOGIN, "LOGIN_TXTPASS", "demo")
+        driver.do("set-check", LOGIN, "LOGIN_CHKLOGIN", 1)
+        shoot(run, LOGIN, out / "login.png")
+        driver.click(LOGIN, "LOGIN_CMDLOGIN")
+        shoot(run, SYSTEMS, out / "systems.png")
+        driver.do("close", SYSTEMS)  # closed without Proceed: still logged out
+        expect(driver.window_gone(SYSTEMS), "the system selection did not close")
+        scene.open_from_menu(FILE_SETTING, SETTINGS)
+        # A trader's path rather than the temporary folder's; Cancel stores nothing.
+        driver.type(SETTINGS, "SETTINGS_MT4LOCATION", r"C:\Program Files\Broker_Name\terminal.exe")
+        shoot(run, SETTINGS, out / "settings.png")
+        driver.click(SETTINGS, "SETTINGS_CMDCANCEL")
+        driver.pick_from_tray_menu(FILE_EXIT)
+        scene.wait_end()
+    finally:
+        scene.close()
+
+
+def take_tray(run, out):
+    scene = Scene(run, "tray")
+    try:
+        scene.install.seed_installed(scene.mt4)
+        scene.start()
+        time.sleep(1.5)
+        shoot_tray(run, out / "tray-idle.png")
+        scene.login_with_one_system()
+        time.sleep(2)
+        shoot_tray(run, out / "tray-relaying.png")
+        # The expert's order log gone while relaying asks for attention.
+        (scene.mt4.files / "systemorder.log").unlink()
+        time.sleep(2.5)
+        shoot_tray(run, out / "tray-attention.png")
+    finally:
+        scene.close()
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser.add_argument("mingw", nargs="?", type=pathlib.Path, default=ROOT / "build" / "mingw")
+    parser.add_argument("native", nargs="?", type=pathlib.Path, default=ROOT / "build" / "native")
+    parser.add_argument("out", nargs="?", type=pathlib.Path, default=ROOT / "docs")
+    options = parser.parse_args()
+    if not shutil.which("import"):
+        sys.exit("missing import (package: imagemagick)")
+    out = options.out.resolve()
+    out.mkdir(parents=True, exist_ok=True)
+    root = pathlib.Path(tempfile.mkdtemp(prefix="kv-shots-"))
+    run = WineRun(options.mingw.resolve(), options.native.resolve(), root, screen=SCREEN)
+    try:
+        # Every window inside one Wine-drawn desktop, title bars included: there is no window manager.
+        run.prefix.set_value(r"HKCU\Software\Wine\Explorer", "Desktop", "Default")
+        run.prefix.set_value(r"HKCU\Software\Wine\Explorer\Desktops", "Default", "x".join(map(str, SCREEN)))
+        run.prefix.stop_server()  # the desktop counts from the next start
+        take_dialogs(run, out)
+        take_tray(run, out)
+    finally:
+        run.close()
+        shutil.rmtree(root, ignore_errors=True)
+
+
+if __name__ == "__main__":
+    main()
