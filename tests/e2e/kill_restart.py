@@ -21,36 +21,21 @@ STATE_LINES = {"manualorder.log": RECORD, "TempClose.dat": rb" |" + RECORD, "Set
 ACTIVE_LINE = re.compile(r'"[^"]*/(SetTD|EditTD|CloseTD|DeleteTD)\.do\?.*&orderno=(\d+)&')
 
 
-class Expert(threading.Thread):
-    """Opens, modifies and closes orders at random moments, rewriting the whole
-    order log each time; closed orders stay in the log with their "X" mark."""
-
-    def __init__(self, mt4, rng):
-        super().__init__(daemon=True)
-        self.mt4, self.rng = mt4, rng
-        self.orders = {}  # number -> Order, in opening order
-        self.modifications = 0
-        self.stopping = threading.Event()
-
-    def step(self):
-        live = [o for o in self.orders.values() if o.state.startswith("O")]
-        roll = self.rng.random()
+def trade(mt4, rng, orders, stopping):
+    """The expert: opens, modifies and closes orders at random moments, rewriting the
+    whole order log each time; closed orders stay in it with their "X" mark."""
+    while not stopping.wait(rng.uniform(0.1, 0.6)):
+        live = [o for o in orders.values() if o.state.startswith("O")]
+        roll = rng.random()
         if not live or (roll < 0.4 and len(live) < 8):
-            kind = self.rng.choice(["BUY", "SELL", "BUYLIMIT", "SELLSTOP"])
-            order = Order(str(9001 + len(self.orders)), kind=kind)
-        elif roll < 0.75:
-            old = self.rng.choice(live)
-            order = dataclasses.replace(old, state=f"O{int(old.state[1:]) + 1}")
-            self.modifications += 1
+            order = Order(str(9001 + len(orders)), kind=rng.choice(["BUY", "SELL", "BUYLIMIT", "SELLSTOP"]))
         else:
-            old = self.rng.choice(live)
-            order = dataclasses.replace(old, state="X" + old.state[1:], close_price="1.1050", pnl="2.50")
-        self.orders[order.number] = order
-        self.mt4.write_orders(list(self.orders.values()))
-
-    def run(self):
-        while not self.stopping.wait(self.rng.uniform(0.1, 0.6)):
-            self.step()
+            old = rng.choice(live)
+            stamp = int(old.state[1:])
+            order = (dataclasses.replace(old, state=f"O{stamp + 1}") if roll < 0.75 else
+                     dataclasses.replace(old, state=f"X{stamp}", close_price="1.1050", pnl="2.50"))
+        orders[order.number] = order
+        mt4.write_orders(list(orders.values()))
 
 
 def whole(data, line):
@@ -60,25 +45,21 @@ def whole(data, line):
 
 def acknowledged(scene):
     """(event, order number) of each line of Data\\Active.log."""
-    found = []
-    for text in scene.active_log():
-        match = ACTIVE_LINE.match(text)
-        expect(match is not None, f"a line of Data\\Active.log is not a whole request: {text!r}")
-        found.append(match.groups())
-    return found
+    lines = scene.active_log()
+    broken = [text for text in lines if not ACTIVE_LINE.match(text)]
+    expect(not broken, f"lines of Data\\Active.log that are not whole requests: {broken!r}")
+    return [ACTIVE_LINE.match(text).groups() for text in lines]
 
 
-def expect_state_files_whole(scene, kill):
-    for name, line in STATE_LINES.items():
-        path = (scene.mt4.files if name == "manualorder.log" else scene.install.data) / name
-        data = path.read_bytes() if path.exists() else None
-        expect(whole(data, line), f"{name} is not whole after kill {kill}: {data!r}")
+def known_orders(scene):
+    """The lines of manualorder.log, the program's saved list of open orders."""
+    return [line for line in (scene.mt4.read("manualorder.log") or "").split("\r\n") if line]
 
 
 def cut_off_before_save(scene):
     """Acknowledged lines, by their place in Data\\Active.log, whose effect the
     saved files do not show: each may be sent once more after a restart."""
-    known = {line.split(";")[0] for line in (scene.mt4.read("manualorder.log") or "").split("\r\n") if line}
+    known = {line.split(";")[0] for line in known_orders(scene)}
     closed = {line.split(";")[0] for line in scene.install.data_lines("TempClose.dat") if line.strip()}
     cut = {}
     for place, (event, number) in enumerate(acknowledged(scene)):
@@ -91,7 +72,8 @@ def cut_off_before_save(scene):
 def killed_mid_stream_loses_nothing(scene):
     rng = random.Random(SEED)
     scene.install.seed_installed(scene.mt4)
-    expert = Expert(scene.mt4, rng)
+    orders, stopping = {}, threading.Event()
+    expert = threading.Thread(target=trade, args=(scene.mt4, rng, orders, stopping), daemon=True)
     expert.start()
     window = {}
     try:
@@ -100,23 +82,22 @@ def killed_mid_stream_loses_nothing(scene):
             scene.login_with_one_system()
             time.sleep(rng.uniform(0.5, 3.0))
             scene.kill()
-            expect_state_files_whole(scene, kill)
+            for name, line in STATE_LINES.items():
+                path = (scene.mt4.files if name == "manualorder.log" else scene.install.data) / name
+                data = path.read_bytes() if path.exists() else None
+                expect(whole(data, line), f"{name} is not whole after kill {kill}: {data!r}")
             window.update(cut_off_before_save(scene))
         scene.start()
         scene.login_with_one_system()
     finally:
-        expert.stopping.set()
+        stopping.set()
         expert.join(5)
 
-    # The expert has stopped: everything it did must reach the service.
-    final = expert.orders.values()
-    opened = {f"{o.number};O;{o.state[1:]}" for o in final if o.state.startswith("O")}
-    closed = {o.number for o in final if o.state.startswith("X")}
-
-    def settled():
-        known = [line for line in (scene.mt4.read("manualorder.log") or "").split("\r\n") if line]
-        return opened <= set(known) and not any(line.split(";")[0] in closed for line in known)
-    wait_for(settled, 20, "every open order's last state and every close acknowledged")
+    # The expert has stopped: every open order's last state and every close must reach the service.
+    opened = {f"{o.number};O;{o.state[1:]}" for o in orders.values() if o.state.startswith("O")}
+    closed = {o.number for o in orders.values() if o.state.startswith("X")}
+    wait_for(lambda: opened <= set(known_orders(scene)) and
+             not any(line.split(";")[0] in closed for line in known_orders(scene)), 20, "the relay to catch up")
 
     counts = collections.Counter(acknowledged(scene))
     allowed = collections.Counter(window.values())
@@ -125,7 +106,7 @@ def killed_mid_stream_loses_nothing(scene):
     expect(not unexplained, f"events acknowledged twice outside the crash window: {unexplained}")
 
     never_seen = lost_in_window = 0
-    for order in final:
+    for order in orders.values():
         news = counts[("SetTD", order.number)]
         if order.state.startswith("O"):
             expect(news >= 1, f"open order {order.number} was never reported")
@@ -137,13 +118,10 @@ def killed_mid_stream_loses_nothing(scene):
         else:
             wanted = "CloseTD" if order.kind in ("BUY", "SELL") else "DeleteTD"
             expect(counts[(wanted, order.number)] >= 1, f"order {order.number} closed by the wrong request")
+    modifications = sum(int(order.state[1:]) - 1 for order in orders.values())  # each raised the stamp by one
     edits = sum(n for (event, _), n in counts.items() if event == "EditTD")
-    expect(edits <= expert.modifications + len(window),
-           f"{edits} modifications acknowledged, the expert made {expert.modifications}")
-    print(f"kill-restart: {KILLS} kills, {len(final)} orders, {expert.modifications} modifications, "
+    expect(edits <= modifications + len(window), f"{edits} modifications acknowledged, the expert made {modifications}")
+    print(f"kill-restart: {KILLS} kills, {len(orders)} orders, {modifications} modifications, "
           f"{counts.total()} events acknowledged, {sum(n - 1 for n in twice.values())} sent again "
           f"(window allowed {len(window)}), {lost_in_window} closes lost in the window, "
           f"{never_seen} orders opened and closed unseen", flush=True)
-
-
-killed_mid_stream_loses_nothing.limit_seconds = 240

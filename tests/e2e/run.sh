@@ -1,8 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end tests: the real KorvaneVantor.exe under Wine and Xvfb, driven by
 # kvdriver.exe, against the reference service.
-#   tests/e2e/run.sh [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]] [--only WORD] [--keep]
-# The build folders may also come from KV_BUILD_MINGW and KV_BUILD_NATIVE.
+#   tests/e2e/run.sh [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]] [--only WORD]
 set -euo pipefail
 for tool in Xvfb /usr/lib/wine/wine64 python3; do
   command -v "$tool" >/dev/null || { echo "missing $tool (packages: wine64 xvfb python3)"; echo "0 passed, 1 failed"; exit 1; }

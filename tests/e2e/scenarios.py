@@ -1,50 +1,91 @@
 """The end-to-end scenarios: the real program under Wine, the reference
 service behind it, a test MT4 order log in front of it."""
 import dataclasses
+import os
 import time
 
-from harness.install import CRLF, Mt4Folder, Order, activity, windows_path
+from harness.install import CRLF, Mt4Folder, Order, activity, text_of, windows_path
 from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LIVE_EXIT, LIVE_LOGOUT, LOGIN, SETTINGS, \
     SETTLE_SECONDS, SYSTEMS
 from harness.waiting import expect, expect_equal, wait_for
 
 OPEN_DIALOG = "Open"  # the common file dialog, as Wine titles it
 FILE_NAME_BOX = "1148"  # its "File name" box
+PROGRAM_FOLDER = "Korvane Vantor"
+SHORTCUT = "Korvane - Vantor.lnk"
+UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvaneVantor"
+OLD_BUILD_TIME = 946684800
 
 
-def first_run_asks_for_mt4_then_hands_over_to_login(scene):
-    driver = scene.driver
-    scene.start()
+def child(folder, name):
+    """FOLDER/NAME matched without regard to case, as Windows matches it (Wine says "StartUp")."""
+    matches = [e for e in folder.iterdir() if e.name.lower() == name.lower()] if folder.is_dir() else []
+    return matches[0] if matches else folder / name
+
+
+def uninstall_entry(prefix):
+    code, output = prefix.run(["reg", "query", UNINSTALL_KEY])
+    return output.decode("utf-8", errors="replace") if code == 0 else None
+
+
+def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(scene):
+    expect(scene.installer_exe.exists(), f"not built: {scene.installer_exe} (cmake --build <mingw> --target installer)")
+    driver, prefix = scene.driver, scene.prefix
+    expect_equal(prefix.run([str(scene.installer_exe), "/S"], timeout=120)[0], 0, "silent install's exit code")
+    user = prefix.user_folder()
+    folder = user / "AppData" / "Local" / "Programs" / PROGRAM_FOLDER
+    programs = user / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
+    exe, data = folder / "KorvaneVantor.exe", folder / "Data"
+    expect(exe.is_file(), f"no program in {folder}")
+    expect(data.is_dir() and not any(data.iterdir()), "the Data folder is missing or not empty")
+    expect(child(programs, SHORTCUT).is_file(), "no Start-menu shortcut")
+    expect(child(child(programs, "Startup"), SHORTCUT).is_file(), "no Startup shortcut (ticked by default)")
+    entry = uninstall_entry(prefix) or ""
+    for value in ("DisplayVersion", "Publisher", "DisplayIcon", "UninstallString"):
+        expect(value in entry, f"uninstall entry lacks {value}:\n{entry}")
+
+    # Started as its shortcut starts it, the new installation is a first run.
+    scene.start(f"C:\\users\\{user.name}\\AppData\\Local\\Programs\\{PROGRAM_FOLDER}\\KorvaneVantor.exe")
     scene.answer("Please locate your MT4 install folder now!", "first message")
     expect(driver.window_shown(SETTINGS), "the settings window did not open")
     expect(driver.succeeds("tray-icon-present"), "no notification-area icon")
     expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), "terminal.exe", "path box with no MT4 folder known")
-
     # The search for terminal.exe is case-sensitive: the label's own spelling is refused.
     driver.type(SETTINGS, "SETTINGS_MT4LOCATION", windows_path(scene.mt4.root) + "\\Terminal.exe")
     driver.click(SETTINGS, "SETTINGS_CMDSAVE")
     scene.answer("The Application is invalid. Make sure you have chosen terminal.exe file",
                  "message for a path without terminal.exe")
     expect(driver.window_shown(SETTINGS, 1000), "the settings window closed after a refused path")
-    expect_equal(scene.install.read_data("Settings.dat"), None, "Settings.dat after a refused path")
-
+    expect_equal(text_of(data / "Settings.dat"), None, "Settings.dat after a refused path")
     driver.click(SETTINGS, "SETTINGS_CMDBROWSE")
     expect(driver.window_shown(OPEN_DIALOG), "Browse did not open the file dialog")
     driver.type(OPEN_DIALOG, FILE_NAME_BOX, scene.mt4.terminal)
-    driver.click(OPEN_DIALOG, "1")
-    expect(driver.window_gone(OPEN_DIALOG), "the file dialog stayed open")
+    driver.click(OPEN_DIALOG, "1", closes=True)
     expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), scene.mt4.terminal, "path box after Browse")
-    driver.click(SETTINGS, "SETTINGS_CMDSAVE")
-    expect(driver.window_gone(SETTINGS), "Save did not close the settings window")
+    driver.click(SETTINGS, "SETTINGS_CMDSAVE", closes=True)
     expect(driver.window_shown(LOGIN), "closing the first-run settings did not open the login window")
-    expect_equal(scene.install.read_data("Settings.dat"), scene.mt4.folder_line + CRLF, "Settings.dat")
-    expect_equal(scene.install.read_data("Install.dat"), CRLF, "Install.dat")
+    expect_equal(text_of(data / "Settings.dat"), scene.mt4.folder_line + CRLF, "Settings.dat")
+    expect_equal(text_of(data / "Install.dat"), CRLF, "Install.dat")
     expect_equal(driver.message(500), None, "message box after a good Save")
 
-    # Exit before any login, from the File menu: an activity line with no start time.
-    driver.pick_from_tray_menu(FILE_EXIT)
+    # An upgrade asks the running copy to exit as Exit does, and leaves Data alone.
+    (data / "LoginChk.dat").write_bytes(b"1;1;kept@korvane.test\r\n")
+    # Dated as an old build (its bytes stay: they are mapped into the running copy).
+    os.utime(exe, (OLD_BUILD_TIME, OLD_BUILD_TIME))
+    expect_equal(prefix.run([str(scene.installer_exe), "/S"], timeout=120)[0], 0, "silent upgrade's exit code")
     scene.wait_end()
-    expect_equal(activity(scene.install.data), ("", "0"), "start time and counter before any login")
+    expect_equal(activity(data), ("", "0"), "start time and counter of a run with no login")
+    expect_equal((data / "LoginChk.dat").read_bytes(), b"1;1;kept@korvane.test\r\n", "Data after the upgrade")
+    expect(exe.stat().st_mtime > OLD_BUILD_TIME, "the upgrade did not replace the program")
+
+    # The uninstaller runs on from a copy of itself: wait for the Wine server.
+    expect_equal(prefix.run([str(folder / "Uninstall.exe"), "/S"])[0], 0, "silent uninstall's exit code")
+    prefix.wait_server()
+    expect(not exe.exists() and not (folder / "Uninstall.exe").exists(), "program left after the uninstall")
+    expect(not child(programs, SHORTCUT).exists(), "Start-menu shortcut left")
+    expect(not child(child(programs, "Startup"), SHORTCUT).exists(), "Startup shortcut left")
+    expect_equal(uninstall_entry(prefix), None, "uninstall entry after the uninstall")
+    expect((data / "LoginChk.dat").exists() and (data / "Active.dat").exists(), "the uninstall removed Data")
 
 
 def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene):
@@ -53,7 +94,6 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     scene.install.seed_installed(old)
     scene.mt4.write_orders([Order("7001")])
     scene.start()
-    expect(driver.succeeds("tray-icon-present"), "no notification-area icon")
     expect_equal(driver.message(1500), None, "message box on a later run")
     expect(not driver.window_shown(SETTINGS, 0) and not driver.window_shown(LOGIN, 0),
            "a window opened on a later run")
@@ -68,33 +108,25 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), old.terminal, "path box")
     expect_equal(driver.text(SETTINGS, "SETTINGS_LBLORDERLOG"),
                  "Orders are read from " + windows_path(old.files) + "\\systemorder.log", "order log label")
-    driver.click(SETTINGS, "SETTINGS_CMDCANCEL")
-    expect(driver.window_gone(SETTINGS), "Cancel did not close the settings window")
+    driver.click(SETTINGS, "SETTINGS_CMDCANCEL", closes=True)
     expect(not driver.window_shown(LOGIN, 1000), "closing the settings window opened the login window again")
     scene.open_from_menu(FILE_SETTING, SETTINGS)
     driver.type(SETTINGS, "SETTINGS_MT4LOCATION", scene.mt4.terminal)
-    driver.click(SETTINGS, "SETTINGS_CMDSAVE")
-    expect(driver.window_gone(SETTINGS), "Save did not close the settings window")
+    driver.click(SETTINGS, "SETTINGS_CMDSAVE", closes=True)
     expect_equal(scene.install.read_data("Settings.dat"), scene.mt4.folder_line + CRLF, "Settings.dat")
 
     scene.open_from_menu(FILE_LOGIN, LOGIN)
     expect_equal(driver.text(LOGIN, "LOGIN_TXTUSER"), " ", "e-mail box with nothing remembered")
-    driver.type(LOGIN, "LOGIN_TXTUSER", "  solo@korvane.test ")
-    driver.type(LOGIN, "LOGIN_TXTPASS", "wrong")
-    driver.click(LOGIN, "LOGIN_CMDLOGIN")
+    scene.log_in("  solo@korvane.test ", "wrong", closes=False)
     scene.answer("Login Error", "message for a wrong password")
     expect(driver.window_shown(LOGIN, 1000), "the login window closed after a refused login")
     expect_equal(driver.text(LOGIN, "LOGIN_TXTUSER"), "solo@korvane.test", "e-mail box trimmed by the login")
-    driver.type(LOGIN, "LOGIN_TXTPASS", "solo-pass")
-    driver.do("set-check", LOGIN, "LOGIN_CHKLOGIN", 1)
-    driver.click(LOGIN, "LOGIN_CMDLOGIN")
-    expect(driver.window_gone(LOGIN), "the login window stayed open after a good login")
+    scene.log_in("solo@korvane.test", "solo-pass", remember=True)
     expect(not driver.window_shown(SYSTEMS, 0), "the system selection opened for a single system")
     logins = [t for t in scene.service.requests() if t.startswith("/LoginCheckAction.do?")]
     expect_equal(logins, ["/LoginCheckAction.do?email=solo@korvane.test&password=wrong",
                           "/LoginCheckAction.do?email=solo@korvane.test&password=solo-pass"], "login requests")
     expect_equal(scene.install.read_data("TempSyst.dat"), "21;Solo System" + CRLF, "TempSyst.dat")
-
     new_order = ("/SetTD.do?systemid=21&accountno=5551001&orderno=7001&ordertype=BUY&symbol=EURUSD&lots=0.10"
                  "&openprice=1.1000&stoploss=1.0950&takeprofit=1.1100&demo=1&mode=New")
     expect_equal(scene.wait_events("/SetTD.do", "7001"), [new_order], "the new order's request")
@@ -112,14 +144,22 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     scene.open_from_menu(FILE_LOGIN, LOGIN)
     expect_equal(driver.text(LOGIN, "LOGIN_TXTUSER"), "solo@korvane.test", "remembered e-mail address")
     expect_equal(driver.do("get-check", LOGIN, "LOGIN_CHKLOGIN"), "1", "remember box")
-    driver.click(LOGIN, "LOGIN_CMDCANCEL")
-    expect(driver.window_gone(LOGIN), "Cancel did not close the login window")
+    driver.click(LOGIN, "LOGIN_CMDCANCEL", closes=True)
     expect_equal(scene.service.requests(), before, "requests after Cancel")
+    driver.pick_from_tray_menu(FILE_EXIT)
+    scene.wait_end()
+    start_time, counter = activity(scene.install.data)
+    expect(start_time != "" and counter == "1", f"activity after a login, a report and Logout: {start_time!r} {counter}")
 
 
-def several_systems_report_every_order_event_once_under_the_chosen_one(scene):
+# MT4 run from its own folder (build 600 and later with /portable): its expert writes to MQL4\\Files there.
+later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out.mt4_layout = "portable"
+
+
+def several_systems_report_every_event_once_through_failed_replies_until_exit(scene):
     driver = scene.driver
     scene.install.seed_installed(scene.mt4)
+    scene.mt4.leave_stale_legacy_log([Order("7509")])
     market = Order("7201")
     pending = Order("7202", kind="BUYLIMIT", open_price="1.0900")
     scene.mt4.write_orders([market, pending])
@@ -137,8 +177,7 @@ def several_systems_report_every_order_event_once_under_the_chosen_one(scene):
     expect_equal(scene.service.requests_to("/SetTD.do"), [], "orders reported before a system was chosen")
     driver.do("combo-select", SYSTEMS, "SYS_CMBSYSTEM", 1)
     expect_equal(driver.text(SYSTEMS, "SYS_CMBSYSTEM"), "13 Beta", "system shown after choosing")
-    driver.click(SYSTEMS, "SYS_CMDPROCCED")
-    expect(driver.window_gone(SYSTEMS), "Proceed did not close the system selection")
+    driver.click(SYSTEMS, "SYS_CMDPROCCED", closes=True)
     for order in (market, pending):
         sent = scene.wait_events("/SetTD.do", order.number)
         expect(sent[0].startswith("/SetTD.do?systemid=13&"), f"reported under the wrong system: {sent[0]}")
@@ -167,30 +206,18 @@ def several_systems_report_every_order_event_once_under_the_chosen_one(scene):
     scene.expect_no_more("/CloseTD.do", market.number, 1)
     expect_equal(len(scene.events("/DeleteTD.do", pending.number)), 1, "delete requests")
     expect_equal(len(scene.events("/SetTD.do", market.number)), 1, "new-order requests at the end")
-
     expect_equal(len(scene.active_log()), 5, "acknowledged requests in Data\\Active.log")
     scene.wait_logged(close)
     expect_equal(scene.mt4.read("manualorder.log"), "", "known orders once both are gone")
     journal = [line for line in scene.install.data_lines("TempClose.dat") if line.strip()]
     expect_equal(sorted(journal), ["7201;X;2", "7202;X;1"], "closed-order journal")
 
-
-# MT4 run from its own folder (build 600 and later with /portable): its expert writes to MQL4\\Files there.
-several_systems_report_every_order_event_once_under_the_chosen_one.mt4_layout = "portable"
-
-
-def refused_replies_are_retried_and_exit_records_the_run(scene):
-    driver = scene.driver
-    scene.install.seed_installed(scene.mt4)
-    scene.mt4.leave_stale_legacy_log([Order("7509")])
-    scene.start()
-    scene.login_with_one_system()
-    # Every way a reply can fail: each one must leave the order to be sent again.
+    # Every way a reply can fail must leave the order to be sent again.
     attempts = 0
     for mode in ("refuse", "short", "garble", "drop"):
         scene.service.set_mode(mode)
         if attempts == 0:
-            scene.mt4.write_orders([Order("7301")])
+            scene.mt4.write_orders([market, pending, Order("7301")])
         attempts = len(scene.wait_events("/SetTD.do", "7301", attempts + 2, timeout=20))
         expect(not any("orderno=7301&" in line for line in scene.active_log()),
                f"a {mode} reply was taken as an acknowledgement")
@@ -198,8 +225,8 @@ def refused_replies_are_retried_and_exit_records_the_run(scene):
     wait_for(lambda: any("orderno=7301&" in line for line in scene.active_log()), 15,
              "the order acknowledged once the service answers properly")
     scene.expect_no_more("/SetTD.do", "7301", len(scene.events("/SetTD.do", "7301")))
-    expect_equal(len(scene.active_log()), 1, "acknowledged lines for the order")
-    expect(driver.succeeds("tray-icon-present"), "no notification-area icon while logged in")
+    expect_equal(len([line for line in scene.active_log() if "orderno=7301&" in line]), 1,
+                 "acknowledged lines for the order")
 
     # A second start from the same folder says so and leaves the first running.
     second = scene.prefix.start(scene.install.exe, scene.folder / "second.log")
@@ -210,24 +237,23 @@ def refused_replies_are_retried_and_exit_records_the_run(scene):
         second.kill()
         second.log_file.close()
     expect(scene.program.poll() is None, "the first program ended")
-
+    expect(driver.succeeds("tray-icon-present"), "no notification-area icon while logged in")
     driver.pick_from_tray_menu(LIVE_EXIT)
     scene.wait_end()
     wait_for(lambda: not driver.succeeds("tray-icon-present"), 5, "the icon to go")
     start_time, counter = activity(scene.install.data)
     expect(start_time != "", "no start time after a login")
-    expect_equal(counter, "1", "acknowledged requests counted in Active.dat")
+    expect_equal(counter, "6", "acknowledged requests counted in Active.dat")
     expect_equal(scene.events("/SetTD.do", "7509"), [], "requests for the stale experts\\files log's order")
 
 
 # MT4 under User Account Control: the live log is in its data folder in the
 # roaming folder, an old one of build 509 still lies in experts\\files.
-refused_replies_are_retried_and_exit_records_the_run.mt4_layout = "data folder"
+several_systems_report_every_event_once_through_failed_replies_until_exit.mt4_layout = "data folder"
 
 
 SCENARIOS = [
-    first_run_asks_for_mt4_then_hands_over_to_login,
+    installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall,
     later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out,
-    several_systems_report_every_order_event_once_under_the_chosen_one,
-    refused_replies_are_retried_and_exit_records_the_run,
+    several_systems_report_every_event_once_through_failed_replies_until_exit,
 ]

@@ -28,7 +28,7 @@ TRAY_CORNER = (440, 500, 360, 100)
 def screenshot(run, path, crop):
     """Saves the part CROP = (x, y, width, height) of the screen as a PNG."""
     x, y, width, height = crop
-    subprocess.run(["import", "-display", run.display.name, "-window", "root", "-crop",
+    subprocess.run(["import", "-display", run.display_name, "-window", "root", "-crop",
                     f"{width}x{height}+{x}+{y}", "+repage", str(path)], check=True, timeout=30)
     print(f"wrote {path}")
 

@@ -5,43 +5,37 @@ import shutil
 import subprocess
 import tempfile
 
-from .waiting import CheckFailed
+from .waiting import CheckFailed, expect
 
 WINE = "/usr/lib/wine/wine64"
 WINESERVER = "/usr/lib/wine/wineserver"
 
 
-class Display:
-    """A private Xvfb server, so the tests never touch the user's screen."""
-
-    def __init__(self, width, height):
-        read_end, write_end = os.pipe()
-        self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
-            pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as announced:
-            number = announced.readline().strip()
-        if not number:
-            raise RuntimeError("Xvfb did not start")
-        self.name = ":" + number
-
-    def stop(self):
-        self.process.terminate()
-        self.process.wait(10)
+def start_display(width, height):
+    """A private Xvfb server, so the tests never touch the user's screen: (process, display name)."""
+    read_end, write_end = os.pipe()
+    process = subprocess.Popen(
+        ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24", "-nolisten", "tcp"],
+        pass_fds=[write_end], stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as announced:
+        number = announced.readline().strip()
+    if not number:
+        raise RuntimeError("Xvfb did not start")
+    return process, ":" + number
 
 
 class WinePrefix:
-    def __init__(self, folder, display):
+    def __init__(self, folder, display_name):
         self.folder = pathlib.Path(folder)
         self.env = dict(os.environ, WINEPREFIX=str(self.folder), WINEDEBUG="-all",
-                        WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=display.name)
+                        WINEDLLOVERRIDES="mscoree,mshtml=", DISPLAY=display_name)
         self.env.pop("WAYLAND_DISPLAY", None)
         self.set_value(r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "0", "REG_DWORD")
 
     def run(self, arguments, timeout=60):
-        """(exit code, standard output). Through a file, not a pipe: a wineserver
-        this call starts keeps the handle, and a pipe would never reach its end."""
+        """(exit code, standard output), through a file: a wineserver this call
+        starts keeps the handle, and a pipe would never reach its end."""
         with tempfile.TemporaryFile() as output:
             code = subprocess.run([WINE] + arguments, env=self.env, stdout=output, stderr=subprocess.DEVNULL,
                                   timeout=timeout).returncode
@@ -58,7 +52,7 @@ class WinePrefix:
 
     def start(self, exe, log_path):
         log = open(log_path, "wb")
-        process = subprocess.Popen([WINE, str(exe)], env=self.env, cwd=str(pathlib.Path(exe).parent),
+        process = subprocess.Popen([WINE, str(exe)], env=self.env, cwd=pathlib.Path(exe).parent,
                                    stdout=log, stderr=subprocess.STDOUT)
         process.log_file = log
         return process
@@ -79,7 +73,6 @@ class Driver:
         self.prefix, self.exe = prefix, str(exe)
 
     def run(self, *arguments):
-        """(exit code, output without its last line end)."""
         code, raw = self.prefix.run([self.exe] + [str(a) for a in arguments], timeout=40)
         return code, raw.decode("utf-8", errors="replace").removesuffix("\n")
 
@@ -99,8 +92,10 @@ class Driver:
     def type(self, caption, control, text):
         self.do("set-text", caption, control, text)
 
-    def click(self, caption, control):
+    def click(self, caption, control, closes=False):
+        """Clicks CONTROL; with CLOSES, its window must then go."""
         self.do("click", caption, control)
+        expect(not closes or self.window_gone(caption), f"{control} did not close {caption!r}")
 
     def window_shown(self, caption, timeout_ms=10000):
         return self.succeeds("wait-window", caption, timeout_ms)
@@ -123,7 +118,7 @@ class WineRun:
     """What every scenario of one run shares: the built programs, the display, the prefix and the driver."""
 
     def __init__(self, mingw, native, root, screen=(1280, 1024)):
-        mingw, native, self.root = pathlib.Path(mingw), pathlib.Path(native), pathlib.Path(root)
+        self.root = pathlib.Path(root)
         self.program_exe = mingw / "src" / "platform" / "win32" / "KorvaneVantor.exe"
         self.service_binary = native / "tools" / "reference_service" / "reference_service"
         self.installer_exe = mingw / "KorvaneVantor-Setup.exe"  # built by the target installer
@@ -131,11 +126,12 @@ class WineRun:
         missing = [str(p) for p in (self.program_exe, self.service_binary, driver_exe) if not p.exists()]
         if missing:
             raise FileNotFoundError("not built: " + ", ".join(missing))
-        self.display = Display(*screen)
-        self.prefix = WinePrefix(self.root / "prefix", self.display)
+        self.display, self.display_name = start_display(*screen)
+        self.prefix = WinePrefix(self.root / "prefix", self.display_name)
         self.driver = Driver(self.prefix, driver_exe)
 
     def close(self):
         self.prefix.stop_server()
         shutil.rmtree(self.prefix.folder, ignore_errors=True)
-        self.display.stop()
+        self.display.terminate()
+        self.display.wait(10)
