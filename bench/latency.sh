@@ -11,4 +11,4 @@ if [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; then mingw=$1; shift; fi
 if [ $# -gt 0 ] && [ "${1#--}" = "$1" ]; then native=$1; shift; fi
 cmake --build "$mingw" -j2 --target KorvaneVantor kvdriver kvhttploop >/dev/null
 cmake --build "$native" -j2 --target reference_service >/dev/null
-exec flock /tmp/kv-wine.lock python3 -B "$root/bench/latency.py" "$mingw" "$native" "$@"
+exec flock /tmp/kv-wine.lock xvfb-run -a python3 -B "$root/bench/latency.py" "$mingw" "$native" "$@"

@@ -3,7 +3,7 @@
 # kvdriver.exe, against the reference service.
 #   tests/e2e/run.sh [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]] [--only WORD]
 set -euo pipefail
-for tool in Xvfb /usr/lib/wine/wine64 python3; do
-  command -v "$tool" >/dev/null || { echo "missing $tool (packages: wine64 xvfb python3)"; echo "0 passed, 1 failed"; exit 1; }
+for tool in xvfb-run xauth /usr/lib/wine/wine64 python3; do
+  command -v "$tool" >/dev/null || { echo "missing $tool (packages: wine64 xvfb xauth python3)"; echo "0 passed, 1 failed"; exit 1; }
 done
-exec python3 -B "$(dirname "$0")/e2e.py" "$@"
+exec xvfb-run -a python3 -B "$(dirname "$0")/e2e.py" "$@"

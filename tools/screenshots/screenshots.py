@@ -1,10 +1,8 @@
-#!/usr/bin/env python3
-"""Pictures for the README, taken under Xvfb in an 800x600 Wine desktop: the
-three dialogs (login.png, systems.png, settings.png), each cropped to itself,
-and the tray icon's three looks with their tips (tray-idle.png,
-tray-relaying.png, tray-attention.png).
-  tools/screenshots/screenshots.py [MINGW_BUILD_DIR [NATIVE_BUILD_DIR [OUT_DIR]]]   (OUT_DIR: docs/)
-Needs ImageMagick's import; hold /tmp/kv-wine.lock while it runs."""
+"""Pictures for the README, taken in an 800x600 Wine desktop that fills the
+screen of an Xvfb started by run.sh beside this file: the three dialogs
+(login.png, systems.png, settings.png), each cropped to itself, and the tray
+icon's three looks with their tips (tray-idle.png, tray-relaying.png,
+tray-attention.png)."""
 import argparse
 import pathlib
 import shutil
@@ -19,7 +17,7 @@ from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LOGIN, SETTINGS, 
 from harness.waiting import expect  # noqa: E402
 from harness.wine import WineRun  # noqa: E402
 
-SCREEN = (800, 600)  # the Wine desktop fills the whole screen of the display
+DESKTOP = "800x600"  # as large as run.sh's screen
 # Wine's notification area sits in the bottom right corner of its desktop.
 TRAY_ICON = (790, 590)
 TRAY_CORNER = (440, 500, 360, 100)
@@ -28,8 +26,8 @@ TRAY_CORNER = (440, 500, 360, 100)
 def screenshot(run, path, crop):
     """Saves the part CROP = (x, y, width, height) of the screen as a PNG."""
     x, y, width, height = crop
-    subprocess.run(["import", "-display", run.display_name, "-window", "root", "-crop",
-                    f"{width}x{height}+{x}+{y}", "+repage", str(path)], check=True, timeout=30)
+    subprocess.run(["import", "-window", "root", "-crop", f"{width}x{height}+{x}+{y}", "+repage", str(path)],
+                   check=True, timeout=30)
     print(f"wrote {path}")
 
 
@@ -95,21 +93,19 @@ def take_tray(run, out):
 
 
 def main():
-    parser = argparse.ArgumentParser(description=__doc__, formatter_class=argparse.RawDescriptionHelpFormatter)
+    parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("mingw", nargs="?", type=pathlib.Path, default=ROOT / "build" / "mingw")
     parser.add_argument("native", nargs="?", type=pathlib.Path, default=ROOT / "build" / "native")
     parser.add_argument("out", nargs="?", type=pathlib.Path, default=ROOT / "docs")
     options = parser.parse_args()
-    if not shutil.which("import"):
-        sys.exit("missing import (package: imagemagick)")
     out = options.out.resolve()
     out.mkdir(parents=True, exist_ok=True)
     root = pathlib.Path(tempfile.mkdtemp(prefix="kv-shots-"))
-    run = WineRun(options.mingw.resolve(), options.native.resolve(), root, screen=SCREEN)
+    run = WineRun(options.mingw.resolve(), options.native.resolve(), root)
     try:
         # Every window inside one Wine-drawn desktop, title bars included: there is no window manager.
         run.prefix.set_value(r"HKCU\Software\Wine\Explorer", "Desktop", "Default")
-        run.prefix.set_value(r"HKCU\Software\Wine\Explorer\Desktops", "Default", "x".join(map(str, SCREEN)))
+        run.prefix.set_value(r"HKCU\Software\Wine\Explorer\Desktops", "Default", DESKTOP)
         run.prefix.stop_server()  # the desktop counts from the next start
         take_dialogs(run, out)
         take_tray(run, out)

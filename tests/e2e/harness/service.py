@@ -30,31 +30,22 @@ class ReferenceService:
                 return line.removeprefix("listening on ").strip()
         return None
 
-    def _get(self, target):
+    def get(self, target):
         with urllib.request.urlopen(self.base_url + target, timeout=10) as reply:
             return reply.read().decode("latin-1")
 
     def set_mode(self, mode):
         """mode: "normal", "refuse", "garble", "drop", "short" or "delay&ms=N"."""
-        self._get("/__control?mode=" + mode)
+        self.get("/__control?mode=" + mode)
 
     def requests(self):
         """Every request target the service received, in order."""
-        return self._get("/__requests").splitlines()
-
-    def arrivals(self):
-        """(arrival in seconds on the monotonic clock Python reads too, target) of every request."""
-        lines = self._get("/__requests?times=1").splitlines()
-        return [(int(micros) / 1e6, target) for micros, target in (line.split(" ", 1) for line in lines)]
+        return self.get("/__requests").splitlines()
 
     def requests_to(self, path):
         return [target for target in self.requests() if target.startswith(path + "?")]
 
     def stop(self):
-        self.process.terminate()
-        try:
-            self.process.wait(5)
-        except subprocess.TimeoutExpired:
-            self.process.kill()
-            self.process.wait()
+        self.process.kill()
+        self.process.wait()
         self._log.close()
