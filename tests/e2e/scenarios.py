@@ -126,7 +126,8 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     new_order = ("/SetTD.do?systemid=21&accountno=5551001&orderno=7001&ordertype=BUY&symbol=EURUSD&lots=0.10"
                  "&openprice=1.1000&stoploss=1.0950&takeprofit=1.1100&demo=1&mode=New")
     expect_equal(scene.wait_events("/SetTD.do", "7001"), [new_order], "the new order's request")
-    scene.wait_logged(new_order)
+    # Acknowledged, it is logged as its full URL in double quotes.
+    wait_for(lambda: f'"{scene.service.base_url}{new_order}"' in scene.active_log(), 10, "the Data\\Active.log line")
     scene.expect_no_more("/SetTD.do", "7001", 1)
     expect_equal(old.read("manualorder.log"), None, "files written in the old MT4 folder")
 
@@ -145,7 +146,7 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     driver.pick_from_tray_menu(FILE_EXIT)
     scene.wait_end()
     start_time, counter = activity(scene.install.data)
-    expect(start_time != "" and counter == "1", f"activity after a login, a report and Logout: {start_time!r} {counter}")
+    expect(start_time != "" and counter == "1", f"activity after a login, a report, Logout: {start_time!r} {counter}")
 
 
 # MT4 run from its own folder (build 600 and later with /portable): its expert writes to MQL4\\Files there.

@@ -88,11 +88,6 @@ class Scene:
     def active_log(self):
         return self.install.data_lines("Active.log")
 
-    def wait_logged(self, target, timeout=10):
-        """The acknowledged request's line in Data\\Active.log: its full URL in double quotes."""
-        line = '"' + self.service.base_url + target + '"'
-        wait_for(lambda: line in self.active_log(), timeout, f"{line} in Data\\Active.log")
-
     def diagnostics(self):
         service_log = self.service.log_path.read_text(errors="replace").splitlines()[-30:]
         program_log = self.program_log.read_text(errors="replace")[-2000:] if self.program_log.exists() else ""
