@@ -1,5 +1,4 @@
-"""Runs the end-to-end scenarios and prints "N passed, M failed".
-  e2e.py [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]] [--only WORD]"""
+"""Runs the end-to-end scenarios and prints "N passed, M failed"."""
 import argparse
 import pathlib
 import shutil
