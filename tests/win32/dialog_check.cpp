@@ -1,4 +1,4 @@
-#include "check.h"
+#include <gtest/gtest.h>
 
 #include <functional>
 #include <vector>
@@ -52,7 +52,7 @@ Form settingsForm(Events& events) {
             &events};
 }
 
-class DialogCheck {
+class DialogCheck : public ::testing::Test {
 protected:
     HINSTANCE instance = GetModuleHandleW(nullptr);
     AppIcons icons = loadAppIcons(instance);

@@ -1,4 +1,4 @@
-#include "check.h"
+#include <gtest/gtest.h>
 
 #include "check_support.h"
 #include "platform/win32/text_codec.h"
@@ -9,7 +9,7 @@
 namespace kv::platform::win32::checks {
 namespace {
 
-class Win32FileSystemCheck {
+class Win32FileSystemCheck : public ::testing::Test {
 protected:
     ScratchFolder folder;
     Win32FileSystem files;

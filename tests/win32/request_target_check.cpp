@@ -1,4 +1,4 @@
-#include "check.h"
+#include <gtest/gtest.h>
 
 #include "platform/win32/request_target.h"
 
