@@ -24,7 +24,7 @@ printf 'a b@c.d;p;7;12;%s\n' "$(head -c 20000 /dev/zero | tr '\0' A)" >"$work/ac
 "$service" --accounts "$work/accounts" --mt4-files "$work" --lifetime 600 >"$work/service.log" &
 service_pid=$!
 for _ in $(seq 50); do
-  grep -q '^listening on' "$work/service.log" && break
+  grep -qs '^listening on' "$work/service.log" && break
   sleep 0.1
 done
 KV_SERVICE_URL=$(sed -n 's/^listening on //p' "$work/service.log")
