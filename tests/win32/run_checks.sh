@@ -4,9 +4,8 @@
 # there is no display, with the native build's reference service to talk to.
 # Usage: run_checks.sh MINGW_BUILD_DIR NATIVE_BUILD_DIR [NAME_PART]
 set -euo pipefail
-usage="usage: run_checks.sh MINGW_BUILD_DIR NATIVE_BUILD_DIR [NAME_PART]"
-exe="$(cd "${1:?$usage}" && pwd)/tests/win32/KorvaneVantorChecks.exe"
-service="$(cd "${2:?$usage}" && pwd)/tools/reference_service/reference_service"
+exe="$(cd "$1" && pwd)/tests/win32/KorvaneVantorChecks.exe"
+service="$(cd "$2" && pwd)/tools/reference_service/reference_service"
 [ -f "$exe" ] || { echo "no $exe: build the MinGW tree first" >&2; exit 1; }
 [ -x "$service" ] || { echo "no $service: build the native tree first" >&2; exit 1; }
 
@@ -14,7 +13,7 @@ work=$(mktemp -d /tmp/kvchecks.XXXXXX)
 export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 cleanup() {
   /usr/lib/wine/wineserver -k 2>/dev/null || true
-  [ -z "${service_pid:-}" ] || kill "$service_pid" 2>/dev/null || true
+  kill "${service_pid:-}" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -40,4 +39,4 @@ output=$(timeout 300 "${display[@]}" "$wine" explorer /desktop=kvchecks,1024x768
   ${3:+"--gtest_filter=*$3*"} 2>&1) || true
 printf '%s\n' "$output"
 # Wine's desktop does not pass the exit code on: GoogleTest's summary decides.
-printf '%s\n' "$output" | grep -Eq '^\[  PASSED  \] [1-9]' && ! printf '%s\n' "$output" | grep -q '^\[  FAILED  \]'
+grep -Eq '^\[  PASSED  \] [1-9]' <<<"$output" && ! grep -q '^\[  FAILED  \]' <<<"$output"

@@ -15,10 +15,7 @@ namespace {
 
 // The reference service run_checks.sh started, its one account's login reply
 // longer than one read of WinHTTP's buffer.
-std::string service() {
-    const char* url = std::getenv("KV_SERVICE_URL");
-    return url ? url : "";
-}
+const std::string kService = std::getenv("KV_SERVICE_URL") ? std::getenv("KV_SERVICE_URL") : "";
 const std::string kLongLoginReply = "7;12;" + std::string(20000, 'A') + ";";
 
 // Connections from this machine to PORT that are open at both ends.
@@ -35,17 +32,17 @@ int establishedConnectionsTo(int port) {
 }
 
 TEST(WinHttpFetcher, EveryReplyIsItsWholeBodyAndAllFetchersShareOneKeptAliveConnection) {
-    ASSERT_FALSE(service().empty()) << "KV_SERVICE_URL names no reference service";
+    ASSERT_FALSE(kService.empty()) << "KV_SERVICE_URL names no reference service";
     WinHttpFetcherFactory factory;
     auto login = factory.create();
     auto engine = factory.create();
 
-    EXPECT_EQ(login->FetchUrl(service() + "/LoginCheckAction.do?email=a b@c.d&password=p&w=1+2%"), kLongLoginReply);
-    EXPECT_EQ(engine->FetchUrl(service() + "/Missing.do?x=1"), std::optional<std::string>("not found"));
-    EXPECT_EQ(login->FetchUrl(service() + "/LoginCheckAction.do?email=a%20b@c.d&password=p"), kLongLoginReply);
-    EXPECT_EQ(establishedConnectionsTo(std::stoi(service().substr(service().rfind(':') + 1))), 1);
+    EXPECT_EQ(login->FetchUrl(kService + "/LoginCheckAction.do?email=a b@c.d&password=p&w=1+2%"), kLongLoginReply);
+    EXPECT_EQ(engine->FetchUrl(kService + "/Missing.do?x=1"), std::optional<std::string>("not found"));
+    EXPECT_EQ(login->FetchUrl(kService + "/LoginCheckAction.do?email=a%20b@c.d&password=p"), kLongLoginReply);
+    EXPECT_EQ(establishedConnectionsTo(std::stoi(kService.substr(kService.rfind(':') + 1))), 1);
 
-    EXPECT_EQ(engine->FetchUrl(service() + "/__requests"),
+    EXPECT_EQ(engine->FetchUrl(kService + "/__requests"),
               std::optional<std::string>("/LoginCheckAction.do?email=a%20b@c.d&password=p&w=1+2%\n"
                                          "/Missing.do?x=1\n"
                                          "/LoginCheckAction.do?email=a%20b@c.d&password=p\n"));
@@ -56,9 +53,9 @@ TEST(WinHttpFetcher, NoReplyAtAllIsNoValueNeverAText) {
     auto fetcher = factory.create();
     EXPECT_EQ(fetcher->FetchUrl("http://127.0.0.1:1/SetTD.do?x=1"), std::nullopt);  // nothing listens there
 
-    ASSERT_TRUE(fetcher->FetchUrl(service() + "/__control?mode=drop"));
-    EXPECT_EQ(fetcher->FetchUrl(service() + "/EditTD.do?orderno=1"), std::nullopt);
-    fetcher->FetchUrl(service() + "/__control?mode=normal");
+    ASSERT_TRUE(fetcher->FetchUrl(kService + "/__control?mode=drop"));
+    EXPECT_EQ(fetcher->FetchUrl(kService + "/EditTD.do?orderno=1"), std::nullopt);
+    fetcher->FetchUrl(kService + "/__control?mode=normal");
 
     EXPECT_EQ(fetcher->FetchUrl("ftp://127.0.0.1/file"), std::nullopt);
     EXPECT_EQ(fetcher->FetchUrl("not a url"), std::nullopt);
