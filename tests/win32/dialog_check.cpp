@@ -156,12 +156,23 @@ TEST_F(DialogCheck, LoginHandlersSeeWhatWasTypedAndWhatTheyChangeIsShownAndEnter
     EXPECT_TRUE(IsWindowVisible(dialog));
 }
 
-TEST_F(DialogCheck, TheCloseBoxAsksTheFormWhichMayDestroyItsWindowFromItsHandler) {
+TEST_F(DialogCheck, SettingsReportTypingKeepItWhenShownAgainAndAskTheFormOnTheCloseBox) {
     Form settings = settingsForm(events);
     HWND dialog = shown(settings);
+    events.onAny = [&](const std::string&) {
+        settings.control("LblOrderLog").text = "reads " + settings.control("mt4location").text;
+    };
+    HWND location = GetDlgItem(dialog, KV_IDC_SETTINGS_MT4LOCATION);
+    SetWindowTextW(location, L"D:\\Broker\\terminal.exe");
+    EXPECT_EQ(windowText(GetDlgItem(dialog, KV_IDC_SETTINGS_LBLORDERLOG)), L"reads D:\\Broker\\terminal.exe");
+    windows.show(settings);
+    EXPECT_EQ(windowText(location), L"D:\\Broker\\terminal.exe");
+    EXPECT_EQ(settings.control("mt4location").text, "D:\\Broker\\terminal.exe");
+
+    // The close box asks the form, whose handler may destroy the window.
     events.onAny = [&](const std::string&) { windows.destroy(settings); };
     SendMessageW(dialog, WM_CLOSE, 0, 0);
-    EXPECT_EQ(events.seen, (std::vector<std::string>{"close"}));
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"text mt4location", "close"}));
     EXPECT_FALSE(IsWindow(dialog));
     EXPECT_EQ(windows.handleOf(settings), nullptr);
 
@@ -170,22 +181,6 @@ TEST_F(DialogCheck, TheCloseBoxAsksTheFormWhichMayDestroyItsWindowFromItsHandler
     HWND again = shown(settings);
     ASSERT_TRUE(again);
     EXPECT_EQ(windowText(GetDlgItem(again, KV_IDC_SETTINGS_MT4LOCATION)), L"C:\\MT4\\terminal.exe");
-}
-
-TEST_F(DialogCheck, TypingIsReportedWhatItsHandlerChangesIsShownAndShowingAgainKeepsIt) {
-    Form settings = settingsForm(events);
-    HWND dialog = shown(settings);
-    events.onAny = [&](const std::string&) {
-        settings.control("LblOrderLog").text = "reads " + settings.control("mt4location").text;
-    };
-    HWND location = GetDlgItem(dialog, KV_IDC_SETTINGS_MT4LOCATION);
-    SetWindowTextW(location, L"D:\\Broker\\terminal.exe");
-    EXPECT_EQ(events.seen, (std::vector<std::string>{"text mt4location"}));
-    EXPECT_EQ(windowText(GetDlgItem(dialog, KV_IDC_SETTINGS_LBLORDERLOG)), L"reads D:\\Broker\\terminal.exe");
-
-    windows.show(settings);
-    EXPECT_EQ(windowText(location), L"D:\\Broker\\terminal.exe");
-    EXPECT_EQ(settings.control("mt4location").text, "D:\\Broker\\terminal.exe");
 }
 
 TEST_F(DialogCheck, TheComboBoxShowsTheFormsItemsAndReportsPicksAndTyping) {
