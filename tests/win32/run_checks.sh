@@ -4,8 +4,9 @@
 # there is no display, with the native build's reference service to talk to.
 # Usage: run_checks.sh MINGW_BUILD_DIR NATIVE_BUILD_DIR [NAME_PART]
 set -euo pipefail
-exe="$(cd "$1" && pwd)/tests/win32/KorvaneVantorChecks.exe"
-service="$(cd "$2" && pwd)/tools/reference_service/reference_service"
+usage="usage: run_checks.sh MINGW_BUILD_DIR NATIVE_BUILD_DIR [NAME_PART]"
+exe="$(cd "${1:?$usage}" && pwd)/tests/win32/KorvaneVantorChecks.exe"
+service="$(cd "${2:?$usage}" && pwd)/tools/reference_service/reference_service"
 [ -f "$exe" ] || { echo "no $exe: build the MinGW tree first" >&2; exit 1; }
 [ -x "$service" ] || { echo "no $service: build the native tree first" >&2; exit 1; }
 
