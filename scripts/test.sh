@@ -25,7 +25,7 @@ stage "Native tests"
 ctest --test-dir build/native --output-on-failure -j"$jobs"
 
 stage "Windows layer checks under Wine"
-tests/win32/run_checks.sh build/mingw
+tests/win32/run_checks.sh build/mingw build/native
 
 for extra in tests/e2e/run.sh fuzz/run.sh tests/soak/run.sh; do
   if [ -x "$extra" ]; then

@@ -1,4 +1,4 @@
-#include "check.h"
+#include <gtest/gtest.h>
 
 #include "check_support.h"
 #include "platform/win32/text_codec.h"
@@ -9,7 +9,7 @@
 namespace kv::platform::win32::checks {
 namespace {
 
-class Win32FileSystemCheck {
+class Win32FileSystemCheck : public ::testing::Test {
 protected:
     ScratchFolder folder;
     Win32FileSystem files;
@@ -39,33 +39,24 @@ TEST_F(Win32FileSystemCheck, ReadingNeverStandsInTheWayOfTheExpertThatWritesTheL
     EXPECT_EQ(bytes, "2;GBPUSD\r\n");
 }
 
-TEST_F(Win32FileSystemCheck, ReplacingWritesTheWholeNewContentAndLeavesNoTemporaryFile) {
-    const std::string state = folder.file("manualorder.log");
-    EXPECT_EQ(files.replaceAtomically(state, "a long first content\r\n"), FileError::None);
-    EXPECT_EQ(files.replaceAtomically(state, "short\r\n"), FileError::None);
-    EXPECT_EQ(readBytes(state), "short\r\n");
-    EXPECT_EQ(files.replaceAtomically(state, ""), FileError::None);
-    EXPECT_EQ(readBytes(state), "");
-    EXPECT_EQ(files.probeWritable(folder.path()), FileError::None);
-    EXPECT_EQ(folder.fileCount(), 1);
-}
-
-TEST_F(Win32FileSystemCheck, ReplacingWorksInAFolderLongerThanTheOldTemporaryNameLimit) {
-    // Two levels of 150 characters put the folder past MAX_PATH - 14.
+// Two levels of 150 characters put the folder past MAX_PATH - 14, the old
+// limit of a temporary file's folder.
+TEST_F(Win32FileSystemCheck, ReplacingWritesTheWholeNewContentEvenInALongFolderAndLeavesNoTemporaryFile) {
     const std::string outer = folder.file(std::string(150, 'm'));
     const std::string inner = outer + "\\" + std::string(150, 'f');
     ASSERT_TRUE(CreateDirectoryW(toWide(outer).c_str(), nullptr));
     ASSERT_TRUE(CreateDirectoryW(toWide(inner).c_str(), nullptr));
-    ASSERT_TRUE(inner.size() > MAX_PATH - 14);
     const std::string state = inner + "\\manualorder.log";
-    EXPECT_EQ(files.replaceAtomically(state, "1;O1\r\n"), FileError::None);
-    EXPECT_EQ(files.replaceAtomically(state, "2;O1\r\n"), FileError::None);
+    EXPECT_EQ(files.replaceAtomically(state, "a long first content\r\n"), FileError::None);
+    EXPECT_EQ(files.replaceAtomically(state, "short\r\n"), FileError::None);
     std::string bytes;
     EXPECT_EQ(files.readAll(state, bytes), FileError::None);
-    EXPECT_EQ(bytes, "2;O1\r\n");
+    EXPECT_EQ(bytes, "short\r\n");
+    EXPECT_EQ(files.replaceAtomically(state, ""), FileError::None);
+    EXPECT_EQ(readBytes(state), "");
+    EXPECT_EQ(files.probeWritable(inner), FileError::None);
     EXPECT_TRUE(DeleteFileW(toWide(state).c_str()));  // the only file there: no temporary left
     EXPECT_TRUE(RemoveDirectoryW(toWide(inner).c_str()));
-    EXPECT_TRUE(RemoveDirectoryW(toWide(outer).c_str()));
 }
 
 TEST_F(Win32FileSystemCheck, AFileHeldByAnotherProgramIsReportedAndKeepsItsOldContent) {
@@ -84,22 +75,20 @@ TEST_F(Win32FileSystemCheck, AFileHeldByAnotherProgramIsReportedAndKeepsItsOldCo
     EXPECT_EQ(folder.fileCount(), 1);
 }
 
-TEST_F(Win32FileSystemCheck, AMissingFileOrFolderIsNotFound) {
+TEST_F(Win32FileSystemCheck, AMissingFolderIsNotFoundAndAMissingFileOnlyUntilAppendedTo) {
     std::string bytes = "untouched";
-    EXPECT_EQ(files.readAll(folder.file("absent.log"), bytes), FileError::NotFound);
+    const std::string journal = folder.file("Active.log");
+    EXPECT_EQ(files.readAll(journal, bytes), FileError::NotFound);
     EXPECT_EQ(bytes, "untouched");
+    EXPECT_EQ(files.append(journal, "one\r\n"), FileError::None);
+    EXPECT_EQ(files.append(journal, "two\r\n"), FileError::None);
+    EXPECT_EQ(readBytes(journal), "one\r\ntwo\r\n");
+
     const std::string noFolder = folder.file("Data") + "\\Settings.dat";
     EXPECT_EQ(files.readAll(noFolder, bytes), FileError::NotFound);
     EXPECT_EQ(files.replaceAtomically(noFolder, "x\r\n"), FileError::NotFound);
     EXPECT_EQ(files.append(noFolder, "x\r\n"), FileError::NotFound);
     EXPECT_EQ(files.probeWritable(folder.file("Data")), FileError::NotFound);
-}
-
-TEST_F(Win32FileSystemCheck, AppendingCreatesTheFileAndThenAddsAtItsEnd) {
-    const std::string journal = folder.file("Active.log");
-    EXPECT_EQ(files.append(journal, "one\r\n"), FileError::None);
-    EXPECT_EQ(files.append(journal, "two\r\n"), FileError::None);
-    EXPECT_EQ(readBytes(journal), "one\r\ntwo\r\n");
 }
 
 TEST_F(Win32FileSystemCheck, LookupFindsRegularFilesWhateverTheCaseOfTheirName) {
@@ -120,8 +109,6 @@ TEST(TextCodec, EveryByteOfASingleByteCodePageSurvivesTheTripThroughTheControls)
     for (int byte = 1; byte < 256; ++byte) every += static_cast<char>(byte);
     EXPECT_EQ(toAnsi(toWide(every)), every);
     EXPECT_EQ(toWide(""), L"");
-    const std::wstring cafe = L"caf\u00e9";
-    EXPECT_EQ(Win32FileSystem().fromUtf16(u"caf\u00e9"), toAnsi(cafe));
 }
 
 // What finding the MT4 files folder asks of Windows: the roaming folder, the

@@ -1,4 +1,4 @@
-#include "check.h"
+#include <gtest/gtest.h>
 
 #include "platform/win32/request_target.h"
 
@@ -17,22 +17,17 @@ TEST(RequestTarget, OnlyBytesThatCannotTravelInARequestLineAreEscaped) {
 }
 
 TEST(RequestTarget, TheOriginIsCutFromPathAndQuery) {
-    struct Case {
-        const char* url;
-        const char* origin;
-        const char* target;
-    };
-    const Case cases[] = {
+    const char* const cases[][3] = {
         {"http://localhost:8080/LoginCheckAction.do?email=a", "http://localhost:8080", "/LoginCheckAction.do?email=a"},
         {"https://service.example/SetTD.do?x=a/b", "https://service.example", "/SetTD.do?x=a/b"},
         {"http://host", "http://host", "/"},
         {"http://host?x=1", "http://host", "/?x=1"},
         {"http://[::1]:8080/p", "http://[::1]:8080", "/p"},
     };
-    for (const auto& c : cases) {
-        const UrlParts parts = splitUrl(c.url);
-        EXPECT_EQ(parts.origin, c.origin) << c.url;
-        EXPECT_EQ(parts.target, c.target) << c.url;
+    for (const auto& [url, origin, target] : cases) {
+        const UrlParts parts = splitUrl(url);
+        EXPECT_EQ(parts.origin, origin) << url;
+        EXPECT_EQ(parts.target, target) << url;
     }
 }
 

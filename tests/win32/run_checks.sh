@@ -1,16 +1,34 @@
 #!/usr/bin/env bash
 # Runs the Windows layer's own checks (KorvaneVantorChecks.exe) under Wine,
 # in a fresh Wine prefix and inside Wine's own desktop window, on Xvfb when
-# there is no display. Usage: run_checks.sh MINGW_BUILD_DIR [FILTER]
+# there is no display, with the native build's reference service to talk to.
+# Usage: run_checks.sh MINGW_BUILD_DIR NATIVE_BUILD_DIR [NAME_PART]
 set -euo pipefail
-build=${1:?usage: run_checks.sh MINGW_BUILD_DIR [FILTER]}
-exe="$(cd "$build" && pwd)/tests/win32/KorvaneVantorChecks.exe"
+usage="usage: run_checks.sh MINGW_BUILD_DIR NATIVE_BUILD_DIR [NAME_PART]"
+exe="$(cd "${1:?$usage}" && pwd)/tests/win32/KorvaneVantorChecks.exe"
+service="$(cd "${2:?$usage}" && pwd)/tools/reference_service/reference_service"
 [ -f "$exe" ] || { echo "no $exe: build the MinGW tree first" >&2; exit 1; }
+[ -x "$service" ] || { echo "no $service: build the native tree first" >&2; exit 1; }
 
-prefix=$(mktemp -d /tmp/kvchecks-wine.XXXXXX)
-export WINEPREFIX="$prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() { /usr/lib/wine/wineserver -k 2>/dev/null || true; rm -rf "$prefix"; }
+work=$(mktemp -d /tmp/kvchecks.XXXXXX)
+export WINEPREFIX="$work/wine" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+cleanup() {
+  /usr/lib/wine/wineserver -k 2>/dev/null || true
+  kill "${service_pid:-}" 2>/dev/null || true
+  rm -rf "$work"
+}
 trap cleanup EXIT
+
+# One account whose login reply is longer than one read of WinHTTP's buffer.
+printf 'a b@c.d;p;7;12;%s\n' "$(head -c 20000 /dev/zero | tr '\0' A)" >"$work/accounts"
+"$service" --accounts "$work/accounts" --mt4-files "$work" --lifetime 600 >"$work/service.log" &
+service_pid=$!
+for _ in $(seq 50); do
+  grep -qs '^listening on' "$work/service.log" && break
+  sleep 0.1
+done
+KV_SERVICE_URL=$(sed -n 's/^listening on //p' "$work/service.log")
+export KV_SERVICE_URL
 
 display=()
 [ -n "${DISPLAY:-}" ] || display=(xvfb-run -a -s "-screen 0 1024x768x24")
@@ -18,7 +36,8 @@ wine=/usr/lib/wine/wine64
 # A crashing check must fail the run, not wait on Wine's crash dialog.
 "${display[@]}" "$wine" reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
 # Wine's desktop window spares every dialog close the wait for a window manager.
-output=$(timeout 300 "${display[@]}" "$wine" explorer /desktop=kvchecks,1024x768 "$exe" ${2:+"$2"} 2>&1) || true
+output=$(timeout 300 "${display[@]}" "$wine" explorer /desktop=kvchecks,1024x768 "$exe" \
+  ${3:+"--gtest_filter=*$3*"} 2>&1) || true
 printf '%s\n' "$output"
-# Wine's desktop does not pass the exit code on: the closing line decides.
-printf '%s\n' "$output" | grep -Eq '^[1-9][0-9]* passed, 0 failed'
+# Wine's desktop does not pass the exit code on: GoogleTest's summary decides.
+grep -Eq '^\[  PASSED  \] [1-9]' <<<"$output" && ! grep -q '^\[  FAILED  \]' <<<"$output"
