@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <map>
 #include <optional>
@@ -20,23 +21,13 @@ namespace soak {
 
 using kv::platform::FileError;
 using kvtest::FileStep;
-using Records = std::map<std::string, std::string>;  // order number to field 5
 
-// A file step that fails, or with None kills the program there.
+// Faults that last a few cycles: a file step that fails.
 struct FileFault {
     const char* file;
     FileStep step;
-    FileError error = FileError::None;
+    FileError error;
     bool firstTryOnly = false;  // the read tried once more succeeds
-};
-inline const std::vector<FileFault> kDeathSteps{
-    {"systemorder.log", FileStep::Read},    {"manualorder.log", FileStep::Read},
-    {"TempClose.dat", FileStep::Read},      {"manualorder.log", FileStep::Replace},
-    {"TempClose.dat", FileStep::Replace},   {"TempInit.dat", FileStep::Replace},
-    {"TempSyst.dat", FileStep::Replace},    {"LoginChk.dat", FileStep::Replace},
-    {"Active.log", FileStep::Append},
-    // Never reached while the state files are replaced whole, as they must be.
-    {"manualorder.log", FileStep::Append},  {"TempClose.dat", FileStep::Append},
 };
 inline const std::vector<FileFault> kFileFaults{
     {"systemorder.log", FileStep::Read, FileError::Locked, true},
@@ -51,6 +42,10 @@ inline const std::vector<FileFault> kFileFaults{
     {"TempInit.dat", FileStep::Replace, FileError::DiskFull},
     {"Active.log", FileStep::Append, FileError::DiskFull},
 };
+inline const std::vector<FileFault> kRebuildWriteFaults{
+    {"TempInit.dat", FileStep::Replace, FileError::DiskFull},
+    {"manualorder.log", FileStep::Replace, FileError::Locked},
+};
 
 // Thousands of poll intervals of one trader's days on one machine: the
 // expert trades and rewrites its log (now and then caught half-written), the
@@ -61,7 +56,7 @@ inline const std::vector<FileFault> kFileFaults{
 class SoakRun {
 public:
     SoakRun(std::uint64_t seed, long cycles, double seconds = 0)
-        : cycles_(cycles), seconds_(seconds), random_(seed), expert_(random_, books_.tally), service_(expert_, books_) {
+        : cycles_(cycles), seconds_(seconds), random_(seed), expert_(random_, tally_), service_(expert_, books_) {
         machine_.hp.service.answer = [this](const std::string& url) { return service_.answer(url); };
         service_.nextFault = [this] { return replyFault(); };
         machine_.files.decide = [this](FileStep step, const std::string& path) { return onFileStep(step, path); };
@@ -82,7 +77,7 @@ public:
             publish(true);
             cycle();
             finishPublishing();
-            if (machine_.running()) betweenCycles();
+            betweenCycles();
             if (!machine_.running()) restart();
         }
         settleAndCheck();
@@ -95,47 +90,38 @@ private:
     void logIn() {
         for (bool lived = false; !lived;) {
             ++tally_["program starts"];
-            const std::string date = today();
-            machine_.hp.clock.current = clockDate();
+            machine_.hp.clock.current = date();
             machine_.start();
             messagesRead_ = machine_.hp.messages.shown.size();
             told_.clear();
             const auto stamp = kv::platform::splitLines(machine_.read("Data/TempInit.dat"), machine_.hp.files);
-            const bool rebuildDue = rebuildAwaited_ = stamp.empty() || stamp.back() != date;
+            const bool rebuildDue = rebuildAwaited_ = stamp.empty() || stamp.back() != today();
             publish(true);  // the expert may be writing just as the trader logs in
-            planFaults(0.06);
+            if (!streak_ && random_.chance(0.05)) planStreak(kRebuildWriteFaults);
             service_.loginReply = random_.chance(0.3) ? "7;12;Alpha;13;Beta" : kvtest::kLoginReply;
             if (random_.chance(0.05)) {
                 service_.loginReply.reset();
                 ++tally_["reply fault: no connection at login"];
             }
             bool relaying = false;
-            loggingIn_ = true;
-            lived = machine_.survives([&] {
+            lived = step(0.01, [&] {
                 relaying = machine_.logIn();
                 if (!relaying) service_.loginReply = kvtest::kLoginReply;  // no connection: the trader tries again
                 relaying = relaying || machine_.logIn();
             });
-            loggingIn_ = false;
             finishPublishing();
-            stepEnded(lived);
             if (lived && !relaying) books_.fault("the login did not start the relay");
             if (lived && !rebuildDue) service_.loggedIn(recordsOnDisk(), false);
-            if (lived) ++tally_[date == lastLoginDate_ ? "logins on the date of the last" : "logins on a new date"];
-            if (lived) lastLoginDate_ = date;
         }
     }
 
     // One poll interval, started by the timer or, milliseconds apart, by the expert's write.
     void cycle() {
-        planFaults(0.008);
-        stateWriteFailed_ = false;
+        if (!streak_ && !calm_ && random_.chance(0.05)) planStreak(kFileFaults);
         triedOnce_.clear();
         const bool onWrite = random_.chance(0.5);
-        const bool lived = machine_.survives([&] { onWrite ? machine_.logWritten() : machine_.tick(); });
+        const bool lived = step(0.0015, [&] { onWrite ? machine_.logWritten() : machine_.tick(); });
         ++tally_["cycles"];
-        stepEnded(lived);
-        if (lived) service_.cycleEnded();
         if (lived && !stateWriteFailed_) service_.saved();
         if (streak_ && --streakCycles_ <= 0) streak_.reset();
         // Whatever happened, each state file is a whole version of itself.
@@ -147,26 +133,33 @@ private:
         }
     }
 
-    void stepEnded(bool lived) {
+    // A step of the trader or the timer, in which the program may die at any
+    // file step (with `deathChance` each) or request. False when it died.
+    bool step(double deathChance, const std::function<void()>& what) {
+        deathChance_ = calm_ ? 0 : deathChance;
+        stateWriteFailed_ = false;
+        const bool lived = machine_.survives(what);
+        deathChance_ = 0;
         readMessages();
         if (!lived) service_.ended();
         // The rebuild's tables are on disk unless writing failed or the same step reported events.
         if (lived && rebuilt_ && !stateWriteFailed_ && service_.taken == takenAtRebuild_ && recordsOnDisk() != *rebuilt_)
             books_.fault("the start-up rebuild did not make the open orders dated before " + today() + " known");
         rebuilt_.reset();
-        death_.reset();
+        return lived;
+    }
+
+    void planStreak(const std::vector<FileFault>& faults) {
+        streak_ = random_.pick(faults);
+        streakCycles_ = random_.between(1, 4);
     }
 
     // What the trader or the machine does between two poll intervals, now and then.
     void betweenCycles() {
-        const int roll = random_.below(1000);
-        if (roll < 4) {
-            ++tally_["death: between two cycles"];
-            machine_.kill();
-            service_.ended();
-        } else if (roll < 6) {
-            ++tally_["Exit"];
-            machine_.exitProgram();
+        const int roll = machine_.running() ? random_.below(1000) : 1000;
+        if (roll < 6) {
+            ++tally_[roll < 4 ? "death: between two cycles" : "Exit"];
+            roll < 4 ? machine_.kill() : machine_.exitProgram();
             service_.ended();
         } else if (roll < 9) {
             ++tally_["Logout and Login in one run"];
@@ -214,44 +207,37 @@ private:
         calm_ = false;
     }
 
-    void planFaults(double deathChance) {
-        if (calm_) return;
-        if (random_.chance(deathChance)) death_ = random_.pick(kDeathSteps);
-        if (!streak_ && random_.chance(0.05)) {
-            streak_ = random_.pick(kFileFaults);
-            streakCycles_ = random_.between(1, 4);
-        }
-    }
-
     const ReplyFault* replyFault() {
         const int roll = calm_ ? 1000 : random_.below(1000);
-        if (roll < 6) return roll < 3 ? &kDeathBeforeTaking : &kDeathAfterTaking;
-        return roll < 106 ? &random_.pick(kReplyFaults) : nullptr;
+        if (roll < 6 && deathChance_ > 0) return roll < 3 ? &kDeathBeforeTaking : &kDeathAfterTaking;
+        return roll >= 6 && roll < 106 ? &random_.pick(kReplyFaults) : nullptr;
     }
 
     FileError onFileStep(FileStep step, const std::string& path) {
         const std::string file = lowered(path.substr(path.find_last_of("/\\") + 1));
-        auto hits = [&](const std::optional<FileFault>& f) { return f && f->step == step && lowered(f->file) == file; };
-        if (hits(death_)) {
-            ++tally_["death: " + std::string(kvtest::stepName(step)) + " " + death_->file];
-            if (file == "active.log") service_.journalAppended(false);
+        const std::string what = std::string(kvtest::stepName(step)) + " " + path.substr(path.find_last_of("/\\") + 1);
+        if (deathChance_ > 0 && random_.chance(deathChance_)) {
+            ++tally_["death: " + what];
+            if (file == "active.log") service_.journalLineLost();
             throw kvtest::Killed{};
         }
         FileError error = FileError::None;
-        if (hits(streak_) && (!streak_->firstTryOnly || triedOnce_.insert(file).second)) {
+        if (streak_ && streak_->step == step && lowered(streak_->file) == file &&
+            (!streak_->firstTryOnly || triedOnce_.insert(file).second)) {
             error = streak_->error;
-            ++tally_["file fault: " + std::string(kvtest::stepName(step)) + " " + streak_->file + ": " +
-                     kv::platform::describe(error) + (streak_->firstTryOnly ? " (first try only)" : "")];
+            ++tally_["file fault: " + what + ": " + kv::platform::describe(error) +
+                     (streak_->firstTryOnly ? " (first try only)" : "")];
             if (step != FileStep::Read && file != "active.log") {
                 stateWriteFailed_ = true;
-                if (loggingIn_) service_.stampUnsaved();  // the stamp waits for the tables
+                // The start-up stamp is written after the tables, so it waits too.
+                if (machine_.read("Data/TempInit.dat").find(today()) == std::string::npos) service_.stampUnsaved();
             }
         }
-        // The start-up load reads its stamp, then the log, and rebuilds unless the log is still being written.
+        // The start-up load reads its stamp, then the log it rebuilds from.
         if (step == FileStep::Read && stampJustRead_ && file == "systemorder.log" && error == FileError::None)
             rebuild(machine_.read(machine_.orderFile("systemorder.log")));
-        stampJustRead_ = step == FileStep::Read && rebuildAwaited_ && file == "tempinit.dat";
-        if (file == "active.log" && step == FileStep::Append) service_.journalAppended(error == FileError::None);
+        if (step == FileStep::Read) stampJustRead_ = rebuildAwaited_ && file == "tempinit.dat";
+        if (file == "active.log" && error != FileError::None) service_.journalLineLost();
         if (error == FileError::None && step != FileStep::Read) told_.erase(file);
         return error;
     }
@@ -259,8 +245,8 @@ private:
     // What the rebuild must make of the log it read: the open orders dated
     // before today. A log still being written must be waited for.
     void rebuild(const std::string& log) {
-        if (!log.empty() && !log.ends_with("\r\n")) return;
-        Records known;
+        if (!log.empty() && !log.ends_with('\n') && !log.ends_with('\r')) return;
+        std::map<std::string, std::string> known;
         std::set<std::string> unseen;  // cut off a log caught half-written at a line end
         const std::string date = today();
         for (const ExpertOrder& o : expert_.orders()) {
@@ -284,7 +270,7 @@ private:
         halfWritten_ = mayBeHalfWritten && !calm_ && !onDisk.empty() && random_.chance(0.06);
         if (halfWritten_) {
             onDisk.resize(static_cast<std::size_t>(random_.below(static_cast<int>(onDisk.size()))));
-            ++tally_[onDisk.empty() || onDisk.ends_with('\n') ? "logs caught half-written at a line end"
+            ++tally_[onDisk.empty() || onDisk.ends_with('\n') || onDisk.ends_with('\r') ? "logs caught half-written at a line end"
                                                               : "logs caught half-written"];
         }
         machine_.write(machine_.orderFile("systemorder.log"), onDisk);
@@ -311,8 +297,8 @@ private:
         }
     }
 
-    Records recordsOnDisk() {
-        Records records;
+    std::map<std::string, std::string> recordsOnDisk() {
+        std::map<std::string, std::string> records;  // order number to field 5
         std::smatch r;
         for (const auto& line : kv::platform::splitLines(machine_.known(), machine_.hp.files))
             if (std::regex_match(line, r, kRecord) && !records.emplace(r[1].str(), r[2].str() + r[3].str()).second)
@@ -324,15 +310,10 @@ private:
         for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
         return text;
     }
-    std::chrono::year_month_day date() const {
-        return std::chrono::sys_days{std::chrono::year{2026} / std::chrono::December / 5} + std::chrono::days{day_};
-    }
-    kv::platform::DateTime clockDate() const {
-        return {int(date().year()), int(unsigned(date().month())), int(unsigned(date().day())), 9, 30, 0};
-    }
+    kv::platform::DateTime date() const { return {2026 + day_ / 336, 1 + day_ / 28 % 12, 1 + day_ % 28, 9, 30, 0}; }
     std::string today() const {
         char text[16];
-        std::snprintf(text, sizeof text, "%04d%02d%02d", clockDate().year, clockDate().month, clockDate().day);
+        std::snprintf(text, sizeof text, "%04d%02d%02d", date().year, date().month, date().day);
         return text;
     }
 
@@ -346,12 +327,12 @@ private:
     Expert expert_;
     Service service_;
     int day_ = 0;
-    std::string lastLoginDate_, fullLog_;
-    bool halfWritten_ = false, calm_ = false, loggingIn_ = false, stateWriteFailed_ = false;
-    bool rebuildAwaited_ = false, stampJustRead_ = false;
-    std::optional<Records> rebuilt_;  // to compare with the disk once the step is over
+    std::string fullLog_;
+    bool halfWritten_ = false, calm_ = false, stateWriteFailed_ = false, rebuildAwaited_ = false, stampJustRead_ = false;
+    double deathChance_ = 0;  // at each file step, in a step that may die
+    std::optional<std::map<std::string, std::string>> rebuilt_;  // to compare with the disk once the step is over
     long takenAtRebuild_ = 0;
-    std::optional<FileFault> death_, streak_;
+    std::optional<FileFault> streak_;
     int streakCycles_ = 0;
     std::set<std::string> triedOnce_, told_;
     std::size_t messagesRead_ = 0, journalChecked_ = 0;
