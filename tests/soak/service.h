@@ -13,6 +13,7 @@
 namespace soak {
 
 using Tally = std::map<std::string, long>;
+using Records = std::map<std::string, std::string>;  // order number to field 5
 
 // Every count of a run by what it counts, and the faults it found.
 struct Books {
@@ -27,24 +28,19 @@ struct Books {
 
 // How the service answers one order event: spoils its acknowledgement, or
 // kills the program before or after taking the event.
+using Reply = std::optional<std::string>;
 struct ReplyFault {
     const char* name;
-    std::optional<std::string> (*spoil)(std::string acknowledgement);
+    Reply (*spoil)(std::string acknowledgement);
 };
 inline const std::vector<ReplyFault> kReplyFaults{
-    {"no reply (time-out, refused)", [](std::string) -> std::optional<std::string> { return std::nullopt; }},
-    {"error page", [](std::string) -> std::optional<std::string> { return "<html><h1>503 Unavailable</h1></html>"; }},
-    {"empty reply", [](std::string) -> std::optional<std::string> { return ""; }},
-    {"reply for another order", [](std::string a) -> std::optional<std::string> { return "9" + a; }},
-    {"reply for the other state", [](std::string a) -> std::optional<std::string> {
-         char& mark = a[a.find(';') + 1];
-         mark = mark == 'X' ? 'O' : 'X';
-         return a;
-     }},
-    {"reply one character short", [](std::string a) -> std::optional<std::string> {
-         a.pop_back();
-         return a;
-     }},
+    {"no reply (time-out, refused)", [](std::string) -> Reply { return std::nullopt; }},
+    {"error page", [](std::string) -> Reply { return "<html><h1>503 Service Unavailable</h1></html>"; }},
+    {"empty reply", [](std::string) -> Reply { return ""; }},
+    {"reply for another order", [](std::string a) -> Reply { return "9" + a; }},
+    {"reply for the other state",
+     [](std::string a) -> Reply { return a.replace(a.find(';') + 1, 1, a.find(";X") == a.npos ? "X" : "O"); }},
+    {"reply one character short", [](std::string a) -> Reply { return a.substr(0, a.size() - 1); }},
 };
 inline const ReplyFault kDeathBeforeTaking{"while the request is sent", nullptr};
 inline const ReplyFault kDeathAfterTaking{"after the service took the event", nullptr};
@@ -61,11 +57,11 @@ public:
 
     Service(const Expert& expert, Books& books) : expert_(expert), books_(books) {}
 
-    std::optional<std::string> loginReply;
+    Reply loginReply;
     std::function<const ReplyFault*()> nextFault;
     long taken = 0;
 
-    std::optional<std::string> answer(const std::string& url) {
+    Reply answer(const std::string& url) {
         static const std::vector<std::string> paths{"/SetTD.do?", "/EditTD.do?", "/CloseTD.do?", "/DeleteTD.do?"};
         int kind = 0;
         while (kind < 4 && url.find(paths[kind]) == std::string::npos) ++kind;
@@ -119,14 +115,8 @@ public:
     // records, or what the start-up rebuild of a new date made of the log,
     // from which a log cut at a line end left out `unseen`. What it lacks of
     // the service's takings may be sent again only if it was at risk.
-    void loggedIn(const std::map<std::string, std::string>& known, bool rebuilt,
-                  const std::set<std::string>& unseen = {}) {
-        auto inStep = [&](const std::string& no) {
-            const auto v = views_.find(no);
-            const auto k = known.find(no);
-            return v != views_.end() && v->second.open ? k != known.end() && k->second == v->second.field5
-                                                        : k == known.end();
-        };
+    void loggedIn(const Records& known, bool rebuilt, const std::set<std::string>& unseen = {}) {
+        auto inStep = [&](const std::string& no) { return openState(at(views_, no)) == at(known, no); };
         std::map<std::string, std::string> atRisk = std::exchange(mayResend_, {});
         for (const std::string& no : std::exchange(atRisk_, {})) atRisk.emplace(no, "between an acknowledgement and its save");
         for (const std::string& no : unseen) atRisk.emplace(no, "the rebuild read a log cut at a line end");
@@ -144,23 +134,18 @@ public:
 
     // Everything settled: the service and the program's records against the
     // log. Then the closed orders leave the log and the books.
-    void checkpoint(const std::map<std::string, std::string>& records) {
+    void checkpoint(const Records& records) {
         for (const ExpertOrder& o : expert_.orders()) {
-            const auto v = views_.find(o.no);
-            const bool serviceOpen = v != views_.end() && v->second.open;
-            const bool recorded = records.count(o.no) > 0;
-            if (o.open() ? !recorded || records.at(o.no) != o.field5() : recorded)
-                books_.fault("the program's record of order " + o.no + " is not " + o.field5());
-            const bool arrived = o.open() ? serviceOpen && v->second.field5 == o.field5() : !serviceOpen;
-            if (arrived || excused_.count(o.no)) continue;
+            const std::string expected = o.open() ? o.field5() : "";
+            if (at(records, o.no) != expected) books_.fault("the program's record of order " + o.no + " is not " + expected);
+            if (openState(at(views_, o.no)) == expected || excused_.count(o.no)) continue;
             // An opening sent in a crash window whose order closed before the next run sent it again.
             if (!o.open() && mayResend_.count(o.no)) {
                 excused_.insert(o.no);
                 ++books_.tally["opened in a crash window, closed before it was sent again"];
             } else {
                 ++books_.tally["events lost"];
-                books_.fault("lost: order " + o.no + " is " + o.field5() + ", the service has " +
-                             (v == views_.end() ? "-" : v->second.field5));
+                books_.fault("lost: order " + o.no + " is " + o.field5() + ", the service has " + at(views_, o.no));
             }
         }
         for (const auto& [no, state] : records)
@@ -174,18 +159,19 @@ public:
     }
 
 private:
-    struct View {
-        bool open;
-        std::string field5;
-    };
+    static std::string at(const Records& records, const std::string& no) {
+        const auto found = records.find(no);
+        return found == records.end() ? "" : found->second;
+    }
+    static std::string openState(const std::string& field5) { return field5.starts_with('O') ? field5 : ""; }
 
     // The service acknowledged an event and took it.
     void take(Kind kind, const std::string& no, const std::string& field5) {
         static const char* const names[]{"new", "modification", "close", "delete"};
         ++taken;
-        const auto v = views_.find(no);
-        const bool heard = v != views_.end(), open = heard && v->second.open;
-        const bool again = heard && (kind == New ? open : kind == Modification ? open && v->second.field5 == field5 : !open);
+        const std::string view = at(views_, no);
+        const bool heard = !view.empty(), open = view.starts_with('O');
+        const bool again = heard && (kind == New ? open : kind == Modification ? view == field5 : !open);
         const bool inOrder = kind == New ? !heard : open || (!heard && excused_.count(no));
         const std::string what = std::string(names[kind]) + " of order " + no + " " + field5;
         if (again && mayResend_.count(no)) {
@@ -194,11 +180,11 @@ private:
         } else if (again) {
             books_.fault("sent again without cause: " + what);
         } else if (!inOrder) {
-            books_.fault("out of order: " + what + " after " + (heard ? v->second.field5 : "nothing"));
+            books_.fault("out of order: " + what + " after " + (heard ? view : "nothing"));
         } else {
             ++books_.tally[std::string("acknowledged: ") + names[kind]];
         }
-        views_[no] = {kind == New || kind == Modification, field5};
+        views_[no] = field5;
         excused_.erase(no);
         unsaved_.insert(no);
         takenThisRun_.insert(no);
@@ -221,7 +207,7 @@ private:
 
     const Expert& expert_;
     Books& books_;
-    std::map<std::string, View> views_;  // what the service took of each order
+    Records views_;  // what the service took last of each order
     std::vector<std::string> journal_;
     std::set<std::string> unsaved_;       // taken since the last cycle that saved everything
     std::set<std::string> takenThisRun_;  // for a run whose start-up stamp is not saved

@@ -1,8 +1,6 @@
 #pragma once
-#include <cctype>
 #include <chrono>
 #include <cstdint>
-#include <cstdio>
 #include <fstream>
 #include <functional>
 #include <iterator>
@@ -65,7 +63,6 @@ public:
     Books run() {
         const auto started = std::chrono::steady_clock::now();
         auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(); };
-        publish(false);
         logIn();
         for (long nextCheck = 150; tally_["cycles"] < cycles_;) {
             if (tally_["cycles"] >= nextCheck) {
@@ -74,9 +71,7 @@ public:
                 if (seconds_ > 0 && elapsed() > seconds_) break;
             }
             expert_.act(today());
-            publish(true);
             cycle();
-            finishPublishing();
             betweenCycles();
             if (!machine_.running()) restart();
         }
@@ -96,7 +91,6 @@ private:
             told_.clear();
             const auto stamp = kv::platform::splitLines(machine_.read("Data/TempInit.dat"), machine_.hp.files);
             const bool rebuildDue = rebuildAwaited_ = stamp.empty() || stamp.back() != today();
-            publish(true);  // the expert may be writing just as the trader logs in
             if (!streak_ && random_.chance(0.05)) planStreak(kRebuildWriteFaults);
             service_.loginReply = random_.chance(0.3) ? "7;12;Alpha;13;Beta" : kvtest::kLoginReply;
             if (random_.chance(0.05)) {
@@ -109,7 +103,6 @@ private:
                 if (!relaying) service_.loginReply = kvtest::kLoginReply;  // no connection: the trader tries again
                 relaying = relaying || machine_.logIn();
             });
-            finishPublishing();
             if (lived && !relaying) books_.fault("the login did not start the relay");
             if (lived && !rebuildDue) service_.loggedIn(recordsOnDisk(), false);
         }
@@ -134,12 +127,20 @@ private:
     }
 
     // A step of the trader or the timer, in which the program may die at any
-    // file step (with `deathChance` each) or request. False when it died.
+    // file step (with `deathChance` each) or request, and may find the log
+    // half-written by the expert. False when the program died.
     bool step(double deathChance, const std::function<void()>& what) {
+        std::string log = expert_.content();
+        const bool cut = !calm_ && !log.empty() && random_.chance(0.06);
+        if (cut) log.resize(static_cast<std::size_t>(random_.below(static_cast<int>(log.size()))));
+        if (cut) ++tally_[log.empty() || log.ends_with('\n') || log.ends_with('\r') ? "logs caught cut at a line end"
+                                                                                 : "logs caught cut in a line"];
+        machine_.write(machine_.orderFile("systemorder.log"), log);
         deathChance_ = calm_ ? 0 : deathChance;
         stateWriteFailed_ = false;
         const bool lived = machine_.survives(what);
         deathChance_ = 0;
+        if (cut) publish();  // the rest of the write lands
         readMessages();
         if (!lived) service_.ended();
         // The rebuild's tables are on disk unless writing failed or the same step reported events.
@@ -175,14 +176,12 @@ private:
     void restart() {
         if (random_.chance(0.35)) ++day_;
         for (int steps = random_.between(0, 4); steps > 0; --steps) expert_.act(today());
-        publish(false);
         logIn();
     }
 
     void settleAndCheck() {
         calm_ = true;
         streak_.reset();
-        publish(false);
         bool quiet = false;
         for (int cycles = 0; cycles < 15 && !quiet; ++cycles) {
             const long before = tally_["requests"];
@@ -202,7 +201,7 @@ private:
         }
         machine_.hp.service.requests.clear();  // the service keeps its own books
         expert_.dropClosed();
-        publish(false);
+        publish();
         ++tally_["checkpoints"];
         calm_ = false;
     }
@@ -214,20 +213,20 @@ private:
     }
 
     FileError onFileStep(FileStep step, const std::string& path) {
-        const std::string file = lowered(path.substr(path.find_last_of("/\\") + 1));
-        const std::string what = std::string(kvtest::stepName(step)) + " " + path.substr(path.find_last_of("/\\") + 1);
+        const std::string file = path.substr(path.find_last_of("/\\") + 1);
+        const std::string what = std::string(kvtest::stepName(step)) + " " + file;
         if (deathChance_ > 0 && random_.chance(deathChance_)) {
             ++tally_["death: " + what];
-            if (file == "active.log") service_.journalLineLost();
+            if (file == "Active.log") service_.journalLineLost();
             throw kvtest::Killed{};
         }
         FileError error = FileError::None;
-        if (streak_ && streak_->step == step && lowered(streak_->file) == file &&
+        if (streak_ && streak_->step == step && streak_->file == file &&
             (!streak_->firstTryOnly || triedOnce_.insert(file).second)) {
             error = streak_->error;
             ++tally_["file fault: " + what + ": " + kv::platform::describe(error) +
                      (streak_->firstTryOnly ? " (first try only)" : "")];
-            if (step != FileStep::Read && file != "active.log") {
+            if (step != FileStep::Read && file != "Active.log") {
                 stateWriteFailed_ = true;
                 // The start-up stamp is written after the tables, so it waits too.
                 if (machine_.read("Data/TempInit.dat").find(today()) == std::string::npos) service_.stampUnsaved();
@@ -236,8 +235,8 @@ private:
         // The start-up load reads its stamp, then the log it rebuilds from.
         if (step == FileStep::Read && stampJustRead_ && file == "systemorder.log" && error == FileError::None)
             rebuild(machine_.read(machine_.orderFile("systemorder.log")));
-        if (step == FileStep::Read) stampJustRead_ = rebuildAwaited_ && file == "tempinit.dat";
-        if (file == "active.log" && error != FileError::None) service_.journalLineLost();
+        if (step == FileStep::Read) stampJustRead_ = rebuildAwaited_ && file == "TempInit.dat";
+        if (file == "Active.log" && error != FileError::None) service_.journalLineLost();
         if (error == FileError::None && step != FileStep::Read) told_.erase(file);
         return error;
     }
@@ -246,7 +245,7 @@ private:
     // before today. A log still being written must be waited for.
     void rebuild(const std::string& log) {
         if (!log.empty() && !log.ends_with('\n') && !log.ends_with('\r')) return;
-        std::map<std::string, std::string> known;
+        Records known;
         std::set<std::string> unseen;  // cut off a log caught half-written at a line end
         const std::string date = today();
         for (const ExpertOrder& o : expert_.orders()) {
@@ -262,23 +261,7 @@ private:
         takenAtRebuild_ = service_.taken;
     }
 
-    // The expert rewrites its log; a reader may catch it half-way. The rest
-    // of the write lands after the step.
-    void publish(bool mayBeHalfWritten) {
-        fullLog_ = expert_.content();
-        std::string onDisk = fullLog_;
-        halfWritten_ = mayBeHalfWritten && !calm_ && !onDisk.empty() && random_.chance(0.06);
-        if (halfWritten_) {
-            onDisk.resize(static_cast<std::size_t>(random_.below(static_cast<int>(onDisk.size()))));
-            ++tally_[onDisk.empty() || onDisk.ends_with('\n') || onDisk.ends_with('\r') ? "logs caught half-written at a line end"
-                                                              : "logs caught half-written"];
-        }
-        machine_.write(machine_.orderFile("systemorder.log"), onDisk);
-    }
-    void finishPublishing() {
-        if (halfWritten_) machine_.write(machine_.orderFile("systemorder.log"), fullLog_);
-        halfWritten_ = false;
-    }
+    void publish() { machine_.write(machine_.orderFile("systemorder.log"), expert_.content()); }
 
     // A file that cannot be written is told once, and again only after it was written.
     void readMessages() {
@@ -288,7 +271,7 @@ private:
             const std::string& text = shown[messagesRead_].text;
             if (std::regex_match(text, name, couldNotWrite)) {
                 ++tally_["message: could not write " + name[1].str()];
-                if (!told_.insert(lowered(name[1])).second) books_.fault("told twice about " + name[1].str());
+                if (!told_.insert(name[1].str()).second) books_.fault("told twice about " + name[1].str());
             } else if (text.starts_with("Could not reach the Korvane - Vantor service")) {
                 ++tally_["message: no connection at login"];
             } else {
@@ -297,8 +280,8 @@ private:
         }
     }
 
-    std::map<std::string, std::string> recordsOnDisk() {
-        std::map<std::string, std::string> records;  // order number to field 5
+    Records recordsOnDisk() {
+        Records records;
         std::smatch r;
         for (const auto& line : kv::platform::splitLines(machine_.known(), machine_.hp.files))
             if (std::regex_match(line, r, kRecord) && !records.emplace(r[1].str(), r[2].str() + r[3].str()).second)
@@ -306,16 +289,8 @@ private:
         return records;
     }
 
-    static std::string lowered(std::string text) {
-        for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-        return text;
-    }
     kv::platform::DateTime date() const { return {2026 + day_ / 336, 1 + day_ / 28 % 12, 1 + day_ % 28, 9, 30, 0}; }
-    std::string today() const {
-        char text[16];
-        std::snprintf(text, sizeof text, "%04d%02d%02d", date().year, date().month, date().day);
-        return text;
-    }
+    std::string today() const { return std::to_string(date().year * 10000 + date().month * 100 + date().day); }
 
     inline static const std::regex kRecord{R"((\d+);([OX]);(\d+))"};  // a known-order record
     const long cycles_;
@@ -327,10 +302,9 @@ private:
     Expert expert_;
     Service service_;
     int day_ = 0;
-    std::string fullLog_;
-    bool halfWritten_ = false, calm_ = false, stateWriteFailed_ = false, rebuildAwaited_ = false, stampJustRead_ = false;
+    bool calm_ = false, stateWriteFailed_ = false, rebuildAwaited_ = false, stampJustRead_ = false;
     double deathChance_ = 0;  // at each file step, in a step that may die
-    std::optional<std::map<std::string, std::string>> rebuilt_;  // to compare with the disk once the step is over
+    std::optional<Records> rebuilt_;  // to compare with the disk once the step is over
     long takenAtRebuild_ = 0;
     std::optional<FileFault> streak_;
     int streakCycles_ = 0;
