@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
-# The randomized soak, bounded to about two minutes, and the reliability
-# report made from it and from the last fuzz run (build/fuzz/summary.txt).
-#
+# The randomized soak, bounded to about two minutes, and the reliability report
+# made from it and the last fuzz run:
 #   tests/soak/run.sh [mingw-build-dir] [native-build-dir] [--long] [--update-docs]
-#
-# The native build dir holds kvtests_soak (built there when missing).
-# --long runs ten times as many cycles, for up to twenty minutes.
-# --update-docs copies the report to docs/reliability.md.
-# KV_SOAK_CYCLES, KV_SOAK_SECONDS and KV_SOAK_SEED override the run's length,
-# time limit and seed.
+# --long runs ten times as many cycles, for up to twenty minutes; --update-docs
+# copies the report to docs/reliability.md. KV_SOAK_CYCLES, KV_SOAK_SECONDS and
+# KV_SOAK_SEED override the length, time limit and seed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 

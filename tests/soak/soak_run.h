@@ -20,7 +20,7 @@ namespace soak {
 using kv::platform::FileError;
 using kvtest::FileStep;
 
-// Faults that last a few cycles: a file step that fails.
+// Faults that last a few steps: a file step that fails.
 struct FileFault {
     const char* file;
     FileStep step;
@@ -39,10 +39,6 @@ inline const std::vector<FileFault> kFileFaults{
     {"TempClose.dat", FileStep::Replace, FileError::AccessDenied},
     {"TempInit.dat", FileStep::Replace, FileError::DiskFull},
     {"Active.log", FileStep::Append, FileError::DiskFull},
-};
-inline const std::vector<FileFault> kRebuildWriteFaults{
-    {"TempInit.dat", FileStep::Replace, FileError::DiskFull},
-    {"manualorder.log", FileStep::Replace, FileError::Locked},
 };
 
 // Thousands of poll intervals of one trader's days on one machine: the
@@ -91,7 +87,6 @@ private:
             told_.clear();
             const auto stamp = kv::platform::splitLines(machine_.read("Data/TempInit.dat"), machine_.hp.files);
             const bool rebuildDue = rebuildAwaited_ = stamp.empty() || stamp.back() != today();
-            if (!streak_ && random_.chance(0.05)) planStreak(kRebuildWriteFaults);
             service_.loginReply = random_.chance(0.3) ? "7;12;Alpha;13;Beta" : kvtest::kLoginReply;
             if (random_.chance(0.05)) {
                 service_.loginReply.reset();
@@ -110,13 +105,10 @@ private:
 
     // One poll interval, started by the timer or, milliseconds apart, by the expert's write.
     void cycle() {
-        if (!streak_ && !calm_ && random_.chance(0.05)) planStreak(kFileFaults);
-        triedOnce_.clear();
         const bool onWrite = random_.chance(0.5);
         const bool lived = step(0.0015, [&] { onWrite ? machine_.logWritten() : machine_.tick(); });
         ++tally_["cycles"];
         if (lived && !stateWriteFailed_) service_.saved();
-        if (streak_ && --streakCycles_ <= 0) streak_.reset();
         // Whatever happened, each state file is a whole version of itself.
         for (const std::string& file : {machine_.orderFile("manualorder.log"), std::string("Data/TempClose.dat")}) {
             const std::string bytes = machine_.read(file);
@@ -136,11 +128,17 @@ private:
         if (cut) ++tally_[log.empty() || log.ends_with('\n') || log.ends_with('\r') ? "logs caught cut at a line end"
                                                                                  : "logs caught cut in a line"];
         machine_.write(machine_.orderFile("systemorder.log"), log);
+        if (!streak_ && !calm_ && random_.chance(0.05)) {
+            streak_ = random_.pick(kFileFaults);
+            streakSteps_ = random_.between(1, 4);
+        }
+        triedOnce_.clear();
         deathChance_ = calm_ ? 0 : deathChance;
         stateWriteFailed_ = false;
         const bool lived = machine_.survives(what);
         deathChance_ = 0;
         if (cut) publish();  // the rest of the write lands
+        if (streak_ && --streakSteps_ <= 0) streak_.reset();
         readMessages();
         if (!lived) service_.ended();
         // The rebuild's tables are on disk unless writing failed or the same step reported events.
@@ -148,11 +146,6 @@ private:
             books_.fault("the start-up rebuild did not make the open orders dated before " + today() + " known");
         rebuilt_.reset();
         return lived;
-    }
-
-    void planStreak(const std::vector<FileFault>& faults) {
-        streak_ = random_.pick(faults);
-        streakCycles_ = random_.between(1, 4);
     }
 
     // What the trader or the machine does between two poll intervals, now and then.
@@ -307,7 +300,7 @@ private:
     std::optional<Records> rebuilt_;  // to compare with the disk once the step is over
     long takenAtRebuild_ = 0;
     std::optional<FileFault> streak_;
-    int streakCycles_ = 0;
+    int streakSteps_ = 0;
     std::set<std::string> triedOnce_, told_;
     std::size_t messagesRead_ = 0, journalChecked_ = 0;
 };
