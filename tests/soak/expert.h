@@ -88,7 +88,9 @@ public:
     }
     const std::vector<ExpertOrder>& orders() const { return orders_; }
     // Closed orders leave the log, as an expert keeps only recent history.
-    void dropClosed() { std::erase_if(orders_, [](const ExpertOrder& o) { return !o.open(); }); }
+    void dropClosed() {
+        std::erase_if(orders_, [](const ExpertOrder& o) { return !o.open(); });
+    }
 
 private:
     std::string price() { return "1." + std::to_string(random_.between(1000, 9999)); }

@@ -71,10 +71,7 @@ public:
         const std::string no = url.substr(at, url.find('&', at) - at);
         const ExpertOrder* order = expert_.order(no);
         const bool faithful = order && madeByTheLog(url, Kind(kind), *order);
-        if (!faithful) {
-            ++books_.tally["requests the log does not make"];
-            books_.fault("a request the log does not make: " + url);
-        }
+        if (!faithful) books_.fault("a request the log does not make: " + url);
         if (!order) return "unknown order";
         const ReplyFault* fault = nextFault();
         if (fault) ++books_.tally[std::string(fault->spoil ? "reply fault: " : "death: ") + fault->name];
@@ -99,7 +96,7 @@ public:
         unsaved_.clear();
         stampUnsaved_ = false;
     }
-    // A state file write failed at login: without the start-up stamp, a run
+    // A state file write failed before the start-up stamp was on disk: a run
     // later today rebuilds and forgets what this run reported.
     void stampUnsaved() { stampUnsaved_ = true; }
     // The program ended (killed, or Exit) with what it had not yet saved.
@@ -118,7 +115,8 @@ public:
     void loggedIn(const Records& known, bool rebuilt, const std::set<std::string>& unseen = {}) {
         auto inStep = [&](const std::string& no) { return openState(at(views_, no)) == at(known, no); };
         std::map<std::string, std::string> atRisk = std::exchange(mayResend_, {});
-        for (const std::string& no : std::exchange(atRisk_, {})) atRisk.emplace(no, "between an acknowledgement and its save");
+        for (const std::string& no : std::exchange(atRisk_, {}))
+            atRisk.emplace(no, "between an acknowledgement and its save");
         for (const std::string& no : unseen) atRisk.emplace(no, "the rebuild read a log cut at a line end");
         for (const auto& [no, cause] : atRisk)
             if (!inStep(no)) mayResend_[no] = cause;
@@ -137,7 +135,8 @@ public:
     void checkpoint(const Records& records) {
         for (const ExpertOrder& o : expert_.orders()) {
             const std::string expected = o.open() ? o.field5() : "";
-            if (at(records, o.no) != expected) books_.fault("the program's record of order " + o.no + " is not " + expected);
+            if (at(records, o.no) != expected)
+                books_.fault("the program's record of order " + o.no + " is not " + expected);
             if (openState(at(views_, o.no)) == expected || excused_.count(o.no)) continue;
             // An opening sent in a crash window whose order closed before the next run sent it again.
             if (!o.open() && mayResend_.count(o.no)) {

@@ -58,7 +58,9 @@ public:
 
     Books run() {
         const auto started = std::chrono::steady_clock::now();
-        auto elapsed = [&] { return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count(); };
+        auto elapsed = [&] {
+            return std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        };
         logIn();
         for (long nextCheck = 150; tally_["cycles"] < cycles_;) {
             if (tally_["cycles"] >= nextCheck) {
@@ -114,7 +116,8 @@ private:
             const std::string bytes = machine_.read(file);
             if (!bytes.empty() && !bytes.ends_with("\r\n")) books_.fault(file + " is cut off");
             for (const auto& line : kv::platform::splitLines(bytes, machine_.hp.files))
-                if (line != " " && !std::regex_match(line, kRecord)) books_.fault(file + " holds a broken line: " + line);
+                if (line != " " && !std::regex_match(line, kRecord))
+                    books_.fault(file + " holds a broken line: " + line);
         }
     }
 
@@ -124,9 +127,11 @@ private:
     bool step(double deathChance, const std::function<void()>& what) {
         std::string log = expert_.content();
         const bool cut = !calm_ && !log.empty() && random_.chance(0.06);
-        if (cut) log.resize(static_cast<std::size_t>(random_.below(static_cast<int>(log.size()))));
-        if (cut) ++tally_[log.empty() || log.ends_with('\n') || log.ends_with('\r') ? "logs caught cut at a line end"
-                                                                                 : "logs caught cut in a line"];
+        if (cut) {
+            log.resize(static_cast<std::size_t>(random_.below(static_cast<int>(log.size()))));
+            const bool atLineEnd = log.empty() || log.ends_with('\n') || log.ends_with('\r');
+            ++tally_[atLineEnd ? "logs caught cut at a line end" : "logs caught cut in a line"];
+        }
         machine_.write(machine_.orderFile("systemorder.log"), log);
         if (!streak_ && !calm_ && random_.chance(0.05)) {
             streak_ = random_.pick(kFileFaults);
@@ -142,7 +147,8 @@ private:
         readMessages();
         if (!lived) service_.ended();
         // The rebuild's tables are on disk unless writing failed or the same step reported events.
-        if (lived && rebuilt_ && !stateWriteFailed_ && service_.taken == takenAtRebuild_ && recordsOnDisk() != *rebuilt_)
+        if (lived && rebuilt_ && !stateWriteFailed_ && service_.taken == takenAtRebuild_ &&
+            recordsOnDisk() != *rebuilt_)
             books_.fault("the start-up rebuild did not make the open orders dated before " + today() + " known");
         rebuilt_.reset();
         return lived;
@@ -296,7 +302,7 @@ private:
     Service service_;
     int day_ = 0;
     bool calm_ = false, stateWriteFailed_ = false, rebuildAwaited_ = false, stampJustRead_ = false;
-    double deathChance_ = 0;  // at each file step, in a step that may die
+    double deathChance_ = 0;          // at each file step, in a step that may die
     std::optional<Records> rebuilt_;  // to compare with the disk once the step is over
     long takenAtRebuild_ = 0;
     std::optional<FileFault> streak_;
