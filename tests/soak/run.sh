@@ -1,14 +1,10 @@
 #!/usr/bin/env bash
-# The randomized soak, bounded to about two minutes, and the reliability
-# report made from it and from the last fuzz run (build/fuzz/summary.txt).
-#
+# The randomized soak, bounded to about two minutes, and the reliability report
+# made from it and the last fuzz run:
 #   tests/soak/run.sh [mingw-build-dir] [native-build-dir] [--long] [--update-docs]
-#
-# The native build dir holds kvtests_soak (built there when missing).
-# --long runs ten times as many cycles, for up to twenty minutes.
-# --update-docs copies the report to docs/reliability.md.
-# KV_SOAK_CYCLES, KV_SOAK_SECONDS and KV_SOAK_SEED override the run's length,
-# time limit and seed.
+# --long runs ten times as many cycles, for up to twenty minutes; --update-docs
+# copies the report to docs/reliability.md. KV_SOAK_CYCLES, KV_SOAK_SECONDS and
+# KV_SOAK_SEED override the length, time limit and seed.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
 
@@ -21,10 +17,7 @@ for arg in "$@"; do
   esac
 done
 [ ${#dirs[@]} -ge 2 ] && native=${dirs[1]}
-
-if [ ! -f "$native/CMakeCache.txt" ]; then
-  cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-fi
+[ -f "$native/CMakeCache.txt" ] || cmake -S "$root" -B "$native" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$native" --target kvtests_soak -j"$(nproc)" >/dev/null
 
 cycles=${KV_SOAK_CYCLES:-400000}; seconds=${KV_SOAK_SECONDS:-100}
@@ -43,51 +36,23 @@ KV_SOAK_CYCLES=$cycles KV_SOAK_SECONDS=$seconds KV_SOAK_REPORT="$soak_report" \
   "$native/kvtests_soak" --gtest_filter='Soak.EveryEvent*' >"$out/soak.log" 2>&1 || status=$?
 [ "$status" -eq 0 ] || { echo "soak: FAILED"; tail -40 "$out/soak.log"; }
 [ -f "$soak_report" ] || { echo "soak: no report was written"; exit 1; }
-sed -n '3p' "$soak_report"
-grep -E '^\| (events lost|events sent again|Active.log is)' "$soak_report" | sed 's/^/soak: /'
+grep -E '^Seed|^\| (program deaths|faults injected|events lost|events sent again|Active.log is)' "$soak_report" |
+  sed 's/^/soak: /'
 
-# The reliability report: the fuzz summary, then the soak's.
+# The reliability report: the fuzz summary, the soak's, then what both check.
 report="$root/build/reliability.md"
 summary="$root/build/fuzz/summary.txt"
-describe_target() {
-  case "$1" in
-    line_reader) echo "file line reader: CR LF, lone CR, lone LF, NUL, 8-bit text, byte-order marks, long lines" ;;
-    order_fields) echo "order line, known-order record and reply splits; the acknowledgement rule" ;;
-    order_log) echo "whole poll cycles on any order log, record file and journal" ;;
-    login_reply) echo "the login reply, address and password through the login dialog" ;;
-    login_chk) echo "Data\\LoginChk.dat entries and their load, replace and write-back" ;;
-    temp_syst) echo "Data\\TempSyst.dat lines and remembered systems through the selection window" ;;
-    service_host) echo "Data\\Service.dat and the service base URL" ;;
-    *) echo "$1" ;;
-  esac
-}
 {
-  echo "# Reliability"
-  echo
-  echo "Made by \`tests/soak/run.sh\` from its soak run and the last \`fuzz/run.sh\` run, which the test command"
-  echo "(\`scripts/test.sh\`) runs in that order. Every figure below comes from those runs."
-  echo
-  echo "## Fuzzing"
-  echo
+  printf '# Reliability\n\nMade by `tests/soak/run.sh` from its soak run and the last `fuzz/run.sh` run.\n\n'
+  printf '## Fuzzing\n\n| Target | Executions | Crashes |\n|---|---:|---:|\n'
   if [ -f "$summary" ]; then
-    echo "Each target runs under AddressSanitizer and UndefinedBehaviorSanitizer with libFuzzer, from the seeds in"
-    echo "\`fuzz/corpus/<target>/\`, after replaying the inputs kept in \`fuzz/regressions/<target>/\`. Besides"
-    echo "crashes, each checks properties that can fail (fields are the pieces of their line in order, a record"
-    echo "built from a split line splits back the same, files are written back entry for entry, a refused input is"
-    echo "told once, Active.log holds exactly the acknowledged requests, an acknowledged engine falls quiet)."
-    echo
-    echo "| Target | Input | Executions | Crashes |"
-    echo "|---|---|---:|---:|"
-    while read -r name runs crashes; do
-      echo "| $name | $(describe_target "$name") | $runs | $crashes |"
-    done <"$summary"
-    awk '{r+=$2; c+=$3} END {printf "| **all** | | **%d** | **%d** |\n", r, c}' "$summary"
-    echo
-    kept=$( (find "$root/fuzz/regressions" -type f 2>/dev/null || true) | wc -l)
-    echo "Regression inputs kept: $kept."
+    awk '{print "| " $1 " | " $2 " | " $3 " |"; r += $2; c += $3}
+      END {printf "| **all** | **%d** | **%d** |\n", r, c}' "$summary"
   else
-    echo "No fuzz summary: run \`fuzz/run.sh\` first."
+    echo "| no fuzz summary: run \`fuzz/run.sh\` first | | |"
   fi
+  echo
+  echo "Regression inputs kept: $( (find "$root/fuzz/regressions" -type f 2>/dev/null || true) | wc -l)."
   echo
   cat "$soak_report"
   echo
@@ -96,7 +61,7 @@ describe_target() {
 echo "soak: report in $report"
 
 if [ "$update_docs" -eq 1 ]; then
-  cp "$report" "$root/docs/reliability.md"
+  cp "$root/build/reliability.md" "$root/docs/reliability.md"
   echo "soak: copied to docs/reliability.md"
 fi
 exit "$status"

@@ -1,9 +1,9 @@
 #pragma once
 #include <algorithm>
 #include <cstdint>
+#include <map>
 #include <random>
 #include <string>
-#include <string_view>
 #include <vector>
 
 namespace soak {
@@ -30,6 +30,7 @@ struct ExpertOrder {
     char mark = 'O';
     int stamp = 1;
 
+    bool open() const { return mark == 'O'; }
     bool market() const { return type == "BUY" || type == "SELL"; }
     std::string field5() const { return mark + std::to_string(stamp); }
     std::string line() const {
@@ -38,47 +39,40 @@ struct ExpertOrder {
     }
 };
 
-struct ExpertEvents {
-    long opens = 0, modifications = 0, fills = 0, closes = 0, deletes = 0;
-    long total() const { return opens + modifications + fills + closes + deletes; }
-};
-
 // The trader and the market as the expert sees them: orders are opened,
-// modified (a new modification stamp), filled (a pending order becomes a
-// market order), closed and deleted; the whole log is rewritten after each
-// change, as the expert does.
-class SimulatedExpert {
+// modified, filled (a pending order becomes a market order), closed and
+// deleted, and the whole log is rewritten after each change.
+class Expert {
 public:
-    explicit SimulatedExpert(Random& random) : random_(random) {}
+    Expert(Random& random, std::map<std::string, long>& tally) : random_(random), tally_(tally) {}
 
     // One interval of trading: none, one or a few changes.
     void act(const std::string& today) {
         const int changes = random_.chance(0.45) ? 0 : random_.between(1, 3);
         for (int i = 0; i < changes; ++i) {
-            const long openOrders = std::count_if(orders_.begin(), orders_.end(), isOpen);
             const int roll = random_.below(100);
-            if (roll < 22 && openOrders < 40) {
-                open(random_.chance(0.65), today);
-            } else if (roll < 58) {
-                if (ExpertOrder* o = anyOpen(isOpen)) {
-                    ++o->stamp;
-                    o->stopLoss = price();
-                    ++events.modifications;
-                }
+            if (roll < 22) {
+                if (std::count_if(orders_.begin(), orders_.end(), [](auto& o) { return o.open(); }) < 40)
+                    open(random_.chance(0.65), today);
+                continue;
+            }
+            // Modify any open order, fill a pending one, close a market one or delete a pending one.
+            ExpertOrder* o = anyOpen(roll < 58 ? 2 : roll >= 66 && roll < 88 ? 1 : 0);
+            if (!o) continue;
+            ++o->stamp;
+            if (roll < 58) {
+                o->stopLoss = price();
+                ++tally_["expert: modified"];
             } else if (roll < 66) {
-                if (ExpertOrder* o = anyOpen(isOpenPending)) {
-                    o->type = std::string_view(o->type).starts_with("BUY") ? "BUY" : "SELL";
-                    ++o->stamp;
-                    ++events.fills;
-                }
-            } else if (ExpertOrder* o = anyOpen(roll < 88 ? isOpenMarket : isOpenPending)) {
+                o->type = o->type.starts_with("BUY") ? "BUY" : "SELL";
+                ++tally_["expert: filled a pending order"];
+            } else {
                 o->mark = 'X';
-                ++o->stamp;
-                if (roll < 88) {
+                if (o->market()) {
                     o->closePrice = price();
                     o->pnl = std::to_string(random_.between(-500, 500)) + ".25";
                 }
-                ++(roll < 88 ? events.closes : events.deletes);
+                ++tally_[o->market() ? "expert: closed" : "expert: deleted"];
             }
         }
     }
@@ -94,39 +88,31 @@ public:
     }
     const std::vector<ExpertOrder>& orders() const { return orders_; }
     // Closed orders leave the log, as an expert keeps only recent history.
-    void dropClosed() { std::erase_if(orders_, [](const ExpertOrder& o) { return o.mark == 'X'; }); }
-
-    ExpertEvents events;
+    void dropClosed() {
+        std::erase_if(orders_, [](const ExpertOrder& o) { return !o.open(); });
+    }
 
 private:
-    static bool isOpen(const ExpertOrder& o) { return o.mark == 'O'; }
-    static bool isOpenMarket(const ExpertOrder& o) { return o.mark == 'O' && o.market(); }
-    static bool isOpenPending(const ExpertOrder& o) { return o.mark == 'O' && !o.market(); }
-
     std::string price() { return "1." + std::to_string(random_.between(1000, 9999)); }
-    ExpertOrder* anyOpen(bool (*which)(const ExpertOrder&)) {
+    // A random open order: 0 pending, 1 market, 2 either.
+    ExpertOrder* anyOpen(int which) {
         std::vector<ExpertOrder*> found;
         for (auto& o : orders_)
-            if (which(o)) found.push_back(&o);
+            if (o.open() && (which == 2 || o.market() == (which == 1))) found.push_back(&o);
         return found.empty() ? nullptr : found[static_cast<std::size_t>(random_.below(static_cast<int>(found.size())))];
     }
     void open(bool market, const std::string& today) {
         static const std::vector<std::string> symbols{"EURUSD", "GBPUSD", "USDJPY", "XAUUSD"};
         static const std::vector<std::string> pendingTypes{"BUYLIMIT", "SELLLIMIT", "BUYSTOP", "SELLSTOP"};
-        ExpertOrder o;
-        o.no = std::to_string(nextNo_++);
-        o.date = today;
-        o.type = market ? (random_.chance(0.5) ? "BUY" : "SELL") : random_.pick(pendingTypes);
-        o.symbol = random_.pick(symbols);
-        o.lots = "0." + std::to_string(random_.between(1, 99));
-        o.openPrice = price();
-        o.stopLoss = price();
-        o.takeProfit = price();
-        orders_.push_back(o);
-        ++events.opens;
+        const std::string type = market ? (random_.chance(0.5) ? "BUY" : "SELL") : random_.pick(pendingTypes);
+        // A braced list is evaluated left to right, so a seed gives the same orders.
+        orders_.push_back({std::to_string(nextNo_++), today, type, random_.pick(symbols),
+                           "0." + std::to_string(random_.between(1, 99)), price(), price(), price()});
+        ++tally_["expert: opened"];
     }
 
     Random& random_;
+    std::map<std::string, long>& tally_;
     std::vector<ExpertOrder> orders_;
     long nextNo_ = 1;
 };
