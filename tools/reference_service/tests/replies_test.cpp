@@ -1,5 +1,5 @@
 // What the service answers, without a network: the account file, the order
-// acknowledgement looked up in the MT4 order log, the query and the fault modes.
+// acknowledgement looked up in the MT4 order log, and the query.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -7,7 +7,6 @@
 #include <random>
 
 #include "account_book.h"
-#include "fault_mode.h"
 #include "order_acknowledger.h"
 #include "raw_query.h"
 
@@ -88,15 +87,6 @@ TEST_F(OrderLogFolder, AcknowledgesNothingWithoutALogOrWithShortLines) {
     EXPECT_EQ(OrderAcknowledger(folder_ / "missing").orderState("501"), std::nullopt);
 }
 
-TEST(OrderEventOfPath, NamesOnlyTheFourOrderRequests) {
-    EXPECT_EQ(orderEventOfPath("/SetTD.do"), OrderEvent::New);
-    EXPECT_EQ(orderEventOfPath("/EditTD.do"), OrderEvent::Modify);
-    EXPECT_EQ(orderEventOfPath("/CloseTD.do"), OrderEvent::Close);
-    EXPECT_EQ(orderEventOfPath("/DeleteTD.do"), OrderEvent::Delete);
-    EXPECT_EQ(orderEventOfPath("/settd.do"), std::nullopt);
-    EXPECT_EQ(orderEventOfPath("/LoginCheckAction.do"), std::nullopt);
-}
-
 TEST(RawQuery, TakesValuesAsTheTransportSentThem) {
     const std::string target = "/SetTD.do?systemid=12&symbol=EUR%20USD&lots=1+2&demo=&orderno=501&orderno=502";
     const auto query = queryOf(target);
@@ -110,33 +100,6 @@ TEST(RawQuery, TakesValuesAsTheTransportSentThem) {
     EXPECT_EQ(percentDecode("100%"), "100%");
     EXPECT_EQ(percentDecode("%zz%4"), "%zz%4");
     EXPECT_EQ(percentDecode("%41%62"), "Ab");
-}
-
-TEST(FaultMode, ParsesOnlyKnownModesAndBoundedDelays) {
-    EXPECT_EQ(parseFaultMode("refuse", std::nullopt)->kind, FaultKind::Refuse);
-    EXPECT_EQ(parseFaultMode("delay", "1500")->delay, std::chrono::milliseconds(1500));
-    EXPECT_FALSE(parseFaultMode("delay", std::nullopt));
-    EXPECT_FALSE(parseFaultMode("delay", "12x"));
-    EXPECT_FALSE(parseFaultMode("delay", "-1"));
-    EXPECT_FALSE(parseFaultMode("delay", std::to_string(kMaxDelay.count() + 1)));
-    EXPECT_FALSE(parseFaultMode("Refuse", std::nullopt));
-    EXPECT_FALSE(parseFaultMode("", std::nullopt));
-}
-
-TEST(FaultMode, SpoilsTheReplyAsAsked) {
-    std::mt19937 random(1);
-    const std::string ack = "501;O7\n";
-    EXPECT_EQ(applyFault({FaultKind::Normal, {}}, ack, random), ack);
-    EXPECT_EQ(applyFault({FaultKind::Delay, std::chrono::milliseconds(5)}, ack, random), ack);
-    EXPECT_EQ(applyFault({FaultKind::Refuse, {}}, ack, random), "error");
-    EXPECT_EQ(applyFault({FaultKind::Short, {}}, ack, random), "501;O7");
-    EXPECT_EQ(applyFault({FaultKind::Drop, {}}, ack, random), std::nullopt);
-    for (int i = 0; i < 50; ++i) {
-        const auto garbage = applyFault({FaultKind::Garble, {}}, ack, random);
-        ASSERT_TRUE(garbage);
-        EXPECT_EQ(garbage->find(';'), std::string::npos) << *garbage;
-        EXPECT_GE(garbage->size(), 8u);
-    }
 }
 
 }  // namespace

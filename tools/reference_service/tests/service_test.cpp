@@ -9,7 +9,9 @@
 #include <random>
 #include <sstream>
 #include <thread>
+#include <vector>
 
+#include "fault_mode.h"
 #include "reference_service.h"
 
 namespace refsvc {
@@ -105,8 +107,12 @@ TEST_F(RunningService, FaultModesSpoilEveryReplyUntilSwitchedBack) {
 }
 
 TEST_F(RunningService, RefusesUnknownControlRequests) {
-    EXPECT_NE(get("/__control?mode=sometimes").find("use mode="), std::string::npos);
-    EXPECT_NE(get("/__control?mode=delay").find("use mode="), std::string::npos);
+    const std::vector<std::string> badSwitches = {"mode=sometimes",    "mode=Refuse",      "mode=",
+                                                  "mode=delay",        "mode=delay&ms=12x", "mode=delay&ms=-1",
+                                                  "mode=delay&ms=" + std::to_string(kMaxDelay.count() + 1)};
+    for (const std::string& bad : badSwitches) {
+        EXPECT_NE(get("/__control?" + bad).find("use mode="), std::string::npos) << bad;
+    }
     EXPECT_EQ(get("/SetTD.do?orderno=501"), "501;O7\n") << "a bad switch leaves the mode as it was";
 }
 
