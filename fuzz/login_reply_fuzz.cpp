@@ -49,7 +49,7 @@ bool decodeQueryValue(std::string_view piece, std::string& value) {
 
 void checkRequest(const std::string& url, const std::string& email, const std::string& password) {
     const std::string start = "http://localhost:8080/LoginCheckAction.do?email=";
-    require(fuzz::startsWith(url, start), "the login request starts with the host and the path");
+    require(url.starts_with(start), "the login request starts with the host and the path");
     const auto middle = url.find("&password=", start.size());
     require(middle != std::string::npos, "the request has a password pair");
     std::string sentEmail, sentPassword;
@@ -70,7 +70,7 @@ void checkSystems(const std::string& afterUserId, const std::vector<std::string>
         if (!joined.empty()) joined += ';';
         joined += line;
     }
-    require(fuzz::startsWith(afterUserId, joined), "the system lines are the reply in its order");
+    require(afterUserId.starts_with(joined), "the system lines are the reply in its order");
     std::string_view left = std::string_view(afterUserId).substr(joined.size());
     if (!lines.empty() && !left.empty()) {
         require(left.front() == ';', "pairs are separated by ';'");

@@ -79,12 +79,12 @@ void checkReply(std::string_view text) {
         return;
     }
     require(reply.has_value(), "a longer reply is split");
-    require(!hasSeparator(reply->replyOrderNo) && fuzz::startsWith(text, reply->replyOrderNo),
+    require(!hasSeparator(reply->replyOrderNo) && text.starts_with(reply->replyOrderNo),
             "the order number is the reply up to its first ';'");
     const auto separator = text.find(';');
     const std::string_view rest = separator == std::string_view::npos ? text : text.substr(separator + 1);
     const std::size_t untilBlank = std::min(rest.find(' '), rest.size());
-    require(fuzz::startsWith(rest, reply->replyState), "the state starts the rest of the reply");
+    require(rest.starts_with(reply->replyState), "the state starts the rest of the reply");
     require(reply->replyState.size() == (untilBlank == 0 ? 0 : untilBlank - 1),
             "the state runs to the first blank, less one character");
 }
@@ -109,7 +109,7 @@ void checkAcknowledgement(std::string_view text) {
         const std::string url = kv::requestUrl("http://svc", "12", event, line);
         require(url.find("&orderno=" + std::string(line.orderNo) + "&") != std::string::npos,
                 "the request carries the order number unchanged");
-        require(fuzz::startsWith(url, std::string("http://svc") + kv::requestPath(event) + "systemid=12&"),
+        require(url.starts_with(std::string("http://svc") + kv::requestPath(event) + "systemid=12&"),
                 "the request starts with the host, the path and the system");
     }
 }

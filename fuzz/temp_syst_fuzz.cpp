@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "account/store/remembered_login.h"
 #include "support/machine.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
@@ -32,11 +33,11 @@ void checkSplit(const std::string& line) {
 
 // Whether some entry of kind 2 with a ticking value has this text: the shown
 // system directly followed by the user id.
-bool remembers(const std::vector<std::string>& entries, const std::string& shown, const std::string& user) {
+bool remembers(const std::vector<std::string>& entries, const std::string& shown, const std::string& user,
+               kv::RememberedLogin& split) {
     for (const auto& entry : entries) {
-        fuzz::LoginChkFields fields;
-        fuzz::splitLoginChkEntry(entry, fields);
-        if (fields.kind == "2" && kv::checkValue(fields.value) != 0 && fields.text == shown + user) return true;
+        split.SplitLoginChkEntry(entry);
+        if (split.chkKind == "2" && kv::checkValue(split.chkValue) != 0 && split.chkText == shown + user) return true;
     }
     return false;
 }
@@ -60,6 +61,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> entries = p.values().ceklist;
     p.module().userId = userId;
     const std::string user = kv::numberText(userId);
+    kv::FrmMainMdi scratch;
+    kv::RememberedLogin split(m.hp.platform(), scratch);
 
     std::vector<std::string> items;
     for (const auto& line : kv::platform::splitLines(tempSyst, m.hp.files)) {
@@ -77,7 +80,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ticked == 0)
         require(shown == (items.empty() ? std::string() : items.front()), "without a remembered system the first is shown");
     else
-        require(remembers(entries, shown, user), "a ticked box shows a system this user remembered");
+        require(remembers(entries, shown, user, split), "a ticked box shows a system this user remembered");
 
     m.hp.windows.click("FrmSys", "CmdProcced");
     const auto blank = shown.find(' ');

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "account/percent_encoding.h"
+#include "shell/base/text_values.h"
 #include "support/machine.h"
 
 using namespace kvtest;
@@ -113,4 +114,5 @@ TEST(Login, AddressTrimmedAndBothValuesEncodedOnlyWhereNeeded) {
     EXPECT_EQ(s.hp.readFile("Data/LoginChk.dat"), "1;1;Jo.Doe-x_y~z+fx@mail.example.com\r\n");
     EXPECT_EQ(kv::percentEncode(std::string("\x01\x7F\x80\xFF", 4)), "%01%7F%80%FF");
     EXPECT_EQ(kv::percentEncode("/:;!*'(),[]$"), "/:;!*'(),[]$");
+    EXPECT_EQ(kv::trimSpaces("\t a \t"), "\t a \t");  // only blanks are trimmed
 }
