@@ -16,11 +16,8 @@ struct FileCrash {
 
 }  // namespace
 
-// The process dies somewhere in a cycle that closes order 9, modifies order 8
-// and opens order 7. Each state file is then its old or its new complete
-// version; the next run sends again exactly the events whose acknowledgement
-// the dead cycle had not yet saved, and Active.log holds one line for every
-// acknowledgement that reached the program.
+// A death in a cycle that closes 9, modifies 8 and opens 7: the next run sends
+// again exactly the events whose acknowledgement was not yet saved.
 TEST(Crashes, AfterADeathEveryFileIsWholeAndOnlyUnsavedEventsAreSentAgain) {
     const Requests all{"CloseTD 9", "EditTD 8", "SetTD 7"};
     struct Case {
@@ -68,8 +65,7 @@ TEST(Crashes, AfterADeathEveryFileIsWholeAndOnlyUnsavedEventsAreSentAgain) {
         ASSERT_TRUE(r.logIn());
         for (int cycle = 0; cycle < 3; ++cycle) r.tick();
         EXPECT_EQ(r.known(), newKnown);
-        // The journal of closed orders loses the line of a close whose
-        // record was already saved: it is a journal, nothing is decided from it.
+        // A close whose record was saved may lose its journal line: nothing is decided from it.
         EXPECT_EQ(r.journal(), c.knownSaved && !c.journalSaved ? oldJournal : newJournal);
         for (const std::string& event : all) {
             const bool twice = std::find(c.sentAgain.begin(), c.sentAgain.end(), event) != c.sentAgain.end();
@@ -85,9 +81,7 @@ TEST(Crashes, AfterADeathEveryFileIsWholeAndOnlyUnsavedEventsAreSentAgain) {
     }
 }
 
-// A death while the login writes its files, or while the start-up load of a
-// new day writes the tables, leaves each file whole; the next run logs in and
-// relays as if the dead one had never started.
+// A death while the login or a new day's start-up load writes leaves whole files behind.
 TEST(Crashes, ADeathDuringLoginOrTheStartupLoadLeavesWholeFilesAndTheNextRunWorks) {
     for (const char* file : {"TempSyst.dat", "LoginChk.dat", "TempInit.dat", "manualorder.log", "TempClose.dat"}) {
         {

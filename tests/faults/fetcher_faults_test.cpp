@@ -12,8 +12,7 @@ struct BadReply {
     std::function<std::optional<std::string>(const std::string& answer)> make;
 };
 
-// The answer with field 5 of the order's other state: open for closed and
-// closed for open, same stamp.
+// Field 5 of the order's other state (open for closed and back), same stamp.
 std::string otherState(const std::string& answer) {
     const auto mark = answer.find(';') + 1;
     std::string other = answer;
@@ -46,9 +45,7 @@ const std::vector<Event> kEvents{
 
 }  // namespace
 
-// Whatever the reply, an event that is not acknowledged changes nothing and
-// is sent again every cycle, without a word to the trader; the first correct
-// answer is taken once and for all.
+// An unacknowledged event changes nothing and is sent again, quietly, until it is answered.
 TEST(FetcherFaults, UnacknowledgedEventsWaitQuietlyAndAreTakenOnceWhenAnswered) {
     for (const Event& event : kEvents) {
         for (const BadReply& bad : kBadReplies) {

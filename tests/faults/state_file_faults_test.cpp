@@ -4,10 +4,7 @@
 
 using namespace kvtest;
 
-// A file that cannot be read (held by another program, no access) ends the
-// cycle before anything is decided: nothing is sent, nothing written, nothing
-// shown. The cycle after the fault does the work once. A file held only for a
-// moment is read on the second try within the same cycle.
+// Nothing may be decided on a file not read; one held for a moment is read on a second try.
 TEST(StateFileFaults, UnreadableFilesSkipTheCycleQuietlyUntilTheyCanBeRead) {
     for (const char* file : {"systemorder.log", "manualorder.log", "TempClose.dat"}) {
         for (FileError error : {FileError::Locked, FileError::AccessDenied, FileError::Other}) {
@@ -33,9 +30,7 @@ TEST(StateFileFaults, UnreadableFilesSkipTheCycleQuietlyUntilTheyCanBeRead) {
     }
 }
 
-// A state file that cannot be replaced keeps its old complete version on
-// disk, is told to the trader once, and catches up when the fault is gone.
-// Meanwhile the acknowledged close is not sent again.
+// The acknowledged close is not sent again while its files cannot be written.
 TEST(StateFileFaults, UnwritableFilesKeepTheOldVersionAreToldOnceAndCatchUp) {
     for (const char* file : {"manualorder.log", "TempClose.dat"}) {
         for (FileError error : {FileError::DiskFull, FileError::AccessDenied, FileError::Locked}) {
@@ -67,10 +62,7 @@ TEST(StateFileFaults, UnwritableFilesKeepTheOldVersionAreToldOnceAndCatchUp) {
     }
 }
 
-// The start-up stamp: a stamp that cannot be read holds the relay back until
-// it can (then the tables are rebuilt); one that cannot be written is told
-// once, the relay works from the rebuilt tables, and the stamp is written
-// when it can be, so a restart that day does not rebuild again.
+// The stamp is written once it can be, so a restart that day does not rebuild again.
 TEST(StateFileFaults, StartupStampFaultsDelayOrRepeatTheRebuildButLoseNothing) {
     const std::vector<std::string> log{orderLine("1", "O1", "BUY", "20261204"), orderLine("2", "O1", "BUY", "20261205")};
     for (FileStep step : {FileStep::Read, FileStep::Replace}) {
@@ -108,10 +100,7 @@ TEST(StateFileFaults, StartupStampFaultsDelayOrRepeatTheRebuildButLoseNothing) {
     }
 }
 
-// Files that are not there: a journal that is gone counts as empty; a
-// record of known orders that is gone makes the open orders be reported
-// again as new, since the engine can no longer tell what it sent; a missing
-// order log is told at every cycle and touches nothing.
+// Without its record of known orders the engine cannot tell what it sent: all open orders are new.
 TEST(StateFileFaults, MissingFilesCountAsEmpty) {
     {
         Machine r;

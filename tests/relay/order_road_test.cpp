@@ -53,8 +53,7 @@ TEST(DecisionTable, EveryRowWithKnownOrders) {
     });  // 9 has left the log: nothing
     EXPECT_EQ(r.cycle(), (Requests{"EditTD 2", "CloseTD 3", "DeleteTD 4", "CloseTD 10", "DeleteTD 11", "SetTD 7"}));
     EXPECT_EQ(r.program().manual().systemlist.size(), 9u);
-    // The modified record moved to the end, after the duplicate of order 1
-    // (which no line looks at because the first record wins).
+    // The modified record goes to the end; the duplicate of 1 stays, as the first record wins.
     EXPECT_EQ(r.known(), "1;O;1\r\n1;O;dup\r\n6;O;1\r\n9;O;1\r\n2;O;2\r\n7;O;1\r\n");
     EXPECT_EQ(r.journal(), "3;X;1\r\n4;P;1\r\n10;X;1\r\n11;X;1\r\n");
 }
@@ -67,8 +66,7 @@ TEST(DecisionTable, EmptyKnownListJournalsClosedLinesAndReportsTheRestAsNew) {
     EXPECT_EQ(r.cycle(), (Requests{"SetTD 1", "SetTD 2", "SetTD 3"}));
     EXPECT_EQ(r.known(), "1;O;1\r\n2;O;1\r\n3;O;1\r\n");
 
-    // An "X" line survives the reading step while its record exists; once the
-    // first close empties the known list, it is journalled without a request.
+    // Once the first close empties the known list, the next "X" line is journaled unsent.
     Machine e;
     e.startRelaying();
     e.writeKnown({"8;O;1"});

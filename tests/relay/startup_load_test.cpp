@@ -45,8 +45,7 @@ TEST(StartupLoad, RebuildsOncePerLoginDate) {
 }
 
 TEST(StartupLoad, StampWaitsUntilTheRebuildIsDone) {
-    // No order log at load: nothing is written, the first cycle that finds
-    // the log finishes the load before it detects anything.
+    // No order log at load: the first cycle that finds it finishes the load first.
     Machine r;
     std::remove(r.hp.path(Machine::orderFile("systemorder.log")).c_str());
     r.write("Data/TempInit.dat", "20261130\r\n");
@@ -61,8 +60,7 @@ TEST(StartupLoad, StampWaitsUntilTheRebuildIsDone) {
     EXPECT_EQ(r.cycle(), (Requests{"SetTD 2", "SetTD 4"}));
     EXPECT_EQ(r.read("Data/TempInit.dat"), "20261205\r\n");
 
-    // The known-order record cannot be written: the stamp stays old, so a
-    // new program run rebuilds again; once the record is written it follows.
+    // An unwritten record keeps the stamp old, so that a new run rebuilds again.
     Machine w;
     w.write("Data/TempInit.dat", "20261130\r\n");
     w.writeOrders(kLogAtLogin);

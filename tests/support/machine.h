@@ -47,12 +47,8 @@ inline std::string shortName(const std::string& url) {
     return name + " " + pairValue(url, "orderno");
 }
 
-// One trader's machine: the exe folder with its Data folder, the MT4 files
-// folder, a service, and program runs that come and go while the disk stays.
-// The program sees the disk through a FaultyFileSystem. The service logs in
-// with kLoginReply and answers every order event as the real one does (the
-// order number, ";", field 5 of the order's line in the log now, "\n", or
-// "ok\n" for a modification) unless `spoil` turns that answer into another.
+// One trader's machine: program runs come and go, the disk (seen through a FaultyFileSystem)
+// stays. The service answers as the real one does, unless `spoil` changes the answer.
 class Machine {
 public:
     // Installed: past the first run, the MT4 folder known and the marker written.
@@ -89,8 +85,7 @@ public:
     bool running() const { return program_ != nullptr; }
     kv::Program& program() { return *program_; }
 
-    // A run logged in and relaying over these orders and known records, its
-    // tables built today already; the service's record starts after the login.
+    // Logged in and relaying, the tables built today; the service's record starts after the login.
     void startRelaying(const std::vector<std::string>& orders = {}, const std::vector<std::string>& known = {}) {
         write("Data/TempInit.dat", "20261205\r\n");
         writeOrders(orders);
@@ -103,8 +98,7 @@ public:
         hp.service.requests.clear();
     }
 
-    // The Login command, the address and password, the Login button. True
-    // when the relay then runs.
+    // The Login command and dialog; true when the relay then runs.
     bool logIn(const std::string& email = "trader@example.com", const std::string& password = "secret",
                int remember = 1) {
         pick("mnuFlSi");
@@ -126,9 +120,8 @@ public:
 
     // One elapsed poll interval; false when the timer is off.
     bool tick() { return mytimer().fire(); }
-    // The expert wrote its log and the folder watch heard it: the cycle that
-    // asks for runs once its settling wait, and the spacing after the last
-    // cycle, are over. False when the relay was not watching.
+    // The folder watch heard the log written: the cycle asked for runs once its waits are over.
+    // False when the relay was not watching.
     bool logWritten() {
         hp.folderWatch.change(program_->values().pathname1, "systemorder.log");
         bool ran = false;
@@ -151,8 +144,7 @@ public:
         return sent;
     }
 
-    // Runs a step of the trader or the timer; a Killed thrown inside ends the
-    // process there. True when the program lived through it.
+    // A step of the trader or the timer; true when the program lived through it.
     bool survives(const std::function<void()>& step) {
         try {
             step();
