@@ -1,7 +1,5 @@
-// Any Data\LoginChk.dat: its entries split into kind, value and text pieces
-// in order, the Login command fills the dialog from the first login entry,
-// and a login puts its entry in place of that one and writes back the rest
-// exactly as read.
+// Any Data\LoginChk.dat: the dialog is filled from the first login entry, and a
+// login replaces that entry and writes the rest back exactly as read.
 #include <algorithm>
 #include <cstdint>
 #include <string>
@@ -19,8 +17,7 @@ namespace {
 
 using fuzz::require;
 
-// Index of the first login entry. Short entries are judged by the fields the
-// split before them left behind, as the program does.
+// Short entries keep the fields of the split before them, as in the program.
 std::size_t firstLoginEntry(const std::vector<std::string>& entries, kv::RememberedLogin& split) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
         split.SplitLoginChkEntry(entries[i]);

@@ -1,7 +1,5 @@
-// Any reply to the login, any e-mail address and password, through the real
-// login dialog of a running program. The reply either refuses the login with
-// one message or yields a system list that is a faithful reading of it, and
-// the request never lets a typed character change the query string.
+// Any login reply, address and password: a refusal says so once, a system list is a faithful
+// reading of the reply, and no typed character changes the query string.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -25,8 +23,7 @@ int hexValue(char c) {
     return -1;
 }
 
-// The value a query-string piece stands for; false when it holds a character
-// that would change the query or a broken escape.
+// False when the piece holds a character that would change the query, or a broken escape.
 bool decodeQueryValue(std::string_view piece, std::string& value) {
     value.clear();
     for (std::size_t i = 0; i < piece.size(); ++i) {
@@ -81,8 +78,7 @@ void checkSystems(const std::string& afterUserId, const std::vector<std::string>
 
 }  // namespace
 
-// Input: one byte for the length of the e-mail address, one for the
-// password's, the two texts, then the whole reply.
+// Input: the lengths of address and password (a byte each), the two, then the reply.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
     auto take = [&input](std::size_t n) {

@@ -1,7 +1,5 @@
-// The three splits of the engine on any text: an order line, a known-order
-// record and a service reply. Fields must be pieces of the text in their
-// order, a record built from a split line must split back the same, and the
-// acknowledgement rule must accept exactly the answer it describes.
+// The engine's splits of an order line, a known-order record and a reply on any text,
+// and the acknowledgement rule on the line's own answer.
 #include <algorithm>
 #include <array>
 #include <cstdint>
@@ -24,8 +22,7 @@ bool inside(std::string_view part, std::string_view whole) {
 
 bool hasSeparator(std::string_view field) { return field.find(';') != std::string_view::npos; }
 
-// Fields end at a ";". Once the separators run out, the rest of the text
-// stands in every later field; the last field is always the whole rest.
+// Once the separators run out the rest stands in every later field; the last is the whole rest.
 void checkSplit(std::string_view text, const std::vector<std::string_view>& fields, const char* what) {
     const std::size_t separators = std::count(text.begin(), text.end(), ';');
     const std::size_t last = fields.size() - 1;
@@ -89,8 +86,7 @@ void checkReply(std::string_view text) {
             "the state runs to the first blank, less one character");
 }
 
-// The answer the service is expected to give: the order number, ";", field 5
-// and one more character (three for a modification).
+// The expected answer: order number, ";", field 5, one more character (three for a modification).
 void checkAcknowledgement(std::string_view text) {
     if (text.size() <= 1) return;
     const kv::OrderLine line = kv::splitOrderLine(text);

@@ -1,6 +1,5 @@
-// Any Data\Service.dat: the base URL is the built-in one or the file's first
-// line without its blanks, every request path can follow it, and a refused
-// line is told once.
+// Any Data\Service.dat: the base URL is the built-in one or the file's first line, and a
+// refused line is told once.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -15,8 +14,7 @@ namespace {
 
 using fuzz::require;
 
-// A scheme, then only what a host name and a port are made of: every
-// request path can follow it.
+// A scheme, then only what a host name and a port are made of.
 bool isBaseUrl(std::string_view url) {
     const auto schemeEnd = url.find("://");
     if (schemeEnd == std::string_view::npos) return false;

@@ -1,8 +1,5 @@
-// Any Data\TempSyst.dat and remembered system entries, for any user, through
-// the real selection window: every line with a ";" becomes one item made of
-// its two pieces, the shown system is the first item or a remembered one,
-// Proceed starts the relay under the id of the shown text or refuses once,
-// and the close step stores this user's entry last.
+// Any Data\TempSyst.dat and remembered entries, for any user, through the selection window:
+// its items, the shown system, Proceed, and the entry the close step stores.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
@@ -31,8 +28,7 @@ void checkSplit(const std::string& line) {
         require(s.sysLineId + ";" + s.sysLineName == line, "id, ';' and name make the line");
 }
 
-// Whether some entry of kind 2 with a ticking value has this text: the shown
-// system directly followed by the user id.
+// Whether a ticked entry of kind 2 is the shown system followed by the user id.
 bool remembers(const std::vector<std::string>& entries, const std::string& shown, const std::string& user,
                kv::RememberedLogin& split) {
     for (const auto& entry : entries) {
@@ -44,8 +40,6 @@ bool remembers(const std::vector<std::string>& entries, const std::string& shown
 
 }  // namespace
 
-// Input: TempSyst.dat, then LoginChk.dat (backslash-separated), the user id
-// from the last bytes.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     const int userId = input.ConsumeIntegralInRange<int>(-20, 2000);

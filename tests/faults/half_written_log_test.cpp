@@ -4,17 +4,6 @@
 
 using namespace kvtest;
 
-namespace {
-
-// As an expert that omits the ANSI flag writes it.
-std::string utf16(const std::string& text) {
-    std::string out = "\xFF\xFE";
-    for (char c : text) out += std::string{c, '\0'};
-    return out;
-}
-
-}  // namespace
-
 // A last line cut short ("BU", "EUR") would be acknowledged with wrong values, field 5
 // being whole: it waits for the next cycle.
 TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
@@ -41,10 +30,10 @@ TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
          {"8;O;1"}},
         {"a lone LF at the end, which ends no line", line8 + line7, line8 + caught("", line7, ";1") + "\n",
          "SetTD 7", "&demo=1&"},
-        {"a UTF-16 log cut in its last line", utf16(line8 + line7), utf16(caught(line8, line7, "EUR")), "SetTD 7",
+        {"a UTF-16 log cut in its last line", utf16WithMark(line8 + line7), utf16WithMark(caught(line8, line7, "EUR")), "SetTD 7",
          "&ordertype=BUYSTOP&symbol=EURUSD&"},
-        {"a UTF-16 log without its mark cut in its last line", utf16(line8 + line7).substr(2),
-         utf16(caught(line8, line7, "EUR")).substr(2), "SetTD 7", "&ordertype=BUYSTOP&symbol=EURUSD&"},
+        {"a UTF-16 log without its mark cut in its last line", utf16WithMark(line8 + line7).substr(2),
+         utf16WithMark(caught(line8, line7, "EUR")).substr(2), "SetTD 7", "&ordertype=BUYSTOP&symbol=EURUSD&"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);

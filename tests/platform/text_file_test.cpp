@@ -2,6 +2,7 @@
 
 #include "platform/headless/posix_file_system.h"
 #include "platform/text_file.h"
+#include "support/machine.h"
 
 using kv::platform::splitLines;
 
@@ -9,9 +10,7 @@ TEST(TextLines, LineEndsAndByteOrderMarks) {
     kv::platform::headless::PosixFileSystem files;
     EXPECT_EQ(splitLines("a\r\nb\rc\nd\r\n\r\ne", files), (std::vector<std::string>{"a", "b", "c\nd", "", "e"}));
     EXPECT_EQ(splitLines("\xEF\xBB\xBFx;1\r\ny", files), (std::vector<std::string>{"x;1", "y"}));
-    std::string utf16("\xFF\xFE", 2);
-    for (char c : std::string("1;2\r\n3\r"))
-        utf16 += std::string{c, '\0'};
+    const std::string utf16 = kvtest::utf16WithMark("1;2\r\n3\r");
     EXPECT_EQ(splitLines(utf16, files), (std::vector<std::string>{"1;2", "3"}));
     // Without the mark: known by the NUL behind every character of the first line.
     EXPECT_EQ(splitLines(utf16.substr(2), files), (std::vector<std::string>{"1;2", "3"}));

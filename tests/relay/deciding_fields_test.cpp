@@ -16,8 +16,7 @@ TEST(DecidingFields, ACycleAfterAQuietOneSendsWhatAFreshLookSends) {
         return joinLines(lines);
     };
     const std::string profit = orderLine("22", "O5", "BUYSTOP");
-    std::string utf16;  // as MQL4 writes it without FILE_ANSI: no mark
-    for (char c : joinLines(base) + orderLine("4", "O1") + "\r\n") utf16 += std::string{c, '\0'};
+    const std::string utf16 = utf16WithMark(joinLines(base) + orderLine("4", "O1") + "\r\n").substr(2);
     struct Case {
         const char* what;
         std::string log;

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/headless/headless_platform.h"
+#include "support/machine.h"
 #include "settings/folders/mt4_data_folder.h"
 #include "settings/folders/mt4_files_folder.h"
 
@@ -35,12 +36,6 @@ struct Disk {
     }
     std::string choose() { return folders.choose(mt4); }
 };
-
-std::string utf16WithMark(const std::string& ascii) {
-    std::string bytes = "\xFF\xFE";
-    for (char c : ascii) bytes += std::string{c, '\0'};
-    return bytes;
-}
 
 }  // namespace
 
@@ -80,7 +75,7 @@ TEST(FilesFolder, OriginTxtNamesTheFolderInAnyEncoding) {
     HeadlessPlatform probe;
     const std::string root = probe.root();
     // The MT4 folder holds an e-acute (Latin-1 stands in for the code page here).
-    for (const std::string& origin : {utf16WithMark(root + "\\M\xE9 4\r\n"),                 // as MT4 writes it
+    for (const std::string& origin : {kvtest::utf16WithMark(root + "\\M\xE9 4\r\n"),                 // as MT4 writes it
                                       "  " + root + "\\M\xE9 4\\  \r\n",                  // ANSI, blanks, backslash
                                       "\xEF\xBB\xBF" + root + "\\m\xC3\x89 4",               // UTF-8, other case
                                       root + "\\M\xC3\xA9 4\r\n"}) {                        // UTF-8 without a mark
@@ -88,7 +83,7 @@ TEST(FilesFolder, OriginTxtNamesTheFolderInAnyEncoding) {
         d.mt4 = d.hp.root() + "\\M\xE9 4\\";
         std::string text = origin;
         for (std::size_t at; (at = text.find(root)) != std::string::npos;) text.replace(at, root.size(), d.hp.root());
-        if (text.starts_with("\xFF\xFE")) text = utf16WithMark(d.hp.root() + "\\M\xE9 4\r\n");
+        if (text.starts_with("\xFF\xFE")) text = kvtest::utf16WithMark(d.hp.root() + "\\M\xE9 4\r\n");
         const std::string data = d.dataFolder("0123", text);
         EXPECT_EQ(d.choose(), data) << testing::PrintToString(origin);
     }

@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,13 @@ inline constexpr const char* kLoginReply = "7;12;Alpha";
 inline std::string orderLine(const std::string& no, const std::string& state, const std::string& type = "BUY",
                              const std::string& date = "20261204") {
     return date + ";f2;1001;" + no + ";" + state + ";" + type + ";EURUSD;0.10;1.1000;1.0950;1.1100;1.2000;5.5;1";
+}
+
+// UTF-16LE behind its byte-order mark, as MQL4 writes a file without FILE_ANSI.
+inline std::string utf16WithMark(const std::string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : text) bytes += std::string{c, '\0'};
+    return bytes;
 }
 
 // The value of one query pair of a request URL.
@@ -208,12 +216,8 @@ private:
         std::string field5;
         for (const auto& line : kv::platform::splitLines(read(orderFile("systemorder.log")), hp.files)) {
             std::vector<std::string> f;
-            for (std::size_t from = 0;;) {
-                auto to = line.find(';', from);
-                f.push_back(line.substr(from, to - from));
-                if (to == std::string::npos) break;
-                from = to + 1;
-            }
+            std::istringstream fields(line);
+            for (std::string field; std::getline(fields, field, ';');) f.push_back(field);
             if (f.size() > 4 && f[3] == no) {
                 field5 = f[4];
                 break;
