@@ -82,7 +82,7 @@ TEST(Login, RefusalsKeepTheDialogAndTouchNoFile) {
         EXPECT_EQ(s.hp.readFile("Data/LoginChk.dat"), "1;1;trader@example.com\r\n");
     }
     // Any other number is a user: negative, with blanks inside or a fraction.
-    for (auto [reply, id] : {std::pair{"-3;12;A", -3.0}, {" 4 2 ;12;A", 42.0}, {"+7.5x;12;A", 7.5}}) {
+    for (auto [reply, id] : {std::pair{"-3;12;A", -3.0}, {" 4 2 ;12;A", 42.0}, {"+9.5x;12;A", 9.5}}) {
         LoginScreen s(reply);
         s.logIn();
         EXPECT_EQ(s.program().module().userId, id) << reply;

@@ -100,36 +100,19 @@ TEST(StateFileFaults, StartupStampFaultsDelayOrRepeatTheRebuildButLoseNothing) {
     }
 }
 
-// Without its record of known orders the engine cannot tell what it sent: all open orders are new.
-TEST(StateFileFaults, MissingFilesCountAsEmpty) {
-    {
-        Machine r;
-        r.startRelaying({orderLine("9", "X2"), orderLine("8", "O1")}, {"9;O;1", "8;O;1"});
-        std::remove(r.hp.path("Data/TempClose.dat").c_str());
-        EXPECT_EQ(r.cycle(), Requests{"CloseTD 9"});
-        EXPECT_TRUE(r.stateFilesAre("8;O;1\r\n", "9;X;2\r\n"));
-    }
-    {
-        Machine r;
-        r.startRelaying({orderLine("9", "X2"), orderLine("8", "O1")}, {"9;O;1", "8;O;1"});
-        std::remove(r.hp.path(r.orderFile("manualorder.log")).c_str());
-        EXPECT_EQ(r.cycle(), Requests{"SetTD 8"});
-        EXPECT_EQ(r.known(), "8;O;1\r\n");
-        EXPECT_EQ(r.cycle(), Requests{});
-    }
-    {
-        Machine r;
-        r.startRelaying({orderLine("9", "O2")}, {"9;O;1"});
-        std::remove(r.hp.path(r.orderFile("systemorder.log")).c_str());
-        int ticksDuringTheBox = 0;
-        r.hp.messages.whileOpen = [&](const auto&) { ticksDuringTheBox += r.tick(); };
-        for (int cycle = 0; cycle < 3; ++cycle) EXPECT_EQ(r.cycle(), Requests{});
-        EXPECT_EQ(ticksDuringTheBox, 3);
-        ASSERT_EQ(r.messages(), 3);  // one box per cycle while the expert's file is missing
-        EXPECT_EQ(r.hp.messages.shown[0].text, "File SystemOrder.log not found ");
-        EXPECT_TRUE(r.stateFilesAre("9;O;1\r\n", ""));
-        r.hp.messages.whileOpen = nullptr;
-        r.writeOrders({orderLine("9", "O2")});
-        EXPECT_EQ(r.cycle(), Requests{"EditTD 9"});
-    }
+// A box at every cycle while the expert's file is missing; the timer ticking under it starts nothing.
+TEST(StateFileFaults, AMissingOrderLogIsToldAtEveryCycleAndTouchesNothing) {
+    Machine r;
+    r.startRelaying({orderLine("9", "O2")}, {"9;O;1"});
+    std::remove(r.hp.path(r.orderFile("systemorder.log")).c_str());
+    int ticksDuringTheBox = 0;
+    r.hp.messages.whileOpen = [&](const auto&) { ticksDuringTheBox += r.tick(); };
+    for (int cycle = 0; cycle < 3; ++cycle) EXPECT_EQ(r.cycle(), Requests{});
+    EXPECT_EQ(ticksDuringTheBox, 3);
+    ASSERT_EQ(r.messages(), 3);
+    EXPECT_EQ(r.hp.messages.shown[0].text, "File SystemOrder.log not found ");
+    EXPECT_TRUE(r.stateFilesAre("9;O;1\r\n", ""));
+    r.hp.messages.whileOpen = nullptr;
+    r.writeOrders({orderLine("9", "O2")});
+    EXPECT_EQ(r.cycle(), Requests{"EditTD 9"});
 }
