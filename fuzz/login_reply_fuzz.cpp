@@ -17,28 +17,19 @@ namespace {
 
 using fuzz::require;
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // False when the piece holds a character that would change the query, or a broken escape.
 bool decodeQueryValue(std::string_view piece, std::string& value) {
     value.clear();
     for (std::size_t i = 0; i < piece.size(); ++i) {
-        const char c = piece[i];
-        if (c == '&' || c == '=' || c == '#' || c == '+' || c == '?' || static_cast<unsigned char>(c) <= 0x20 ||
-            static_cast<unsigned char>(c) >= 0x7F)
-            return false;
+        const unsigned char c = piece[i];
+        if (std::string_view("&=#+?").find(c) != std::string_view::npos || c <= 0x20 || c >= 0x7F) return false;
         if (c != '%') {
             value += c;
             continue;
         }
-        if (i + 2 >= piece.size()) return false;
-        const int high = hexValue(piece[i + 1]), low = hexValue(piece[i + 2]);
-        if (high < 0 || low < 0) return false;
-        value += static_cast<char>(high * 16 + low);
+        const std::string hex(piece.substr(i + 1, 2));
+        if (hex.size() < 2 || hex.find_first_not_of("0123456789ABCDEF") != std::string::npos) return false;
+        value += static_cast<char>(std::stoi(hex, nullptr, 16));
         i += 2;
     }
     return true;

@@ -44,9 +44,6 @@ public:
     // Asked before the rules: the error for a step (None lets it pass); it may throw Killed.
     std::function<FileError(FileStep step, const std::string& path)> decide;
 
-    // Steps that reached the real file system, by kind.
-    int done(FileStep step) const { return done_[static_cast<int>(step)]; }
-
     FileError readAll(const std::string& path, std::string& bytes) override {
         return passes(FileStep::Read, path) ? real_.readAll(path, bytes) : failure_;
     }
@@ -97,15 +94,12 @@ private:
             if (kill) throw Killed{};
             break;
         }
-        if (failure_ != FileError::None) return false;
-        ++done_[static_cast<int>(step)];
-        return true;
+        return failure_ == FileError::None;
     }
 
     kv::platform::FileSystem& real_;
     std::vector<Rule> rules_;
     FileError failure_ = FileError::None;
-    int done_[4] = {};
 };
 
 }  // namespace kvtest
