@@ -30,8 +30,8 @@ TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
          {"8;O;1"}},
         {"a lone LF at the end, which ends no line", line8 + line7, line8 + caught("", line7, ";1") + "\n",
          "SetTD 7", "&demo=1&"},
-        {"a UTF-16 log cut in its last line", utf16WithMark(line8 + line7), utf16WithMark(caught(line8, line7, "EUR")), "SetTD 7",
-         "&ordertype=BUYSTOP&symbol=EURUSD&"},
+        {"a UTF-16 log cut in its last line", utf16WithMark(line8 + line7),
+         utf16WithMark(caught(line8, line7, "EUR")), "SetTD 7", "&ordertype=BUYSTOP&symbol=EURUSD&"},
         {"a UTF-16 log without its mark cut in its last line", utf16WithMark(line8 + line7).substr(2),
          utf16WithMark(caught(line8, line7, "EUR")).substr(2), "SetTD 7", "&ordertype=BUYSTOP&symbol=EURUSD&"},
     };

@@ -14,7 +14,6 @@ TEST(OrderRoad, MarketOrderNewModifiedClosed) {
               "&openprice=1.1000&stoploss=1.0950&takeprofit=1.1100&demo=1&mode=New");
     EXPECT_EQ(r.known(), "501;O;7\r\n");
     EXPECT_EQ(r.activeLog(), "\"" + r.hp.service.requests[0] + "\"\r\n");
-    EXPECT_EQ(r.program().module().reportCounter, 1);
     EXPECT_EQ(r.hp.service.fetchersCreated, 2);  // the login's and the relay's
 
     EXPECT_EQ(r.cycle(), Requests{});

@@ -47,28 +47,18 @@ TEST(FilesFolder, DataFolderNameIsTheMd5OfTheUpperCasedPath) {
 }
 
 TEST(FilesFolder, EachLayoutIsFoundByItsLogThenByItsFolder) {
-    {
-        Disk d;  // nothing there: the folder of MT4 up to build 509
-        EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");
-        d.hp.makeFolder("MT4/MQL4/Files");  // portable, the expert not attached yet
-        EXPECT_EQ(d.choose(), d.mt4 + "MQL4\\Files");
-        const std::string data = d.dataFolder("ABC", d.mt4);
-        EXPECT_EQ(d.choose(), data);  // the data folder comes first
-        d.log(d.mt4 + "experts\\files", 5s);
-        EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");  // the only log wins
-        d.log(d.mt4 + "MQL4\\Files", 4s);
-        EXPECT_EQ(d.choose(), d.mt4 + "MQL4\\Files");
-        d.log(data, 3s);
-        EXPECT_EQ(d.choose(), data);
-    }
-    {
-        Disk d;  // a stale legacy log of years ago beside the live data folder
-        const std::string data = d.dataFolder("XYZ", d.mt4);
-        d.log(data, 1s);
-        d.log(d.mt4 + "experts\\files", std::chrono::hours(24 * 900));
-        EXPECT_EQ(d.choose(), data);
-        EXPECT_EQ(d.folders.describe(d.mt4), "Orders are read from " + data + "\\systemorder.log");
-    }
+    Disk d;  // nothing there: the folder of MT4 up to build 509
+    EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");
+    d.hp.makeFolder("MT4/MQL4/Files");  // portable, the expert not attached yet
+    EXPECT_EQ(d.choose(), d.mt4 + "MQL4\\Files");
+    const std::string data = d.dataFolder("ABC", d.mt4);
+    EXPECT_EQ(d.choose(), data);  // the data folder comes first
+    d.log(d.mt4 + "experts\\files", 5s);
+    EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");  // the only log wins
+    d.log(d.mt4 + "MQL4\\Files", 4s);
+    EXPECT_EQ(d.choose(), d.mt4 + "MQL4\\Files");
+    d.log(data, 3s);
+    EXPECT_EQ(d.choose(), data);
 }
 
 TEST(FilesFolder, OriginTxtNamesTheFolderInAnyEncoding) {
