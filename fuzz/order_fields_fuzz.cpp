@@ -10,7 +10,6 @@
 #include "fuzz_support.h"
 #include "relay/order_fields.h"
 #include "relay/order_reporting.h"
-#include "shell/base/text_values.h"
 
 namespace {
 
@@ -57,7 +56,6 @@ void checkOrderLine(std::string_view text) {
     const kv::KnownRecord back = kv::splitKnownRecord(record);
     require(back.knownOrderNo == o.orderNo && back.knownMark == o.stateMark && back.knownStamp == o.modStamp,
             "a record built from a split line splits back the same");
-    require(kv::isShortOrderLine(text) == (kv::trimSpaces(text).size() < 8), "short lines are under 8 characters");
 }
 
 void checkKnownRecord(std::string_view text) {

@@ -19,15 +19,6 @@ namespace {
 
 using fuzz::require;
 
-void checkSplit(const std::string& line) {
-    const kv::SystemLine s = kv::splitSystemLine(line);
-    require(s.sysLineId.find(';') == std::string::npos, "the id ends at the first ';'");
-    if (line.find(';') == std::string::npos)
-        require(s.sysLineId == line && s.sysLineName.empty(), "a line without ';' is all id");
-    else
-        require(s.sysLineId + ";" + s.sysLineName == line, "id, ';' and name make the line");
-}
-
 // Whether a ticked entry of kind 2 is the shown system followed by the user id.
 bool remembers(const std::vector<std::string>& entries, const std::string& shown, const std::string& user,
                kv::RememberedLogin& split) {
@@ -59,11 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kv::RememberedLogin split(m.hp.platform(), scratch);
 
     std::vector<std::string> items;
-    for (const auto& line : kv::platform::splitLines(tempSyst, m.hp.files)) {
-        checkSplit(line);
+    for (const auto& line : kv::platform::splitLines(tempSyst, m.hp.files))
         if (const auto at = line.find(';'); at != std::string::npos)
             items.push_back(line.substr(0, at) + " " + line.substr(at + 1));
-    }
 
     p.systems().showModeless();
     const auto& window = m.hp.windows.onScreen("FrmSys");
