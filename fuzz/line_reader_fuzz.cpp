@@ -1,5 +1,4 @@
-// The file line reader must take any bytes: CR LF, lone CR, lone LF, NUL,
-// invalid 8-bit text, byte-order marks, UTF-16LE without one and very long lines.
+// Every file the program reads goes through the line reader: it must take any bytes.
 #include <cstdint>
 #include <cstdlib>
 #include <string>

@@ -1,11 +1,7 @@
-// Any Data\LoginChk.dat: its entries split into kind, value and text pieces
-// in order, the Login command fills the dialog from the first login entry,
-// and a login puts its entry in place of that one and writes back the rest
-// exactly as read.
-#include <algorithm>
+// Any Data\LoginChk.dat: the dialog is filled from the first login entry, and a
+// login replaces that entry and writes the rest back exactly as read.
 #include <cstdint>
 #include <string>
-#include <string_view>
 #include <vector>
 
 #include "account/frm_login.h"
@@ -18,38 +14,15 @@
 
 namespace {
 
-using Fields = fuzz::LoginChkFields;
 using fuzz::require;
 
-// Index of the first login entry, judging short entries by the fields the
-// split before them left behind, as the program does.
-std::size_t firstLoginEntry(const std::vector<std::string>& entries, Fields& fields) {
+// Short entries keep the fields of the split before them, as in the program.
+std::size_t firstLoginEntry(const std::vector<std::string>& entries, kv::RememberedLogin& split) {
     for (std::size_t i = 0; i < entries.size(); ++i) {
-        fuzz::splitLoginChkEntry(entries[i], fields);
-        if (fields.kind == "1") return i;
+        split.SplitLoginChkEntry(entries[i]);
+        if (split.chkKind == "1") return i;
     }
     return entries.size();
-}
-
-// The selection window opened by the login walks the list for this user's
-// system entry (user 7: an entry of kind 2 whose text ends in 7) first.
-void walkForSystemEntry(const std::vector<std::string>& entries, Fields& fields) {
-    for (const auto& entry : entries) {
-        fuzz::splitLoginChkEntry(entry, fields);
-        if (fields.kind == "2" && fields.text.ends_with("7")) return;
-    }
-}
-
-void checkSplit(kv::RememberedLogin& remembered, const std::string& entry) {
-    Fields before{remembered.chkKind, remembered.chkValue, remembered.chkText};
-    remembered.SplitLoginChkEntry(entry);
-    fuzz::splitLoginChkEntry(entry, before);
-    require(remembered.chkKind == before.kind && remembered.chkValue == before.value &&
-                remembered.chkText == before.text,
-            "an entry splits into kind, value and the rest");
-    if (entry.size() > 1 && std::count(entry.begin(), entry.end(), ';') >= 2)
-        require(remembered.chkKind + ";" + remembered.chkValue + ";" + remembered.chkText == entry,
-                "the three fields make the entry again");
 }
 
 }  // namespace
@@ -65,19 +38,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (auto& line : kv::platform::splitLines(file, m.hp.files))
         if (!line.empty()) entries.push_back(std::move(line));
 
-    kv::RememberedLogin standalone(m.hp.platform(), m.program().values());
-    for (const auto& entry : entries) checkSplit(standalone, entry);
+    kv::FrmMainMdi scratch;
 
     m.pick("mnuFlSi");
     require(m.program().values().ceklist == entries, "the list holds every non-empty line in file order");
-    Fields fields;
-    const std::size_t login = firstLoginEntry(entries, fields);
+    kv::RememberedLogin model(m.hp.platform(), scratch);  // split as the Login command splits
+    const std::size_t login = firstLoginEntry(entries, model);
     const auto& txtUser = m.hp.windows.onScreen("frmLogin").control("txtUser");
     const auto& chklogin = m.hp.windows.onScreen("frmLogin").control("chklogin");
     if (login == entries.size()) {
         require(txtUser.text == " " && chklogin.value == 0, "without a login entry the dialog keeps its values");
     } else {
-        require(txtUser.text == fields.text && chklogin.value == kv::checkValue(fields.value),
+        require(txtUser.text == model.chkText && chklogin.value == kv::checkValue(model.chkValue),
                 "the first login entry fills the dialog");
     }
 
@@ -87,8 +59,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     m.hp.windows.click("frmLogin", "cmdLogin");
     require(m.hp.messages.shown.empty(), "the login succeeds without a message");
     std::vector<std::string> expected = entries;
-    walkForSystemEntry(entries, fields);
-    const std::size_t replaced = firstLoginEntry(entries, fields);
+    // The selection window walks the list for user 7's system entry first.
+    for (const auto& entry : entries) {
+        model.SplitLoginChkEntry(entry);
+        if (model.chkKind == "2" && model.chkText.ends_with("7")) break;
+    }
+    const std::size_t replaced = firstLoginEntry(entries, model);
     if (replaced < expected.size()) expected.erase(expected.begin() + static_cast<std::ptrdiff_t>(replaced));
     expected.push_back("1;1;trader@example.com");
     require(m.program().values().ceklist == expected, "the login entry replaces the first one and goes last");

@@ -1,7 +1,5 @@
-// Any reply to the login, any e-mail address and password, through the real
-// login dialog of a running program. The reply either refuses the login with
-// one message or yields a system list that is a faithful reading of it, and
-// the request never lets a typed character change the query string.
+// Any login reply, address and password: a refusal says so once, a system list is a faithful
+// reading of the reply, and no typed character changes the query string.
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,29 +17,19 @@ namespace {
 
 using fuzz::require;
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-// The value a query-string piece stands for; false when it holds a character
-// that would change the query or a broken escape.
+// False when the piece holds a character that would change the query, or a broken escape.
 bool decodeQueryValue(std::string_view piece, std::string& value) {
     value.clear();
     for (std::size_t i = 0; i < piece.size(); ++i) {
-        const char c = piece[i];
-        if (c == '&' || c == '=' || c == '#' || c == '+' || c == '?' || static_cast<unsigned char>(c) <= 0x20 ||
-            static_cast<unsigned char>(c) >= 0x7F)
-            return false;
+        const unsigned char c = piece[i];
+        if (std::string_view("&=#+?").find(c) != std::string_view::npos || c <= 0x20 || c >= 0x7F) return false;
         if (c != '%') {
             value += c;
             continue;
         }
-        if (i + 2 >= piece.size()) return false;
-        const int high = hexValue(piece[i + 1]), low = hexValue(piece[i + 2]);
-        if (high < 0 || low < 0) return false;
-        value += static_cast<char>(high * 16 + low);
+        const std::string hex(piece.substr(i + 1, 2));
+        if (hex.size() < 2 || hex.find_first_not_of("0123456789ABCDEF") != std::string::npos) return false;
+        value += static_cast<char>(std::stoi(hex, nullptr, 16));
         i += 2;
     }
     return true;
@@ -49,7 +37,7 @@ bool decodeQueryValue(std::string_view piece, std::string& value) {
 
 void checkRequest(const std::string& url, const std::string& email, const std::string& password) {
     const std::string start = "http://localhost:8080/LoginCheckAction.do?email=";
-    require(fuzz::startsWith(url, start), "the login request starts with the host and the path");
+    require(url.starts_with(start), "the login request starts with the host and the path");
     const auto middle = url.find("&password=", start.size());
     require(middle != std::string::npos, "the request has a password pair");
     std::string sentEmail, sentPassword;
@@ -70,7 +58,7 @@ void checkSystems(const std::string& afterUserId, const std::vector<std::string>
         if (!joined.empty()) joined += ';';
         joined += line;
     }
-    require(fuzz::startsWith(afterUserId, joined), "the system lines are the reply in its order");
+    require(afterUserId.starts_with(joined), "the system lines are the reply in its order");
     std::string_view left = std::string_view(afterUserId).substr(joined.size());
     if (!lines.empty() && !left.empty()) {
         require(left.front() == ';', "pairs are separated by ';'");
@@ -81,8 +69,7 @@ void checkSystems(const std::string& afterUserId, const std::vector<std::string>
 
 }  // namespace
 
-// Input: one byte for the length of the e-mail address, one for the
-// password's, the two texts, then the whole reply.
+// Input: the lengths of address and password (a byte each), the two, then the reply.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string_view input(reinterpret_cast<const char*>(data), size);
     auto take = [&input](std::size_t n) {

@@ -1,8 +1,5 @@
-// Any order log, known-order record and closed-order journal through real
-// poll cycles, with a service that answers from the input: only pieces of
-// the inputs reach the state files, Data\Active.log holds exactly the
-// acknowledged requests, nothing is sent after a request got no reply, and
-// once the service acknowledges everything the engine falls quiet.
+// Any order log, known-order record and journal through real poll cycles: the state files hold
+// only pieces of the inputs, Active.log the acknowledged requests, and the engine falls quiet.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <algorithm>
@@ -26,9 +23,7 @@ std::vector<std::string> lines(Machine& m, const std::string& relative) {
     return kv::platform::splitLines(m.read(relative), m.hp.files);
 }
 
-// What a service that knows the order log answers: the order number, ";",
-// field 5 of the order's first line (of those long enough to be orders),
-// and the closing characters.
+// The answer of a service that knows the order log (the first line of the order counts).
 std::optional<std::string> faithfulAnswer(Machine& m, const std::string& url) {
     const std::string no = kvtest::pairValue(url, "orderno");
     for (const auto& text : lines(m, Machine::orderFile("systemorder.log"))) {
@@ -41,9 +36,8 @@ std::optional<std::string> faithfulAnswer(Machine& m, const std::string& url) {
     return std::string("unknown order");
 }
 
-// Orders the engine can settle: one line per order number, a field 5 that an
-// answer can carry (no blank), no "&" that would cut the request's pairs, and
-// no order number that would make its record start with a byte-order mark.
+// One line per order, no blank in field 5 (answers end there), no "&" (it cuts the pairs),
+// no record starting with a byte-order mark.
 bool settleable(const std::vector<std::string>& orderLines) {
     std::set<std::string> numbers;
     for (const auto& text : orderLines) {
@@ -87,8 +81,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     e.startLoggedIn();
     e.tick();
 
-    // What the state files may hold. A piece that starts with a byte-order
-    // mark does not read back the same once it comes first in a file.
+    // What the state files may hold.
     std::set<std::string> pieces{" "};
     for (auto& l : kv::platform::splitLines(knownFile, e.hp.files)) pieces.insert(l);
     for (auto& l : kv::platform::splitLines(journalFile, e.hp.files)) pieces.insert(l);

@@ -1,14 +1,12 @@
-// Any Data\TempSyst.dat and remembered system entries, for any user, through
-// the real selection window: every line with a ";" becomes one item made of
-// its two pieces, the shown system is the first item or a remembered one,
-// Proceed starts the relay under the id of the shown text or refuses once,
-// and the close step stores this user's entry last.
+// Any Data\TempSyst.dat and remembered entries, for any user, through the selection window:
+// its items, the shown system, Proceed, and the entry the close step stores.
 #include <fuzzer/FuzzedDataProvider.h>
 
 #include <cstdint>
 #include <string>
 #include <vector>
 
+#include "account/store/remembered_login.h"
 #include "support/machine.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
@@ -21,30 +19,18 @@ namespace {
 
 using fuzz::require;
 
-void checkSplit(const std::string& line) {
-    const kv::SystemLine s = kv::splitSystemLine(line);
-    require(s.sysLineId.find(';') == std::string::npos, "the id ends at the first ';'");
-    if (line.find(';') == std::string::npos)
-        require(s.sysLineId == line && s.sysLineName.empty(), "a line without ';' is all id");
-    else
-        require(s.sysLineId + ";" + s.sysLineName == line, "id, ';' and name make the line");
-}
-
-// Whether some entry of kind 2 with a ticking value has this text: the shown
-// system directly followed by the user id.
-bool remembers(const std::vector<std::string>& entries, const std::string& shown, const std::string& user) {
+// Whether a ticked entry of kind 2 is the shown system followed by the user id.
+bool remembers(const std::vector<std::string>& entries, const std::string& shown, const std::string& user,
+               kv::RememberedLogin& split) {
     for (const auto& entry : entries) {
-        fuzz::LoginChkFields fields;
-        fuzz::splitLoginChkEntry(entry, fields);
-        if (fields.kind == "2" && kv::checkValue(fields.value) != 0 && fields.text == shown + user) return true;
+        split.SplitLoginChkEntry(entry);
+        if (split.chkKind == "2" && kv::checkValue(split.chkValue) != 0 && split.chkText == shown + user) return true;
     }
     return false;
 }
 
 }  // namespace
 
-// Input: TempSyst.dat, then LoginChk.dat (backslash-separated), the user id
-// from the last bytes.
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
     const int userId = input.ConsumeIntegralInRange<int>(-20, 2000);
@@ -60,13 +46,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::vector<std::string> entries = p.values().ceklist;
     p.module().userId = userId;
     const std::string user = kv::numberText(userId);
+    kv::FrmMainMdi scratch;
+    kv::RememberedLogin split(m.hp.platform(), scratch);
 
     std::vector<std::string> items;
-    for (const auto& line : kv::platform::splitLines(tempSyst, m.hp.files)) {
-        checkSplit(line);
+    for (const auto& line : kv::platform::splitLines(tempSyst, m.hp.files))
         if (const auto at = line.find(';'); at != std::string::npos)
             items.push_back(line.substr(0, at) + " " + line.substr(at + 1));
-    }
 
     p.systems().showModeless();
     const auto& window = m.hp.windows.onScreen("FrmSys");
@@ -77,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (ticked == 0)
         require(shown == (items.empty() ? std::string() : items.front()), "without a remembered system the first is shown");
     else
-        require(remembers(entries, shown, user), "a ticked box shows a system this user remembered");
+        require(remembers(entries, shown, user, split), "a ticked box shows a system this user remembered");
 
     m.hp.windows.click("FrmSys", "CmdProcced");
     const auto blank = shown.find(' ');

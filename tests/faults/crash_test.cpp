@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <map>
-
 #include "support/machine.h"
 
 using namespace kvtest;
@@ -16,11 +14,8 @@ struct FileCrash {
 
 }  // namespace
 
-// The process dies somewhere in a cycle that closes order 9, modifies order 8
-// and opens order 7. Each state file is then its old or its new complete
-// version; the next run sends again exactly the events whose acknowledgement
-// the dead cycle had not yet saved, and Active.log holds one line for every
-// acknowledgement that reached the program.
+// A death in a cycle that closes 9, modifies 8 and opens 7: the next run sends
+// again exactly the events whose acknowledgement was not yet saved.
 TEST(Crashes, AfterADeathEveryFileIsWholeAndOnlyUnsavedEventsAreSentAgain) {
     const Requests all{"CloseTD 9", "EditTD 8", "SetTD 7"};
     struct Case {
@@ -68,8 +63,7 @@ TEST(Crashes, AfterADeathEveryFileIsWholeAndOnlyUnsavedEventsAreSentAgain) {
         ASSERT_TRUE(r.logIn());
         for (int cycle = 0; cycle < 3; ++cycle) r.tick();
         EXPECT_EQ(r.known(), newKnown);
-        // The journal of closed orders loses the line of a close whose
-        // record was already saved: it is a journal, nothing is decided from it.
+        // A close whose record was saved may lose its journal line: nothing is decided from it.
         EXPECT_EQ(r.journal(), c.knownSaved && !c.journalSaved ? oldJournal : newJournal);
         for (const std::string& event : all) {
             const bool twice = std::find(c.sentAgain.begin(), c.sentAgain.end(), event) != c.sentAgain.end();
@@ -82,45 +76,5 @@ TEST(Crashes, AfterADeathEveryFileIsWholeAndOnlyUnsavedEventsAreSentAgain) {
             EXPECT_EQ(r.journaled(event), twoLines ? 2 : 1) << event;
         }
         EXPECT_EQ(r.messages(), 0);
-    }
-}
-
-// A death while the login writes its files, or while the start-up load of a
-// new day writes the tables, leaves each file whole; the next run logs in and
-// relays as if the dead one had never started.
-TEST(Crashes, ADeathDuringLoginOrTheStartupLoadLeavesWholeFilesAndTheNextRunWorks) {
-    for (const char* file : {"TempSyst.dat", "LoginChk.dat", "TempInit.dat", "manualorder.log", "TempClose.dat"}) {
-        {
-            SCOPED_TRACE(file);
-            Machine m;
-            // Each file with its version before the login and the one the login makes.
-            const std::map<std::string, std::pair<std::string, std::string>> versions{
-                {"Data/TempInit.dat", {"20261204\r\n", "20261205\r\n"}},
-                {"Data/TempSyst.dat", {"12;Old\r\n", "12;Alpha\r\n"}},
-                {"Data/LoginChk.dat", {"1;0; \r\n", "1;1;trader@example.com\r\n"}},
-                {"Data/TempClose.dat", {"3;X;1\r\n", " \r\n"}},
-                {m.orderFile("manualorder.log"), {"old;O;1\r\n", "1;O;1\r\n"}},
-            };
-            for (const auto& [name, version] : versions) m.write(name, version.first);
-            m.writeOrders({orderLine("1", "O1", "BUY", "20261204"), orderLine("2", "O1", "BUY", "20261205")});
-            m.files.kill(FileStep::Replace, file);
-            m.start();
-            EXPECT_FALSE(m.survives([&] { m.logIn(); }));
-            for (const auto& [name, version] : versions) {
-                const std::string now = m.read(name);
-                EXPECT_TRUE(now == version.first || now == version.second) << name << " holds " << now;
-            }
-
-            m.files.heal();
-            m.start();
-            ASSERT_TRUE(m.logIn());
-            m.tick();
-            m.tick();
-            EXPECT_EQ(m.sent, Requests{"SetTD 2"});
-            EXPECT_EQ(m.known(), "1;O;1\r\n2;O;1\r\n");
-            for (const char* name : {"Data/TempInit.dat", "Data/TempSyst.dat", "Data/LoginChk.dat"})
-                EXPECT_EQ(m.read(name), versions.at(name).second);
-            EXPECT_TRUE(m.hp.messages.shown.empty());
-        }
     }
 }

@@ -4,9 +4,7 @@
 
 using namespace kvtest;
 
-// Active.log that cannot be appended to (disk full): the events go on being
-// reported and taken, their journal lines are missing, and the trader is told
-// once for the whole fault, not once per event or per second.
+// The relay goes on without its journal lines, and the trader is told once for the whole fault.
 TEST(DataFileFaults, AFullDiskUnderActiveLogIsToldOnceAndTheRelayGoesOn) {
     Machine r;
     r.startRelaying();
@@ -31,9 +29,7 @@ TEST(DataFileFaults, AFullDiskUnderActiveLogIsToldOnceAndTheRelayGoesOn) {
     EXPECT_EQ(r.messages(), 1);
 }
 
-// The files a login writes: one that cannot be written is told once per
-// attempt, naming it, and keeps its old version; what the login does not
-// need it for goes on.
+// What the login does not need the unwritable file for goes on.
 TEST(DataFileFaults, LoginFilesThatCannotBeWrittenAreToldAndKeepTheirOldVersion) {
     struct Case {
         const char* file;

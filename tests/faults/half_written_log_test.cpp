@@ -4,23 +4,8 @@
 
 using namespace kvtest;
 
-namespace {
-
-// The log as UTF-16LE behind its byte-order mark, as an expert that omits
-// the ANSI flag writes it.
-std::string utf16(const std::string& text) {
-    std::string out = "\xFF\xFE";
-    for (char c : text) out += std::string{c, '\0'};
-    return out;
-}
-
-}  // namespace
-
-// The expert rewrites its whole log; a cycle can read it half-way. A last
-// line without its line break is cut short (a type "BU", a symbol "EUR"):
-// reporting it would send wrong values or the wrong request, and the
-// service would acknowledge them, since field 5 may be whole. It waits for
-// the next cycle, which reads it whole.
+// A last line cut short ("BU", "EUR") would be acknowledged with wrong values, field 5
+// being whole: it waits for the next cycle.
 TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
     const std::string line9 = orderLine("9", "X2") + "\r\n";
     const std::string line8 = orderLine("8", "O2") + "\r\n";
@@ -45,10 +30,10 @@ TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
          {"8;O;1"}},
         {"a lone LF at the end, which ends no line", line8 + line7, line8 + caught("", line7, ";1") + "\n",
          "SetTD 7", "&demo=1&"},
-        {"a UTF-16 log cut in its last line", utf16(line8 + line7), utf16(caught(line8, line7, "EUR")), "SetTD 7",
-         "&ordertype=BUYSTOP&symbol=EURUSD&"},
-        {"a UTF-16 log without its mark cut in its last line", utf16(line8 + line7).substr(2),
-         utf16(caught(line8, line7, "EUR")).substr(2), "SetTD 7", "&ordertype=BUYSTOP&symbol=EURUSD&"},
+        {"a UTF-16 log cut in its last line", utf16WithMark(line8 + line7),
+         utf16WithMark(caught(line8, line7, "EUR")), "SetTD 7", "&ordertype=BUYSTOP&symbol=EURUSD&"},
+        {"a UTF-16 log without its mark cut in its last line", utf16WithMark(line8 + line7).substr(2),
+         utf16WithMark(caught(line8, line7, "EUR")).substr(2), "SetTD 7", "&ordertype=BUYSTOP&symbol=EURUSD&"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -73,8 +58,7 @@ TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
     EXPECT_EQ(r.cycle(), Requests{"EditTD 8"});
 }
 
-// An expert that never ends its last line must still be heard: the same
-// whole but unfinished line a cycle later is taken as it stands.
+// An expert that never ends its last line must still be heard.
 TEST(HalfWrittenLog, ALastLineThatStaysUnfinishedIsReportedOneCycleLate) {
     Machine r;
     r.startRelaying({}, {"8;O;2"});
@@ -95,10 +79,7 @@ TEST(HalfWrittenLog, ALastLineThatStaysUnfinishedIsReportedOneCycleLate) {
     EXPECT_EQ(r.journaled("SetTD 6"), 0);
 }
 
-// The once-a-day rebuild of the known orders from a log caught half-written
-// would leave out the orders after the cut, which the next cycles would then
-// report again as new. It waits a cycle for the rest; the very same
-// unfinished text twice is no write in progress and is taken as it stands.
+// A rebuild from a cut log would miss the orders after the cut and report them as new later.
 TEST(HalfWrittenLog, TheStartupLoadWaitsForALogBeingWritten) {
     const std::string yesterday = "20261204", today = "20261205";
     const std::string log = orderLine("1", "O1", "BUY", yesterday) + "\r\n" + orderLine("2", "O3", "SELL", yesterday) +
@@ -118,8 +99,7 @@ TEST(HalfWrittenLog, TheStartupLoadWaitsForALogBeingWritten) {
         EXPECT_EQ(m.known(), finishedLater ? "1;O;1\r\n2;O;3\r\n3;O;1\r\n" : "1;O;1\r\n");
         EXPECT_EQ(m.sent, Requests{});
 
-        // The relay runs on. Orders a never-finished log kept from the rebuild
-        // are reported as new once the expert writes them whole.
+        // Orders a never-finished log kept from the rebuild are new once written whole.
         m.write(m.orderFile("systemorder.log"), log + orderLine("4", "O1", "BUY", today) + "\r\n");
         m.tick();
         EXPECT_EQ(m.sent, finishedLater ? Requests{"SetTD 4"} : (Requests{"SetTD 2", "SetTD 3", "SetTD 4"}));
@@ -127,11 +107,7 @@ TEST(HalfWrittenLog, TheStartupLoadWaitsForALogBeingWritten) {
     }
 }
 
-// The start-up load and the cycles judge an unfinished last line with one
-// memory: a new order on it is reported in the same cycle that finishes the
-// rebuild. A line whose figures move at every write (the expert never ends
-// it) holds nothing back once its deciding fields have stood for a poll
-// interval; a change in them starts the wait again.
+// One memory for both: moving figures alone do not restart the wait, a changed stamp does.
 TEST(HalfWrittenLog, TheRebuildAndTheCyclesShareTheWaitForAnUnfinishedLine) {
     const std::string yesterday = "20261204", today = "20261205";
     const auto withProfit = [](std::string line, const std::string& profit) {

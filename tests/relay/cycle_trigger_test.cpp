@@ -93,9 +93,7 @@ TEST(CycleTrigger, WatchingFollowsTheTimerAndTheFilesFolder) {
     EXPECT_TRUE(t.settleTimer().enabled());
 }
 
-// A write heard while a cycle runs (a message box of it open) is not lost,
-// and a cycle that ran out of time for requests is followed soon, not a
-// second later, by one that sends the rest. Nothing is sent twice.
+// A write heard during a cycle, or requests a cycle had no time for, wait only the spacing.
 TEST(CycleTrigger, WhatACycleLeftIsTakenUpSoon) {
     Triggered t;
     t.logIn();

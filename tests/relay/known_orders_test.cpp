@@ -15,15 +15,17 @@ TEST(KnownOrders, FirstRecordWinsThroughRemovalsAndAppends) {
     EXPECT_EQ(known.find("1"), 2u);
     known.append("1;O;f");  // a modified record goes to the end
     known.remove(4);        // from the middle of its number's records
+    known.remove(5);        // and from their end
+    known.append("1;O;g");
     known.remove(2);
-    EXPECT_EQ(known.find("1"), 5u);
-    known.remove(5);
+    EXPECT_EQ(known.find("1"), 6u);
+    known.remove(6);
     EXPECT_FALSE(known.find("1"));
     known.remove(1);
     known.remove(3);
     EXPECT_TRUE(known.empty());
-    known.append("2;O;g");
-    EXPECT_EQ(known.find("2"), 6u);
+    known.append("2;O;h");
+    EXPECT_EQ(known.find("2"), 7u);
     known.compact();
-    EXPECT_EQ(records, std::vector<std::string>{"2;O;g"});
+    EXPECT_EQ(records, std::vector<std::string>{"2;O;h"});
 }

@@ -23,17 +23,3 @@ TEST(RequestUrl, PairsInOrderForEachEvent) {
               "http://svc/DeleteTD.do?systemid=77&accountno=1001&orderno=501&ordertype=BUY LIMIT"
               "&lots=0.10&openprice=1.1000&stoploss=1.0950&takeprofit=1.1100&closeprice=1.2000&mode=Del");
 }
-
-TEST(Acknowledgement, OrderNumberAndWholeFieldFiveThenExtraCharacters) {
-    OrderLine line = splitOrderLine(kLine);
-    EXPECT_TRUE(acknowledges("501;O7\n", OrderEvent::New, line));
-    EXPECT_TRUE(acknowledges("501;O7x trailing words", OrderEvent::Close, line));
-    EXPECT_FALSE(acknowledges("501;O7", OrderEvent::New, line));  // the extra character is missing
-    EXPECT_FALSE(acknowledges("501;O8\n", OrderEvent::New, line));
-    EXPECT_FALSE(acknowledges("502;O7\n", OrderEvent::New, line));
-    EXPECT_TRUE(acknowledges("501;O7ok\n", OrderEvent::Modification, line));
-    EXPECT_FALSE(acknowledges("501;O7\n", OrderEvent::Modification, line));
-    for (const char* garbage : {"", "\n", "<html>500</html>", ";;;;", "501 O7\n"})
-        EXPECT_FALSE(acknowledges(std::string(garbage), OrderEvent::New, line)) << garbage;
-    EXPECT_FALSE(acknowledges(std::nullopt, OrderEvent::New, line));
-}

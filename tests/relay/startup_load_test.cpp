@@ -15,46 +15,37 @@ const std::vector<std::string> kLogAtLogin{
 }
 
 TEST(StartupLoad, RebuildsOncePerLoginDate) {
-    Machine r;
-    r.write("Data/TempInit.dat", "20261205\r\n20261130\r\n");  // judged by its last line
-    r.writeKnown({"old;O;1"});
-    r.writeOrders(kLogAtLogin);
-    r.start();
-    r.logIn();
-    EXPECT_EQ(r.known(), "1;O;1\r\n");
-    EXPECT_EQ(r.journal(), " \r\n");
-    EXPECT_EQ(r.read("Data/TempInit.dat"), "20261205\r\n");
-    EXPECT_EQ(r.cycle(), (Requests{"SetTD 2", "SetTD 4"}));
-    EXPECT_EQ(r.journal(), "");
-
-    // Same date on the next run: nothing of the tables is read or written at load.
-    r.start();
-    int touched = 0;
-    r.files.decide = [&](FileStep step, const std::string& p) {
-        touched += p.find("MT4") != std::string::npos ||
-                   (step != FileStep::Read && (p.ends_with("TempInit.dat") || p.ends_with("TempClose.dat")));
-        return FileError::None;
-    };
-    r.logIn();
-    EXPECT_EQ(touched, 0);
-    EXPECT_EQ(r.known(), "1;O;1\r\n2;O;1\r\n4;P;1\r\n");
-}
-
-TEST(StartupLoad, MissingOrEmptyStampRebuilds) {
-    for (bool emptyStamp : {false, true}) {
+    // An older stamp (judged by its last line), an empty one, none at all.
+    for (const char* stamp : {"20261205\r\n20261130\r\n", "", static_cast<const char*>(nullptr)}) {
+        SCOPED_TRACE(stamp ? stamp : "no stamp");
         Machine r;
-        if (emptyStamp) r.write("Data/TempInit.dat", "");
+        if (stamp) r.write("Data/TempInit.dat", stamp);
+        r.writeKnown({"old;O;1"});
         r.writeOrders(kLogAtLogin);
         r.start();
         r.logIn();
         EXPECT_EQ(r.known(), "1;O;1\r\n");
+        EXPECT_EQ(r.journal(), " \r\n");
         EXPECT_EQ(r.read("Data/TempInit.dat"), "20261205\r\n");
+        EXPECT_EQ(r.cycle(), (Requests{"SetTD 2", "SetTD 4"}));
+        EXPECT_EQ(r.journal(), "");
+
+        // Same date on the next run: nothing of the tables is read or written at load.
+        r.start();
+        int touched = 0;
+        r.files.decide = [&](FileStep step, const std::string& p) {
+            touched += p.find("MT4") != std::string::npos ||
+                       (step != FileStep::Read && (p.ends_with("TempInit.dat") || p.ends_with("TempClose.dat")));
+            return FileError::None;
+        };
+        r.logIn();
+        EXPECT_EQ(touched, 0);
+        EXPECT_EQ(r.known(), "1;O;1\r\n2;O;1\r\n4;P;1\r\n");
     }
 }
 
 TEST(StartupLoad, StampWaitsUntilTheRebuildIsDone) {
-    // No order log at load: nothing is written, the first cycle that finds
-    // the log finishes the load before it detects anything.
+    // No order log at load: the first cycle that finds it finishes the load first.
     Machine r;
     std::remove(r.hp.path(Machine::orderFile("systemorder.log")).c_str());
     r.write("Data/TempInit.dat", "20261130\r\n");
@@ -69,8 +60,7 @@ TEST(StartupLoad, StampWaitsUntilTheRebuildIsDone) {
     EXPECT_EQ(r.cycle(), (Requests{"SetTD 2", "SetTD 4"}));
     EXPECT_EQ(r.read("Data/TempInit.dat"), "20261205\r\n");
 
-    // The known-order record cannot be written: the stamp stays old, so a
-    // new program run rebuilds again; once the record is written it follows.
+    // An unwritten record keeps the stamp old, so that a new run rebuilds again.
     Machine w;
     w.write("Data/TempInit.dat", "20261130\r\n");
     w.writeOrders(kLogAtLogin);

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "platform/headless/headless_platform.h"
+#include "support/machine.h"
 #include "settings/folders/mt4_data_folder.h"
 #include "settings/folders/mt4_files_folder.h"
 
@@ -36,12 +37,6 @@ struct Disk {
     std::string choose() { return folders.choose(mt4); }
 };
 
-std::string utf16WithMark(const std::string& ascii) {
-    std::string bytes = "\xFF\xFE";
-    for (char c : ascii) bytes += std::string{c, '\0'};
-    return bytes;
-}
-
 }  // namespace
 
 TEST(FilesFolder, DataFolderNameIsTheMd5OfTheUpperCasedPath) {
@@ -52,35 +47,25 @@ TEST(FilesFolder, DataFolderNameIsTheMd5OfTheUpperCasedPath) {
 }
 
 TEST(FilesFolder, EachLayoutIsFoundByItsLogThenByItsFolder) {
-    {
-        Disk d;  // nothing there: the folder of MT4 up to build 509
-        EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");
-        d.hp.makeFolder("MT4/MQL4/Files");  // portable, the expert not attached yet
-        EXPECT_EQ(d.choose(), d.mt4 + "MQL4\\Files");
-        const std::string data = d.dataFolder("ABC", d.mt4);
-        EXPECT_EQ(d.choose(), data);  // the data folder comes first
-        d.log(d.mt4 + "experts\\files", 5s);
-        EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");  // the only log wins
-        d.log(d.mt4 + "MQL4\\Files", 4s);
-        EXPECT_EQ(d.choose(), d.mt4 + "MQL4\\Files");
-        d.log(data, 3s);
-        EXPECT_EQ(d.choose(), data);
-    }
-    {
-        Disk d;  // a stale legacy log of years ago beside the live data folder
-        const std::string data = d.dataFolder("XYZ", d.mt4);
-        d.log(data, 1s);
-        d.log(d.mt4 + "experts\\files", std::chrono::hours(24 * 900));
-        EXPECT_EQ(d.choose(), data);
-        EXPECT_EQ(d.folders.describe(d.mt4), "Orders are read from " + data + "\\systemorder.log");
-    }
+    Disk d;  // nothing there: the folder of MT4 up to build 509
+    EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");
+    d.hp.makeFolder("MT4/MQL4/Files");  // portable, the expert not attached yet
+    EXPECT_EQ(d.choose(), d.mt4 + "MQL4\\Files");
+    const std::string data = d.dataFolder("ABC", d.mt4);
+    EXPECT_EQ(d.choose(), data);  // the data folder comes first
+    d.log(d.mt4 + "experts\\files", 5s);
+    EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");  // the only log wins
+    d.log(d.mt4 + "MQL4\\Files", 4s);
+    EXPECT_EQ(d.choose(), d.mt4 + "MQL4\\Files");
+    d.log(data, 3s);
+    EXPECT_EQ(d.choose(), data);
 }
 
 TEST(FilesFolder, OriginTxtNamesTheFolderInAnyEncoding) {
     HeadlessPlatform probe;
     const std::string root = probe.root();
     // The MT4 folder holds an e-acute (Latin-1 stands in for the code page here).
-    for (const std::string& origin : {utf16WithMark(root + "\\M\xE9 4\r\n"),                 // as MT4 writes it
+    for (const std::string& origin : {kvtest::utf16WithMark(root + "\\M\xE9 4\r\n"),                 // as MT4 writes it
                                       "  " + root + "\\M\xE9 4\\  \r\n",                  // ANSI, blanks, backslash
                                       "\xEF\xBB\xBF" + root + "\\m\xC3\x89 4",               // UTF-8, other case
                                       root + "\\M\xC3\xA9 4\r\n"}) {                        // UTF-8 without a mark
@@ -88,7 +73,7 @@ TEST(FilesFolder, OriginTxtNamesTheFolderInAnyEncoding) {
         d.mt4 = d.hp.root() + "\\M\xE9 4\\";
         std::string text = origin;
         for (std::size_t at; (at = text.find(root)) != std::string::npos;) text.replace(at, root.size(), d.hp.root());
-        if (text.starts_with("\xFF\xFE")) text = utf16WithMark(d.hp.root() + "\\M\xE9 4\r\n");
+        if (text.starts_with("\xFF\xFE")) text = kvtest::utf16WithMark(d.hp.root() + "\\M\xE9 4\r\n");
         const std::string data = d.dataFolder("0123", text);
         EXPECT_EQ(d.choose(), data) << testing::PrintToString(origin);
     }

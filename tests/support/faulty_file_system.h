@@ -1,4 +1,5 @@
 #pragma once
+#include <algorithm>
 #include <cctype>
 #include <chrono>
 #include <functional>
@@ -12,33 +13,24 @@ namespace kvtest {
 
 using kv::platform::FileError;
 
-// Thrown from a file step or from the service to stop the program dead, as a
-// power cut or a killed process would: its files stay as they are.
+// Thrown from a file step or the service: the program stops dead, its files as they are.
 struct Killed {};
 
 // The steps of the file interface a fault can hit.
 enum class FileStep { Read, Replace, Append, Probe };  // Probe: whether a folder can be written
 
 inline const char* stepName(FileStep step) {
-    switch (step) {
-        case FileStep::Read: return "read";
-        case FileStep::Replace: return "replace";
-        case FileStep::Append: return "append";
-        case FileStep::Probe: return "probe";
-    }
-    return "?";
+    static const char* const names[] = {"read", "replace", "append", "probe"};
+    return names[static_cast<int>(step)];
 }
 
-// Any file system, with chosen steps made to fail once or every time (or to
-// kill the program there), the way LevelDB's EnvWrapper and SQLite's test VFS
-// put faults in front of the real thing. A failed step never reaches the
-// real file system, so what is on disk is what was there before the step.
+// Any file system, with chosen steps failing once or always, or killing the program. A
+// failed step never reaches the real file system: the disk holds what was there before.
 class FaultyFileSystem : public kv::platform::FileSystem {
 public:
     explicit FaultyFileSystem(kv::platform::FileSystem& real) : real_(real) {}
 
-    // `file` is the name at the end of the path ("TempClose.dat", any case);
-    // empty matches every file.
+    // `file`: the name at the end of the path ("TempClose.dat"), any case; empty: every file.
     void fail(FileStep step, const std::string& file, FileError error) { rules_.push_back({step, file, error, false}); }
     void failOnce(FileStep step, const std::string& file, FileError error) { rules_.push_back({step, file, error, true}); }
     // The program dies the first time it reaches the step.
@@ -49,12 +41,8 @@ public:
     }
     void heal() { rules_.clear(); }
 
-    // For faults no rule describes: the error for a step (None lets it pass);
-    // asked before the rules, and it may throw Killed.
+    // Asked before the rules: the error for a step (None lets it pass); it may throw Killed.
     std::function<FileError(FileStep step, const std::string& path)> decide;
-
-    // Steps that reached the real file system, by kind.
-    int done(FileStep step) const { return done_[static_cast<int>(step)]; }
 
     FileError readAll(const std::string& path, std::string& bytes) override {
         return passes(FileStep::Read, path) ? real_.readAll(path, bytes) : failure_;
@@ -88,37 +76,30 @@ private:
         bool kill = false;
     };
 
-    static bool endsWith(const std::string& path, const std::string& file) {
-        if (file.empty()) return true;
-        if (path.size() <= file.size()) return false;
-        const char before = path[path.size() - file.size() - 1];
-        if (before != '\\' && before != '/') return false;
-        for (std::size_t i = 0; i < file.size(); ++i)
-            if (std::tolower(static_cast<unsigned char>(path[path.size() - file.size() + i])) !=
-                std::tolower(static_cast<unsigned char>(file[i])))
-                return false;
-        return true;
+    // Whether the path names `file` (any case); an empty one matches every file.
+    static bool names(const std::string& path, const std::string& file) {
+        const std::string name = path.substr(path.find_last_of("/\\") + 1);
+        return file.empty() || std::equal(name.begin(), name.end(), file.begin(), file.end(), [](char a, char b) {
+                   return std::tolower(static_cast<unsigned char>(a)) == std::tolower(static_cast<unsigned char>(b));
+               });
     }
 
     bool passes(FileStep step, const std::string& path) {
         failure_ = decide ? decide(step, path) : FileError::None;
         for (auto rule = rules_.begin(); failure_ == FileError::None && rule != rules_.end(); ++rule) {
-            if (rule->step != step || !endsWith(path, rule->file)) continue;
+            if (rule->step != step || !names(path, rule->file)) continue;
             const bool kill = rule->kill;
             failure_ = rule->error;
             if (rule->once) rules_.erase(rule);
             if (kill) throw Killed{};
             break;
         }
-        if (failure_ != FileError::None) return false;
-        ++done_[static_cast<int>(step)];
-        return true;
+        return failure_ == FileError::None;
     }
 
     kv::platform::FileSystem& real_;
     std::vector<Rule> rules_;
     FileError failure_ = FileError::None;
-    int done_[4] = {};
 };
 
 }  // namespace kvtest

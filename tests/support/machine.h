@@ -4,6 +4,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -31,6 +32,13 @@ inline std::string orderLine(const std::string& no, const std::string& state, co
     return date + ";f2;1001;" + no + ";" + state + ";" + type + ";EURUSD;0.10;1.1000;1.0950;1.1100;1.2000;5.5;1";
 }
 
+// UTF-16LE behind its byte-order mark, as MQL4 writes a file without FILE_ANSI.
+inline std::string utf16WithMark(const std::string& text) {
+    std::string bytes = "\xFF\xFE";
+    for (char c : text) bytes += std::string{c, '\0'};
+    return bytes;
+}
+
 // The value of one query pair of a request URL.
 inline std::string pairValue(const std::string& url, const std::string& name) {
     auto at = url.find("&" + name + "=");
@@ -47,12 +55,8 @@ inline std::string shortName(const std::string& url) {
     return name + " " + pairValue(url, "orderno");
 }
 
-// One trader's machine: the exe folder with its Data folder, the MT4 files
-// folder, a service, and program runs that come and go while the disk stays.
-// The program sees the disk through a FaultyFileSystem. The service logs in
-// with kLoginReply and answers every order event as the real one does (the
-// order number, ";", field 5 of the order's line in the log now, "\n", or
-// "ok\n" for a modification) unless `spoil` turns that answer into another.
+// One trader's machine: program runs come and go, the disk (seen through a FaultyFileSystem)
+// stays. The service answers as the real one does, unless `spoil` changes the answer.
 class Machine {
 public:
     // Installed: past the first run, the MT4 folder known and the marker written.
@@ -89,8 +93,7 @@ public:
     bool running() const { return program_ != nullptr; }
     kv::Program& program() { return *program_; }
 
-    // A run logged in and relaying over these orders and known records, its
-    // tables built today already; the service's record starts after the login.
+    // Logged in and relaying, the tables built today; the service's record starts after the login.
     void startRelaying(const std::vector<std::string>& orders = {}, const std::vector<std::string>& known = {}) {
         write("Data/TempInit.dat", "20261205\r\n");
         writeOrders(orders);
@@ -103,8 +106,7 @@ public:
         hp.service.requests.clear();
     }
 
-    // The Login command, the address and password, the Login button. True
-    // when the relay then runs.
+    // The Login command and dialog; true when the relay then runs.
     bool logIn(const std::string& email = "trader@example.com", const std::string& password = "secret",
                int remember = 1) {
         pick("mnuFlSi");
@@ -126,9 +128,8 @@ public:
 
     // One elapsed poll interval; false when the timer is off.
     bool tick() { return mytimer().fire(); }
-    // The expert wrote its log and the folder watch heard it: the cycle that
-    // asks for runs once its settling wait, and the spacing after the last
-    // cycle, are over. False when the relay was not watching.
+    // The folder watch heard the log written: the cycle asked for runs once its waits are over.
+    // False when the relay was not watching.
     bool logWritten() {
         hp.folderWatch.change(program_->values().pathname1, "systemorder.log");
         bool ran = false;
@@ -151,8 +152,7 @@ public:
         return sent;
     }
 
-    // Runs a step of the trader or the timer; a Killed thrown inside ends the
-    // process there. True when the program lived through it.
+    // A step of the trader or the timer; true when the program lived through it.
     bool survives(const std::function<void()>& step) {
         try {
             step();
@@ -216,12 +216,8 @@ private:
         std::string field5;
         for (const auto& line : kv::platform::splitLines(read(orderFile("systemorder.log")), hp.files)) {
             std::vector<std::string> f;
-            for (std::size_t from = 0;;) {
-                auto to = line.find(';', from);
-                f.push_back(line.substr(from, to - from));
-                if (to == std::string::npos) break;
-                from = to + 1;
-            }
+            std::istringstream fields(line);
+            for (std::string field; std::getline(fields, field, ';');) f.push_back(field);
             if (f.size() > 4 && f[3] == no) {
                 field5 = f[4];
                 break;
