@@ -22,11 +22,12 @@ void later(HeadlessPlatform& hp, int seconds) {
     t.second = total % 60;
 }
 
-// One poll and one look of the tray, as the two timers would give them.
+// One poll and one look of the tray, from their two timers.
 void second(Machine& m, int seconds = 1) {
     later(m.hp, seconds);
     m.tick();
-    m.program().trayStatus().refresh();
+    for (auto* timer : m.hp.timers.timers)  // the tray's own timer, beside the poll's
+        if (timer != &m.mytimer() && timer->interval() == 1000) timer->fire();
 }
 
 }  // namespace
