@@ -27,6 +27,18 @@ TEST(Menus, LogoutStopsTheRelayAndLoggingInAgainKeepsTheTables) {
     EXPECT_TRUE(m.hp.messages.shown.empty());
 }
 
+// A window the trader minimized comes back when its menu item is picked again.
+TEST(Menus, SettingAndLoginRestoreTheirMinimizedWindow) {
+    Machine m;
+    m.start();
+    for (const auto& [item, window] : {std::pair{"mnuflset", "frmSettings"}, {"mnuFlSi", "frmLogin"}}) {
+        m.pick(item);
+        m.hp.windows.windows[window].state = kv::platform::WindowState::Minimized;
+        m.pick(item);
+        EXPECT_EQ(m.hp.windows.windows[window].state, kv::platform::WindowState::Normal) << item;
+    }
+}
+
 TEST(Menus, ExitFromEitherMenuRemovesTheIconRecordsTheRunAndEnds) {
     Machine m;
     for (bool loggedIn : {false, true}) {
