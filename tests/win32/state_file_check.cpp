@@ -65,6 +65,7 @@ TEST_F(StateFileCheck, AFileHeldByAnotherProgramWaitsAndIsWrittenOnceReleased) {
     EXPECT_EQ(readBytes(known), "9;O;1\r\n");
     state.retryWaiting();
     EXPECT_EQ(readBytes(known), "9;O;2\r\n");
+    EXPECT_EQ(folder.fileCount(), 1);  // the failed attempt left no temporary file
     EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
