@@ -34,10 +34,10 @@ protected:
 };
 
 TEST_F(StateFileCheck, AReplaceThatFailsKeepsTheOldFileWholeIsToldOnceAndCatchesUp) {
-    writeBytes(known, "9;O;1\r\n");
+    const std::string before = "9;O;1\r\n";
+    const std::string after = before + "8;O;1\r\n";
     for (FileError error : {FileError::DiskFull, FileError::AccessDenied, FileError::Locked}) {
-        const std::string before = readBytes(known);
-        const std::string after = before + "8;O;1\r\n";
+        writeBytes(known, before);
         files.fail(FileStep::Replace, "manualorder.log", error);
         EXPECT_TRUE(state.save(known, {"9;O;1", "8;O;1"}) == StateFiles::Saved::Waiting) << describe(error);
         state.retryWaiting();
@@ -47,7 +47,6 @@ TEST_F(StateFileCheck, AReplaceThatFailsKeepsTheOldFileWholeIsToldOnceAndCatches
         state.retryWaiting();
         EXPECT_EQ(readBytes(known), after);
         EXPECT_EQ(folder.fileCount(), 1);  // no temporary file left beside it
-        writeBytes(known, "9;O;1\r\n");
     }
     EXPECT_EQ(boxes.shown.size(), 3u);  // once per fault, naming the file
     EXPECT_NE(boxes.shown.back().text.find("manualorder.log"), std::string::npos);
