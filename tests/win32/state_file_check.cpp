@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include <vector>
-
 #include "check_support.h"
 #include "platform/win32/text_codec.h"
 #include "platform/win32/unique_handle.h"
+#include "platform/headless/recording_message_box.h"
 #include "platform/win32/win32_platform.h"
 #include "relay/state_files.h"
 #include "support/faulty_file_system.h"
@@ -14,12 +13,6 @@ namespace {
 
 using kvtest::FileStep;
 
-// The boxes the trader would see, counted instead of shown.
-struct CountedBoxes : MessageBox {
-    std::vector<std::string> texts;
-    void show(const std::string& text, MessageIcon) override { texts.push_back(text); }
-};
-
 // The engine's state files on the Windows file system; the faults a disk
 // cannot be made to give on demand are put in front of it.
 class StateFileCheck : public ::testing::Test {
@@ -28,7 +21,7 @@ protected:
     Win32Platform windows{GetModuleHandleW(nullptr), folder.path()};
     Platform real = windows.platform();
     kvtest::FaultyFileSystem files{real.files};
-    CountedBoxes boxes;
+    headless::RecordingMessageBox boxes;  // what the trader would see, recorded instead of shown
     Platform platform{files,     real.clock, boxes,           real.web,     real.timers,      real.windows,
                       real.tray, real.menus, real.fileDialog, real.process, real.folderWatch, real.exeFolder};
     StateFiles state{platform};
@@ -41,10 +34,10 @@ protected:
 };
 
 TEST_F(StateFileCheck, AReplaceThatFailsKeepsTheOldFileWholeIsToldOnceAndCatchesUp) {
-    writeBytes(known, "9;O;1\r\n");
+    const std::string before = "9;O;1\r\n";
+    const std::string after = before + "8;O;1\r\n";
     for (FileError error : {FileError::DiskFull, FileError::AccessDenied, FileError::Locked}) {
-        const std::string before = readBytes(known);
-        const std::string after = before + "8;O;1\r\n";
+        writeBytes(known, before);
         files.fail(FileStep::Replace, "manualorder.log", error);
         EXPECT_TRUE(state.save(known, {"9;O;1", "8;O;1"}) == StateFiles::Saved::Waiting) << describe(error);
         state.retryWaiting();
@@ -54,10 +47,9 @@ TEST_F(StateFileCheck, AReplaceThatFailsKeepsTheOldFileWholeIsToldOnceAndCatches
         state.retryWaiting();
         EXPECT_EQ(readBytes(known), after);
         EXPECT_EQ(folder.fileCount(), 1);  // no temporary file left beside it
-        writeBytes(known, "9;O;1\r\n");
     }
-    EXPECT_EQ(boxes.texts.size(), 3u);  // once per fault, naming the file
-    EXPECT_NE(boxes.texts.back().find("manualorder.log"), std::string::npos);
+    EXPECT_EQ(boxes.shown.size(), 3u);  // once per fault, naming the file
+    EXPECT_NE(boxes.shown.back().text.find("manualorder.log"), std::string::npos);
 }
 
 // A real lock: another program holds the file without sharing it.
@@ -72,7 +64,8 @@ TEST_F(StateFileCheck, AFileHeldByAnotherProgramWaitsAndIsWrittenOnceReleased) {
     EXPECT_EQ(readBytes(known), "9;O;1\r\n");
     state.retryWaiting();
     EXPECT_EQ(readBytes(known), "9;O;2\r\n");
-    EXPECT_EQ(boxes.texts.size(), 1u);
+    EXPECT_EQ(folder.fileCount(), 1);  // the failed attempt left no temporary file
+    EXPECT_EQ(boxes.shown.size(), 1u);
 }
 
 }  // namespace

@@ -39,13 +39,11 @@ TEST(WinHttpFetcher, EveryReplyIsItsWholeBodyAndAllFetchersShareOneKeptAliveConn
 
     EXPECT_EQ(login->FetchUrl(kService + "/LoginCheckAction.do?email=a b@c.d&password=p&w=1+2%"), kLongLoginReply);
     EXPECT_EQ(engine->FetchUrl(kService + "/Missing.do?x=1"), std::optional<std::string>("not found"));
-    EXPECT_EQ(login->FetchUrl(kService + "/LoginCheckAction.do?email=a%20b@c.d&password=p"), kLongLoginReply);
     EXPECT_EQ(establishedConnectionsTo(std::stoi(kService.substr(kService.rfind(':') + 1))), 1);
 
     EXPECT_EQ(engine->FetchUrl(kService + "/__requests"),
               std::optional<std::string>("/LoginCheckAction.do?email=a%20b@c.d&password=p&w=1+2%\n"
-                                         "/Missing.do?x=1\n"
-                                         "/LoginCheckAction.do?email=a%20b@c.d&password=p\n"));
+                                         "/Missing.do?x=1\n"));
 }
 
 TEST(WinHttpFetcher, NoReplyAtAllIsNoValueNeverAText) {
@@ -59,7 +57,6 @@ TEST(WinHttpFetcher, NoReplyAtAllIsNoValueNeverAText) {
 
     EXPECT_EQ(fetcher->FetchUrl("ftp://127.0.0.1/file"), std::nullopt);
     EXPECT_EQ(fetcher->FetchUrl("not a url"), std::nullopt);
-    EXPECT_EQ(fetcher->FetchUrl(""), std::nullopt);
 }
 
 }  // namespace
