@@ -13,18 +13,11 @@ namespace {
 
 const std::string kOrder = "20991231;x;1001;55;O1;BUY;EURUSD;0.1;1.1;0;0;0;0;1";
 
-// Moves the fake clock on within the day.
-void later(HeadlessPlatform& hp, int seconds) {
-    auto& t = hp.clock.current;
-    int total = t.hour * 3600 + t.minute * 60 + t.second + seconds;
-    t.hour = total / 3600;
-    t.minute = total / 60 % 60;
-    t.second = total % 60;
-}
-
-// One poll and one look of the tray, from their two timers.
+// `seconds` later within the hour: one poll and one look of the tray, from their two timers.
 void second(Machine& m, int seconds = 1) {
-    later(m.hp, seconds);
+    auto& t = m.hp.clock.current;
+    t.minute += (t.second + seconds) / 60;
+    t.second = (t.second + seconds) % 60;
     m.tick();
     for (auto* timer : m.hp.timers.timers)  // the tray's own timer, beside the poll's
         if (timer != &m.mytimer() && timer->interval() == 1000) timer->fire();
