@@ -91,7 +91,7 @@ TEST(TradeSystems, RoundIdsAreStoredAsTheirDigits) {
     }
 }
 
-TEST(TradeSystems, ProceedWithoutABlankIsRefusedAndTheWindowStays) {
+TEST(TradeSystems, ProceedNeedsABlankAndAnUnsavedChoiceStillStartsTheRelay) {
     Selection s("7;12;Scalper A;15;Swing");
     s.choose("Scalper", 0);
     s.hp.windows.click("FrmSys", "CmdProcced");
@@ -101,15 +101,9 @@ TEST(TradeSystems, ProceedWithoutABlankIsRefusedAndTheWindowStays) {
     EXPECT_FALSE(s.program().mytimer().enabled());
 
     s.choose("99 Typed", 0);  // a typed text with a blank is taken as it stands
-    s.hp.windows.click("FrmSys", "CmdProcced");
-    EXPECT_EQ(s.program().module().systemId, "99");
-}
-
-TEST(TradeSystems, UnwritableLoginChkIsToldAndTheRelayStillStarts) {
-    Selection s("7;12;Scalper A;15;Swing");
     s.files.refuseWrites("LoginChk.dat");
     s.hp.windows.click("FrmSys", "CmdProcced");
     EXPECT_TRUE(s.told("Data\\LoginChk.dat"));
     EXPECT_EQ(s.program().values().swlogin, 1);
-    EXPECT_EQ(s.program().module().systemId, "12");
+    EXPECT_EQ(s.program().module().systemId, "99");
 }
