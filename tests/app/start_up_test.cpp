@@ -102,7 +102,6 @@ TEST(ServiceHost, DataFileOverridesTheBuiltInAddressWhenValid) {
         SCOPED_TRACE(c.file);
         Machine m;
         m.write("Data/Service.dat", c.file);
-        m.loginReply = "0";
         m.start();
         EXPECT_EQ(m.hp.messages.shown.size(), c.told ? 1u : 0u);
         EXPECT_EQ(m.told("Data\\Service.dat"), c.told);
