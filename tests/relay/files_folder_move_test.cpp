@@ -61,12 +61,4 @@ TEST(FilesFolderMove, AStaleLegacyLogIsLeftOnceAMinuteForTheLiveOne) {
     EXPECT_EQ(r.cycle(), Requests{"SetTD 5"});
     EXPECT_TRUE(r.readsLive());
     EXPECT_EQ(r.known(), "7;O;1\r\n");  // the old folder's record is left as it was
-
-    // Back to the old folder only once the live log is quiet and the old one written anew.
-    r.hp.clock.utc += 61s;
-    r.writeOrders({orderLine("7", "O1")});
-    r.hp.setWriteTime(Machine::orderFile("systemorder.log"), r.hp.clock.utc - 1s);
-    r.expertWritesLive(kLiveOrders, 30s);
-    EXPECT_EQ(r.cycle(), Requests{});
-    EXPECT_TRUE(r.readsLive());
 }
