@@ -53,7 +53,7 @@ TEST(CycleTrigger, AWriteOfTheOrderLogRunsOneCycleSoonAndABusyExpertIsSpacedOut)
     EXPECT_EQ(t.settleAndTakeRequests(), Requests{"SetTD 2"});
 }
 
-TEST(CycleTrigger, WatchingFollowsTheTimerAndTheFilesFolder) {
+TEST(CycleTrigger, WatchingFollowsTheTimer) {
     Triggered t;
     t.change("systemorder.log");
     EXPECT_FALSE(t.settleTimer().enabled()) << "nothing is watched before the login";
@@ -71,20 +71,6 @@ TEST(CycleTrigger, WatchingFollowsTheTimerAndTheFilesFolder) {
     t.hp.folderWatch.failing = false;
     t.tick();
     EXPECT_EQ(t.hp.folderWatch.watched(), std::vector<std::string>{t.folder()});
-
-    // Save moves the MT4 folder: the next cycle watches the new one only.
-    const std::string old = t.folder();
-    t.write("MT5/experts/files/systemorder.log", kv::platform::joinLines({orderLine("7", "O1")}));
-    t.pick("mnulvset");
-    t.hp.windows.type("frmSettings", "mt4location", t.hp.root() + "\\MT5\\terminal.exe");
-    t.hp.windows.click("frmSettings", "cmdSave");
-    ASSERT_NE(t.folder(), old);
-    t.tick();
-    EXPECT_EQ(t.hp.folderWatch.watched(), std::vector<std::string>{t.folder()});
-    t.hp.folderWatch.change(old, "systemorder.log");
-    EXPECT_FALSE(t.settleTimer().enabled());
-    t.change("systemorder.log");
-    EXPECT_TRUE(t.settleTimer().enabled());
 }
 
 // A write heard during a cycle, or requests a cycle had no time for, wait only the spacing.

@@ -41,6 +41,7 @@ TEST(FilesFolderMove, ExpertAttachedAfterTheStartIsFoundBeforeTheMissingLogMessa
     r.expertWritesLive(kLiveOrders);
     EXPECT_EQ(r.cycle(), Requests{});
     EXPECT_TRUE(r.readsLive());
+    EXPECT_EQ(r.hp.folderWatch.watched(), std::vector<std::string>{r.program().values().pathname1});
     EXPECT_EQ(r.hp.messages.shown.size(), 1u);
     EXPECT_EQ(r.cycle(), Requests{"SetTD 5"});
     EXPECT_EQ(r.hp.readFile(std::string(kLive) + "manualorder.log"), "6;O;1\r\n5;O;1\r\n");
