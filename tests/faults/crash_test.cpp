@@ -9,11 +9,11 @@ using namespace kvtest;
 TEST(Crashes, AfterADeathEveryFileIsWholeAndOnlyUnsavedEventsAreSentAgain) {
     const Requests all{"CloseTD 9", "EditTD 8", "SetTD 7"};
     struct Case {
-        const char* file;                // the program dies the first time it reaches this step of it
+        const char* file;         // the program dies the first time it reaches this step of it
         FileStep step;
-        bool knownSaved;                // manualorder.log in its new version after the death
-        Requests sentAgain;             // acknowledged twice by the service
-        Requests journaledTwice;        // two Active.log lines
+        bool knownSaved;          // manualorder.log in its new version after the death
+        Requests sentAgain;       // acknowledged twice by the service
+        Requests journaledTwice;  // two Active.log lines
     };
     const std::vector<Case> cases{
         {"Active.log", FileStep::Append, false, {"CloseTD 9"}, {}},
