@@ -30,38 +30,6 @@ TEST(StateFileFaults, UnreadableFilesSkipTheCycleQuietlyUntilTheyCanBeRead) {
     }
 }
 
-// The acknowledged close is not sent again while its files cannot be written.
-TEST(StateFileFaults, UnwritableFilesKeepTheOldVersionAreToldOnceAndCatchUp) {
-    for (const char* file : {"manualorder.log", "TempClose.dat"}) {
-        for (FileError error : {FileError::DiskFull, FileError::AccessDenied, FileError::Locked}) {
-            SCOPED_TRACE(std::string(file) + ": " + kv::platform::describe(error));
-            Machine r;
-            r.startRelaying({orderLine("9", "X2"), orderLine("8", "O1")}, {"9;O;1", "8;O;1"});
-            r.write("Data/TempClose.dat", "3;X;1\r\n");
-            const bool knownFails = std::string(file) == "manualorder.log";
-            const std::string oldKnown = r.known(), newKnown = "8;O;1\r\n";
-            const std::string oldJournal = r.journal(), newJournal = "3;X;1\r\n9;X;2\r\n";
-            r.files.fail(FileStep::Replace, file, error);
-            EXPECT_EQ(r.cycle(), Requests{"CloseTD 9"});
-            for (int cycle = 0; cycle < 3; ++cycle) {
-                EXPECT_TRUE(r.stateFilesAre(knownFails ? oldKnown : newKnown, knownFails ? newJournal : oldJournal));
-                EXPECT_EQ(r.cycle(), Requests{});
-            }
-            EXPECT_EQ(r.messages(), 1);
-            EXPECT_TRUE(r.told(file));
-            r.files.heal();
-            EXPECT_EQ(r.cycle(), Requests{});
-            EXPECT_TRUE(r.stateFilesAre(newKnown, newJournal));
-
-            // A later fault of the same file is a new one, told again.
-            r.writeOrders({orderLine("8", "O2")});
-            EXPECT_EQ(r.cycle(), Requests{"EditTD 8"});
-            EXPECT_EQ(r.messages(), 1);
-            EXPECT_EQ(r.journaled("CloseTD 9"), 1);
-        }
-    }
-}
-
 // The stamp is written once it can be, so a restart that day does not rebuild again.
 TEST(StateFileFaults, StartupStampFaultsDelayOrRepeatTheRebuildButLoseNothing) {
     const std::vector<std::string> log{orderLine("1", "O1", "BUY", "20261204"), orderLine("2", "O1", "BUY", "20261205")};
@@ -91,12 +59,6 @@ TEST(StateFileFaults, StartupStampFaultsDelayOrRepeatTheRebuildButLoseNothing) {
         EXPECT_EQ(m.sent, Requests{"SetTD 2"});
         EXPECT_EQ(m.known(), "1;O;1\r\n2;O;1\r\n");
         EXPECT_EQ(m.read("Data/TempInit.dat"), "20261205\r\n");
-
-        m.start();  // the same day again: the tables are kept
-        ASSERT_TRUE(m.logIn());
-        m.tick();
-        EXPECT_EQ(m.sent, Requests{"SetTD 2"});
-        EXPECT_EQ(m.known(), "1;O;1\r\n2;O;1\r\n");
     }
 }
 

@@ -43,11 +43,8 @@ TEST(MalformedInput, EmptyMissingAndOddStateFiles) {
 TEST(MalformedInput, Utf16AndByteOrderMarks) {
     Machine r;
     r.startRelaying();
-    std::string text = kv::platform::joinLines({orderLine("1", "O1")});
-    std::string utf16("\xFF\xFE", 2);
-    for (char c : text) utf16 += std::string{c, '\0'};
     std::remove(r.hp.path(Machine::orderFile("systemorder.log")).c_str());
-    r.write(Machine::orderFile("SystemOrder.LOG"), utf16);
+    r.write(Machine::orderFile("SystemOrder.LOG"), utf16WithMark(kv::platform::joinLines({orderLine("1", "O1")})));
     r.write(Machine::orderFile("manualorder.log"), "\xEF\xBB\xBF" "9;O;1\r\n");
     r.spoil = [](const std::string&, const std::string&) { return std::string("1;O1\n"); };  // the log is UTF-16
     EXPECT_EQ(r.cycle(), Requests{"SetTD 1"});

@@ -25,10 +25,8 @@ TEST(StartupLoad, RebuildsOncePerLoginDate) {
         r.start();
         r.logIn();
         EXPECT_EQ(r.known(), "1;O;1\r\n");
-        EXPECT_EQ(r.journal(), " \r\n");
         EXPECT_EQ(r.read("Data/TempInit.dat"), "20261205\r\n");
         EXPECT_EQ(r.cycle(), (Requests{"SetTD 2", "SetTD 4"}));
-        EXPECT_EQ(r.journal(), "");
 
         // Same date on the next run: nothing of the tables is read or written at load.
         r.start();
