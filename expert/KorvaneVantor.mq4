@@ -272,7 +272,7 @@ string OrderLine(string mark, int account, string demo)
 // every restart, and nothing needs to be kept on disk for it.
 string Stamp(string state)
   {
-   uint hash = 2166136261;
+   uint hash = (uint)2166136261;
    int length = StringLen(state);
    for(int i = 0; i < length; i++)
      {

@@ -8,7 +8,15 @@
 #include <sstream>
 
 #include "korvane_vantor_expert.h"
+#define KV_MQL4_RUNTIME_IMPLEMENTATION  // the types only, without the expert's input macro
+#include "mql4_runtime.h"
 #include "sim_terminal.h"
+
+// MQL4 turns a number joined to text into text; the C++ build must refuse it
+// instead of compiling something else (pointer arithmetic, a char).
+template <class T>
+concept JoinsNumber = requires(T text) { text + 1; } || requires(T text) { text = 2.5; } || requires { T(3); };
+static_assert(!JoinsNumber<string>);
 
 namespace {
 
