@@ -19,6 +19,7 @@ input int RetentionHours = 96;   // Keep closed and deleted orders in the log fo
 input int MaxClosedLines = 500;  // At most this many closed and deleted orders in the log
 
 int      periodMs;          // the timer period in use
+bool     timerSet;          // the timer runs
 double   ownerToken;        // this copy's token in KV_WRITER_VAR; 0 when it has none
 bool     ownsWriter;        // this copy writes the log
 bool     toldStandBy;       // the stand-by has been printed
@@ -52,12 +53,13 @@ int OnInit()
    lineCount = 0;
    buildComplete = true;
    ownerToken = NewOwnerToken();
-   if(!EventSetMillisecondTimer(periodMs))
+   timerSet = EventSetMillisecondTimer(periodMs);
+   if(!timerSet)
      {
       Print("Korvane - Vantor: the timer could not be set, error " + IntegerToString(GetLastError()));
       return INIT_FAILED;
      }
-   Refresh();
+   Refresh(true);
    return INIT_SUCCEEDED;
   }
 
@@ -74,20 +76,23 @@ void OnDeinit(const int reason)
 //+------------------------------------------------------------------+
 void OnTimer()
   {
-   Refresh();
+   Refresh(true);
   }
 
 //+------------------------------------------------------------------+
 void OnTick()
   {
-   Refresh();
+   if(!timerSet)
+      timerSet = EventSetMillisecondTimer(periodMs);
+   Refresh(false);
   }
 
 //+------------------------------------------------------------------+
 //| Rebuilds the log's text and writes it when it changed, at most   |
-//| once a period.                                                   |
+//| once a period (four fifths of it, as GetTickCount() moves in     |
+//| steps of about 16 ms).                                           |
 //+------------------------------------------------------------------+
-void Refresh()
+void Refresh(bool onTimer)
   {
    if(!ClaimWriter())
      {
@@ -104,7 +109,7 @@ void Refresh()
       return;
      }
    uint now = GetTickCount();
-   if(hasTried && now - lastTryTick < (uint)periodMs)
+   if(hasTried && now - lastTryTick < (uint)(periodMs * 4 / 5))
       return;                               // the next timer event writes it
    hasTried = true;
    lastTryTick = now;
@@ -115,7 +120,20 @@ void Refresh()
       lastWriteTime = TimeLocal();
       lastError = "";
      }
+   if(!onTimer)
+      RestartTimer();
    ShowStatus();
+  }
+
+// After a write on a tick the period starts again, so a change held back
+// by it is written one period later, not up to two.
+void RestartTimer()
+  {
+   EventKillTimer();
+   timerSet = EventSetMillisecondTimer(periodMs);
+   if(!timerSet)
+      Print("Korvane - Vantor: the timer could not be set again, error " + IntegerToString(GetLastError())
+            + "; writing on ticks only until it can.");
   }
 
 //+------------------------------------------------------------------+

@@ -65,7 +65,7 @@ struct Day {
         chart = mt4.attachExpert("EURUSD");
     }
     ~Day() { fs::remove_all(folder); }
-    std::map<int, Line> log(int64_t ms = 110) {  // a write on a tick can hold the next one back a period
+    std::map<int, Line> log(int64_t ms = 60) {  // one timer period and a bit
         mt4.advance(ms);
         return readLog(folder / "systemorder.log");
     }
