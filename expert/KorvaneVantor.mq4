@@ -12,6 +12,8 @@
 #define KV_TEMP_FILE    "systemorder.tmp"
 #define KV_WRITER_VAR   "KorvaneVantor.writer"
 #define KV_TOKENS_VAR   "KorvaneVantor.tokens"
+#define KV_BEAT_VAR     "KorvaneVantor.beat"
+#define KV_SILENT_MS    5000
 #define KV_CLOSED_LIMIT 5000
 
 input int TimerPeriodMs  = 50;   // Look at the orders every ... ms
@@ -139,7 +141,9 @@ void RestartTimer()
 //+------------------------------------------------------------------+
 //| One writer per terminal: a temporary terminal variable holds the  |
 //| token of the copy that writes, 0 when none does. Temporary, so a  |
-//| terminal restart frees it.                                        |
+//| terminal restart frees it. The writer beats every period; a copy  |
+//| that stopped without OnDeinit (a critical error) falls silent and |
+//| a standing-by copy takes over.                                    |
 //+------------------------------------------------------------------+
 double NewOwnerToken()
   {
@@ -157,19 +161,36 @@ double NewOwnerToken()
 
 bool ClaimWriter()
   {
+   if(ownsWriter && GlobalVariableGet(KV_WRITER_VAR) != ownerToken)
+      ownsWriter = false;                   // taken over while this copy was silent
    if(ownsWriter)
+     {
+      Beat();
       return true;
+     }
    if(ownerToken <= 0)
       return false;
    if(!GlobalVariableCheck(KV_WRITER_VAR))
       GlobalVariableTemp(KV_WRITER_VAR);
    ownsWriter = GlobalVariableSetOnCondition(KV_WRITER_VAR, ownerToken, 0);
+   double owner = GlobalVariableGet(KV_WRITER_VAR);
+   if(!ownsWriter && owner != 0 && GetTickCount() - (uint)GlobalVariableGet(KV_BEAT_VAR) > KV_SILENT_MS)
+      ownsWriter = GlobalVariableSetOnCondition(KV_WRITER_VAR, ownerToken, owner);
+   if(ownsWriter)
+      Beat();
    if(ownsWriter && toldStandBy)
       Print("Korvane - Vantor: the other copy has gone; this copy now writes systemorder.log.");
    if(!ownsWriter && !toldStandBy)
       Print("Korvane - Vantor: another chart already writes systemorder.log; this copy stands by.");
    toldStandBy = !ownsWriter;
    return ownsWriter;
+  }
+
+void Beat()
+  {
+   if(!GlobalVariableCheck(KV_BEAT_VAR))
+      GlobalVariableTemp(KV_BEAT_VAR);
+   GlobalVariableSet(KV_BEAT_VAR, GetTickCount());
   }
 
 void ReleaseWriter()

@@ -192,7 +192,7 @@ TEST(ExpertTerminalEvents, OneWriterPerTerminalAccountSwitchAndFiveHundredOrders
 
     // A second chart stands down and says so; when the first copy goes, it takes over.
     int second = mt4.attachExpert("USDJPY");
-    mt4.advance(100);
+    mt4.advance(6000);  // longer than a silent writer is given
     EXPECT_NE(mt4.chartComment(second).find("stands by"), std::string::npos);
     EXPECT_NE(mt4.chartComment(day.chart).find("1 orders"), std::string::npos);
     mt4.detachExpert(day.chart);
@@ -200,10 +200,19 @@ TEST(ExpertTerminalEvents, OneWriterPerTerminalAccountSwitchAndFiveHundredOrders
     EXPECT_EQ(day.log().size(), 1u);
     EXPECT_NE(mt4.chartComment(second).find("1 orders"), std::string::npos);
 
+    // A writer stopped by a critical error (no OnDeinit) falls silent; a new
+    // copy takes over once it has been silent for 5 s.
+    int third = mt4.attachExpert("EURUSD");
+    mt4.crashExpert(second);
+    mt4.openMarket("EURUSD", mt4sim::Sell, 0.5);
+    EXPECT_EQ(day.log(4000).size(), 1u);
+    EXPECT_EQ(day.log(2000).size(), 2u);
+    EXPECT_NE(mt4.chartComment(third).find("2 orders"), std::string::npos);
+
     // The restart frees the claim: one of the copies writes again.
     mt4.restart();
     fs::remove(day.folder / "systemorder.log");
-    EXPECT_EQ(day.log().size(), 1u);
+    EXPECT_EQ(day.log().size(), 2u);
 
     // After an account switch only the new account's orders are written.
     mt4.switchAccount(7002);
@@ -215,6 +224,7 @@ TEST(ExpertTerminalEvents, OneWriterPerTerminalAccountSwitchAndFiveHundredOrders
     EXPECT_EQ(lines[other][2], "7002");
     EXPECT_EQ(lines[other][13], "0");
     EXPECT_FALSE(lines.count(first));
+    EXPECT_TRUE(mt4.hasExpert(third));
 
     // 500 open orders at once: all written in one period.
     for (int i = 0; i < 499; ++i) mt4.openMarket("EURUSD", i % 2 ? mt4sim::Buy : mt4sim::Sell, 0.01 * (1 + i % 7));

@@ -356,6 +356,13 @@ void Terminal::detachExpert(int chartId) {
     c->expert.reset();
 }
 
+void Terminal::crashExpert(int chartId) {
+    Chart* c = chart(chartId);
+    if (!c) return;
+    c->expert.reset();
+    c->timerMs = 0;
+}
+
 void Terminal::changeTimeframe(int chartId) {
     Chart* c = chart(chartId);
     if (!c || !c->expert) return;

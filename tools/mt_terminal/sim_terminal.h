@@ -96,6 +96,7 @@ public:
     // Charts with the expert.
     int attachExpert(const std::string& symbol);  // the chart id, 0 when OnInit failed
     void detachExpert(int chartId);
+    void crashExpert(int chartId);      // stopped by a critical error: gone without OnDeinit
     void changeTimeframe(int chartId);  // deinit and init of the same copy: MT4 keeps its globals
     void recompile();                   // every copy replaced by a fresh one
     void restart(int64_t offMs = 0);    // terminal closed (for offMs) and started: fresh copies, temporary globals gone
