@@ -174,7 +174,7 @@ bool ClaimWriter()
       GlobalVariableTemp(KV_WRITER_VAR);
    ownsWriter = GlobalVariableSetOnCondition(KV_WRITER_VAR, ownerToken, 0);
    double owner = GlobalVariableGet(KV_WRITER_VAR);
-   if(!ownsWriter && owner != 0 && GetTickCount() - (uint)GlobalVariableGet(KV_BEAT_VAR) > KV_SILENT_MS)
+   if(!ownsWriter && owner != 0 && GetTickCount() - (uint)GlobalVariableGet(KV_BEAT_VAR) > (uint)KV_SILENT_MS)
       ownsWriter = GlobalVariableSetOnCondition(KV_WRITER_VAR, ownerToken, owner);
    if(ownsWriter)
       Beat();
