@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 
 #include "korvane_vantor_expert.h"
@@ -52,7 +53,8 @@ std::map<int, Line> readLog(const fs::path& file) {
 }
 
 struct Day {
-    fs::path folder = fs::temp_directory_path() / ("kv-expert-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+    // Unique per run: other builds may run the same test at the same time.
+    fs::path folder = fs::temp_directory_path() / ("kv-expert-" + std::to_string(std::random_device{}()) + "-" +
                                                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
     Terminal mt4{(fs::remove_all(folder), folder), makeKorvaneVantorExpert, kDayStartMs};
     int chart = 0;
