@@ -61,8 +61,8 @@ TEST(FilesFolder, EachLayoutIsFoundByItsLogThenByItsFolder) {
 
 TEST(FilesFolder, OriginTxtNamesTheFolderInAnyEncoding) {
     Disk d;
-    // The MT4 folder holds an e-acute (Latin-1 stands in for the code page here).
-    d.mt4 = d.hp.root() + "\\M\xE9 4\\";
+    // The MT4 folder holds an e-acute; Latin-1 stands in for the code page here.
+    d.mt4 = d.hp.root() + "\\M\xC3\xA9 4\\";
     const std::string root = d.hp.root();
     for (const std::string& origin : {kvtest::utf16WithMark(root + "\\M\xE9 4\r\n"),  // as MT4 writes it
                                       "  " + root + "\\M\xE9 4\\  \r\n",          // ANSI, blanks, backslash
