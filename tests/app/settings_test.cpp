@@ -38,6 +38,19 @@ TEST(Settings, SaveKeepsTheFolderBeforeTheFirstTerminalExe) {
     }
 }
 
+TEST(Settings, AFolderOutsideTheCodePageIsStoredWholeAndReadBackEitherWay) {
+    const std::string cyrillic = "C:\\Users\\Иван\\MT4 中文\\";
+    // Latin-1 stands in for the code page: the e-acute fits it, Cyrillic does not.
+    for (auto [folder, stored] : {std::pair<std::string, std::string>{cyrillic, "\xEF\xBB\xBF" + cyrillic},
+                                  {"C:\\Caf\xC3\xA9\\", "C:\\Caf\xE9\\"}}) {
+        SettingsScreen s;
+        s.save(folder + "terminal.exe");
+        EXPECT_EQ(s.hp.readFile("Data/Settings.dat"), stored + "\r\n");
+        s.start();
+        EXPECT_EQ(s.values().pathname1, folder + "experts\\files");
+    }
+}
+
 TEST(Settings, RejectedPathStaysInTheWindowAndTheFolderIsKept) {
     SettingsScreen s;
     s.save("C:\\Program Files\\Broker\\Terminal.exe");  // the search is case-sensitive

@@ -2,6 +2,7 @@
 
 #include "platform/headless/posix_file_system.h"
 #include "platform/text_file.h"
+#include "platform/utf8_text.h"
 #include "support/machine.h"
 
 using kv::platform::splitLines;
@@ -15,4 +16,23 @@ TEST(TextLines, LineEndsAndByteOrderMarks) {
     // Without the mark: known by the NUL behind every character of the first line.
     EXPECT_EQ(splitLines(utf16.substr(2), files), (std::vector<std::string>{"1;2", "3"}));
     EXPECT_EQ(splitLines(std::string("12\0\r\n", 5), files), (std::vector<std::string>{std::string("12\0", 3)}));
+}
+
+TEST(Utf8Paths, EveryWindowsNameComesBackAndBadBytesAreReplaced) {
+    using namespace kv::platform;
+    EXPECT_EQ(utf8FromUtf16(u"C:\\Users\\Иван\\陈伟"), "C:\\Users\\Иван\\陈伟");
+    // A pair, and the lone surrogates an NTFS name may hold.
+    for (std::u16string name :
+         {std::u16string(u"\U0001F600 Νίκος"), std::u16string(u"a\xD800"), std::u16string(u"\xDC00\xD800z")})
+        EXPECT_EQ(utf16FromUtf8(utf8FromUtf16(name)), name);
+    // A stray continuation byte, an overlong "/", a cut sequence, a byte UTF-8 never has,
+    // and two lone surrogates written one by one, which must not pair up.
+    for (auto [bytes, units] : {std::pair<std::string, std::u16string>{"a\x80z", u"a\xFFFDz"},
+                                {"\xC0\xAF", u"\xFFFD\xFFFD"},
+                                {"\xE4\xB8", u"\xFFFD\xFFFD"},
+                                {"\xFF", u"\xFFFD"},
+                                {"\xED\xA0\x80\xED\xB0\x80", u"\xD800\xFFFD"}}) {
+        EXPECT_EQ(utf16FromUtf8(bytes), units) << bytes;
+        EXPECT_FALSE(strictUtf16FromUtf8(bytes)) << bytes;
+    }
 }
