@@ -190,24 +190,6 @@ int messageBoxOk(const Arguments& a) {
     return 0;
 }
 
-// Answers the program's file-open dialog as a trader who types the full path
-// into its file name box and presses Open.
-int fileDialog(const Arguments& a) {
-    HWND dialog = waitForWindow([] { return findShownWindow(L"Open", L"#32770"); }, a.timeout(1));
-    if (!dialog) throw NotThere("no file-open dialog");
-    constexpr int kFileNameBoxes[] = {0x47C, 0x480};  // cmb13 on Windows, edt1 in older templates
-    bool typed = false;
-    for (int id : kFileNameBoxes)
-        if (HWND box = GetDlgItem(dialog, id)) {
-            sendTo(box, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(a.text(0).c_str()));
-            typed = true;
-        }
-    if (!typed) throw NotThere("no file name box in the file-open dialog");
-    PostMessageW(dialog, WM_COMMAND, IDOK, 0);
-    waitClosed(dialog, kDefaultTimeout, "file-open dialog");
-    return 0;
-}
-
 int tray(const Arguments& a) {
     HWND main = waitedFor(findMainWindow, kDefaultTimeout, "main window");
     PostMessageW(main, KV_TRAY_CALLBACK_MESSAGE, KV_TRAY_ICON_ID, a.number(0, 0, 0xFFFF));
@@ -280,7 +262,6 @@ constexpr Command kCommands[] = {
     {L"combo-select", L"CAPTION CONTROL INDEX", 3, 3, comboSelect},
     {L"msgbox-text", L"[TIMEOUT_MS]", 0, 1, messageBoxText},
     {L"msgbox-ok", L"[TIMEOUT_MS]", 0, 1, messageBoxOk},
-    {L"file-dialog", L"PATH [TIMEOUT_MS]", 1, 2, fileDialog},
     {L"tray", L"MOUSE_MESSAGE", 1, 1, tray},
     {L"menu-pick", L"N [TIMEOUT_MS]", 1, 2, menuPick},
     {L"menu-cancel", L"[TIMEOUT_MS]", 0, 1, menuCancel},
