@@ -13,9 +13,13 @@ WINESERVER = "/usr/lib/wine/wineserver"
 
 
 class WinePrefix:
-    def __init__(self, folder):
+    """USER, when given, names the Windows user: Wine takes it when it makes the prefix."""
+
+    def __init__(self, folder, user=None):
         self.folder = pathlib.Path(folder)
         self.env = dict(os.environ, WINEPREFIX=str(self.folder), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        if user:
+            self.env.update(USER=user, LOGNAME=user)
         self.env.pop("WAYLAND_DISPLAY", None)
         self.set_value(r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "0", "REG_DWORD")
 
@@ -114,9 +118,21 @@ class WineRun:
             raise FileNotFoundError("not built: " + ", ".join(missing))
         if "DISPLAY" not in os.environ:
             raise RuntimeError("no DISPLAY: run under xvfb-run -a")
+        self.driver_exe = driver_exe
         self.prefix = WinePrefix(self.root / "prefix")
         self.driver = Driver(self.prefix, driver_exe)
+        self.other_prefixes = {}
+
+    def for_user(self, user):
+        """(prefix, driver) of a prefix made for USER (None: the run's own), made once."""
+        if user is None:
+            return self.prefix, self.driver
+        if user not in self.other_prefixes:
+            prefix = WinePrefix(self.root / f"prefix{len(self.other_prefixes) + 1}", user)
+            self.other_prefixes[user] = (prefix, Driver(prefix, self.driver_exe))
+        return self.other_prefixes[user]
 
     def close(self):
-        self.prefix.stop_server()
-        shutil.rmtree(self.prefix.folder, ignore_errors=True)
+        for prefix in [self.prefix] + [p for p, _ in self.other_prefixes.values()]:
+            prefix.stop_server()
+            shutil.rmtree(prefix.folder, ignore_errors=True)
