@@ -16,8 +16,7 @@ from non_ascii_paths import every_layout_relays_for_a_user_and_folders_outside_t
 from scenarios import SCENARIOS
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
-ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing,
-                              every_layout_relays_for_a_user_and_folders_outside_the_code_page]
+ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing, every_layout_relays_for_a_user_and_folders_outside_the_code_page]
 LIMIT_SECONDS = 240  # a hung scenario fails instead of stalling the run
 
 

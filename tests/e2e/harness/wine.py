@@ -13,13 +13,10 @@ WINESERVER = "/usr/lib/wine/wineserver"
 
 
 class WinePrefix:
-    """USER, when given, names the Windows user: Wine takes it when it makes the prefix."""
-
     def __init__(self, folder, user=None):
         self.folder = pathlib.Path(folder)
         self.env = dict(os.environ, WINEPREFIX=str(self.folder), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
-        if user:
-            self.env.update(USER=user, LOGNAME=user)
+        self.env.update({"USER": user, "LOGNAME": user} if user else {})  # Wine names the prefix's user so
         self.env.pop("WAYLAND_DISPLAY", None)
         self.set_value(r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "0", "REG_DWORD")
 
@@ -121,18 +118,7 @@ class WineRun:
         self.driver_exe = driver_exe
         self.prefix = WinePrefix(self.root / "prefix")
         self.driver = Driver(self.prefix, driver_exe)
-        self.other_prefixes = {}
-
-    def for_user(self, user):
-        """(prefix, driver) of a prefix made for USER (None: the run's own), made once."""
-        if user is None:
-            return self.prefix, self.driver
-        if user not in self.other_prefixes:
-            prefix = WinePrefix(self.root / f"prefix{len(self.other_prefixes) + 1}", user)
-            self.other_prefixes[user] = (prefix, Driver(prefix, self.driver_exe))
-        return self.other_prefixes[user]
 
     def close(self):
-        for prefix in [self.prefix] + [p for p, _ in self.other_prefixes.values()]:
-            prefix.stop_server()
-            shutil.rmtree(prefix.folder, ignore_errors=True)
+        self.prefix.stop_server()
+        shutil.rmtree(self.prefix.folder, ignore_errors=True)
