@@ -6,9 +6,8 @@ from scenarios import FILE_NAME_BOX, OPEN_DIALOG, PROGRAM_FOLDER
 
 
 def expect_settings_window_shows(driver, mt4):
-    expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), mt4.terminal, "path box")
-    expect_equal(driver.text(SETTINGS, "SETTINGS_LBLORDERLOG"),
-                 f"Orders are read from {windows_path(mt4.files)}\\systemorder.log", "order log label")
+    expect_equal([driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), driver.text(SETTINGS, "SETTINGS_LBLORDERLOG")],
+                 [mt4.terminal, f"Orders are read from {windows_path(mt4.files)}\\systemorder.log"], "settings window")
 
 
 def every_layout_relays_for_a_user_and_folders_outside_the_code_page(scene):
@@ -19,7 +18,7 @@ def every_layout_relays_for_a_user_and_folders_outside_the_code_page(scene):
     exe = f"C:\\users\\{user.name}\\AppData\\Local\\Programs\\{PROGRAM_FOLDER}\\KorvaneVantor.exe"
     folders = [Mt4Folder(scene.folder / "陈伟 Νίκη" / layout, layout, user / "AppData" / "Roaming")
                for layout in ("legacy", "portable", "data folder by origin.txt", "data folder by name")]
-    # Installed long ago: Settings.dat in the code page (1252 here), naming a folder with an e-acute.
+    # Installed long ago: Settings.dat in the code page (1252 here) names a folder with an e-acute.
     old = Mt4Folder(scene.folder / "Café")
     (data / "Settings.dat").write_bytes((old.folder_line + CRLF).encode("cp1252"))
     (data / "Install.dat").write_bytes(CRLF.encode())
@@ -46,8 +45,7 @@ def every_layout_relays_for_a_user_and_folders_outside_the_code_page(scene):
 
     (data / "Active.dat").mkdir()  # so that Exit tells of it, naming the path
     driver.pick_from_tray_menu(LIVE_EXIT)
-    message = driver.message() or ""
-    expect(f"the file {windows_path(data)}\\Active.dat:" in message, f"message at Exit: {message!r}")
+    expect(f"the file {windows_path(data)}\\Active.dat:" in (driver.message() or ""), "no message naming Active.dat")
     driver.do("msgbox-ok")
     scene.wait_end()
 

@@ -58,9 +58,8 @@ def log_bytes(orders):
 class Mt4Folder:
     """An MT4 installation as far as the program looks at it; its expert writes into FILES.
     LAYOUT: "legacy" (experts\\files, up to build 509), "portable" (MQL4\\Files in it) or
-    "data folder" (build 600 under User Account Control: MQL4\\Files in ROAMING), found there by
-    its name and its origin.txt; "data folder by origin.txt" (a name of no use) or "data folder by
-    name" (no origin.txt) for one way alone."""
+    "data folder" (build 600 under User Account Control: MQL4\\Files in ROAMING), found by name
+    and origin.txt, or "data folder by name" or "... by origin.txt" alone."""
 
     def __init__(self, root, layout="legacy", roaming=None):
         self.root = pathlib.Path(root)
