@@ -12,11 +12,11 @@ from harness.scene import Scene
 from harness.waiting import CheckFailed
 from harness.wine import WineRun
 from kill_restart import killed_mid_stream_loses_nothing
-from non_ascii_paths import every_layout_relays_for_a_user_and_folders_outside_the_code_page
+from non_ascii_paths import old_settings_and_each_way_to_the_data_folder
 from scenarios import SCENARIOS
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
-ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing, every_layout_relays_for_a_user_and_folders_outside_the_code_page]
+ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing, old_settings_and_each_way_to_the_data_folder]
 LIMIT_SECONDS = 240  # a hung scenario fails instead of stalling the run
 
 
@@ -26,7 +26,7 @@ def on_alarm(signum, frame):
 
 def passes(run, scenario):
     """Runs SCENARIO in its own scene; a failure is told with what the scene shows."""
-    scene = Scene(run, scenario.__name__, getattr(scenario, "mt4_layout", "legacy"), getattr(scenario, "user", None))
+    scene = Scene(run, scenario.__name__, getattr(scenario, "mt4_layout", "legacy"))
     started = time.monotonic()
     signal.alarm(LIMIT_SECONDS)
     try:

@@ -81,6 +81,11 @@ class Mt4Folder:
         self.files.mkdir(parents=True, exist_ok=True)
         self.terminal = windows_path(self.root / "terminal.exe")
         self.folder_line = windows_path(self.root) + "\\"  # as Settings.dat holds it
+        line = self.folder_line + CRLF  # in the code page (1252 here) when it fits, else in UTF-8 behind a mark
+        try:
+            self.settings_bytes = line.encode("cp1252")
+        except UnicodeEncodeError:
+            self.settings_bytes = ("\ufeff" + line).encode()
         self.write_orders([])
 
     def leave_stale_legacy_log(self, orders):
@@ -123,5 +128,5 @@ class ProgramInstall:
 
     def seed_installed(self, mt4):
         """A later run: the MT4 folder is known and the first-run marker exists."""
-        self.write_data("Settings.dat", mt4.folder_line + CRLF)
+        (self.data / "Settings.dat").write_bytes(mt4.settings_bytes)
         self.write_data("Install.dat", CRLF)

@@ -4,7 +4,6 @@ import time
 
 from .install import Mt4Folder, ProgramInstall
 from .service import ReferenceService
-from .wine import Driver, WinePrefix
 from .waiting import expect, expect_equal, wait_for
 
 LOGIN = "Korvane - Vantor Login"
@@ -18,14 +17,11 @@ SETTLE_SECONDS = 2.5
 
 
 class Scene:
-    def __init__(self, run, name, mt4_layout="legacy", user=None):
+    def __init__(self, run, name, mt4_layout="legacy"):
         self.folder = run.root / name
         self.folder.mkdir()
         self.driver, self.prefix, self.installer_exe = run.driver, run.prefix, run.installer_exe
-        if user:  # a prefix of its own, made for that user
-            self.prefix = WinePrefix(self.folder / "prefix", user)
-            self.driver = Driver(self.prefix, run.driver_exe)
-        self.mt4 = Mt4Folder(self.folder / "mt4", mt4_layout, self.prefix.user_folder() / "AppData" / "Roaming")
+        self.mt4 = Mt4Folder(self.folder / "陈伟 Νίκη mt4", mt4_layout, self.prefix.user_folder() / "AppData" / "Roaming")
         self.service = ReferenceService(run.service_binary, self.folder, self.mt4.files)
         self.install = ProgramInstall(self.folder / "install", run.program_exe, self.service.base_url)
         self.program = None
