@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/headless/posix_file_system.h"
+#include "settings/folders/settings_line.h"
 #include "support/machine.h"
 
 using namespace kvtest;
@@ -38,16 +40,12 @@ TEST(Settings, SaveKeepsTheFolderBeforeTheFirstTerminalExe) {
     }
 }
 
-// Latin-1 stands in for the code page: the e-acute fits it, Cyrillic does not.
-TEST(Settings, AFolderOutsideTheCodePageIsStoredWholeAndReadBackEitherWay) {
-    for (auto [folder, stored] : {std::pair<std::string, std::string>{"C:\\Иван\\", "\xEF\xBB\xBF" "C:\\Иван\\"},
-                                  {"C:\\Caf\xC3\xA9\\", "C:\\Caf\xE9\\"}}) {
-        SettingsScreen s;
-        s.save(folder + "terminal.exe");
-        EXPECT_EQ(s.hp.readFile("Data/Settings.dat"), stored + "\r\n");
-        s.start();
-        EXPECT_EQ(s.values().pathname, folder);
-    }
+TEST(Settings, AFolderIsStoredInTheCodePageWhenItFitsAndInUtf8OtherwiseAndReadBackEitherWay) {
+    kv::platform::headless::PosixFileSystem files;  // Latin-1 stands in for the code page
+    EXPECT_EQ(kv::settingsLine(files, "C:\\Caf\xC3\xA9\\"), "C:\\Caf\xE9\\");
+    EXPECT_EQ(kv::settingsLine(files, "C:\\Иван\\"), "\xEF\xBB\xBF" "C:\\Иван\\");
+    for (const char* stored : {"C:\\Caf\xE9\\\r\n", "\xEF\xBB\xBF" "C:\\Caf\xC3\xA9\\\r\nmore"})
+        EXPECT_EQ(kv::mt4FolderFromSettings(files, stored), "C:\\Caf\xC3\xA9\\");
 }
 
 TEST(Settings, RejectedPathStaysInTheWindowAndTheFolderIsKept) {
