@@ -20,13 +20,10 @@ TEST(TextLines, LineEndsAndByteOrderMarks) {
 
 TEST(Utf8Paths, EveryWindowsNameComesBackAndBadBytesAreReplaced) {
     using namespace kv::platform;
-    // A pair, and the lone surrogates an NTFS name may hold.
-    for (const std::u16string& name : {std::u16string(u"Иван \U0001F600"), std::u16string(u"\xDC00\xD800z")})
-        EXPECT_EQ(utf16FromUtf8(utf8FromUtf16(name)), name);
+    const std::u16string name = u"Иван \U0001F600 \xDC00\xD800z";  // lone surrogates, as an NTFS name may hold
+    EXPECT_EQ(utf16FromUtf8(utf8FromUtf16(name)), name);
     // A stray continuation byte, an overlong "/", a cut sequence, two lone surrogates that must not pair up.
-    for (auto [bytes, units] : {std::pair<std::string, std::u16string>{"a\x80z", u"a\xFFFDz"}, {"\xC0\xAF", u"\xFFFD\xFFFD"},
-                                {"\xE4\xB8", u"\xFFFD\xFFFD"}, {"\xED\xA0\x80\xED\xB0\x80", u"\xD800\xFFFD"}}) {
-        EXPECT_EQ(utf16FromUtf8(bytes), units);
-        EXPECT_FALSE(strictUtf16FromUtf8(bytes));
-    }
+    EXPECT_EQ(utf16FromUtf8("a\x80 \xC0\xAF \xE4\xB8 \xED\xA0\x80\xED\xB0\x80"),
+              u"a\xFFFD \xFFFD\xFFFD \xFFFD\xFFFD \xD800\xFFFD");
+    EXPECT_FALSE(strictUtf16FromUtf8("\xE4\xB8"));
 }
