@@ -18,8 +18,9 @@ enum class FileError {
 
 const char* describe(FileError error);
 
-// Paths are Windows-style text ("C:\MT4\experts\files\systemorder.log"); an
-// implementation maps them to its own form. Contents are raw bytes.
+// Paths are Windows-style text in UTF-8 ("C:\MT4\experts\files\systemorder.log"),
+// so every character of a Windows name survives; an implementation maps them
+// to its own form. Contents are raw bytes.
 class FileSystem {
 public:
     virtual ~FileSystem() = default;
@@ -48,6 +49,10 @@ public:
     virtual std::string fromUtf16(const std::u16string& text) = 0;
     // The other way: 8-bit system code page text into UTF-16.
     virtual std::u16string toUtf16(const std::string& text) = 0;
+
+    // Upper-cased letter by letter, one UTF-16 unit for one, as the system
+    // does it (MT4 names a data folder by its installation folder so).
+    virtual std::u16string upperCase(std::u16string text) = 0;
 
     // Names of the folders inside a folder; nothing when there is no such folder.
     virtual std::optional<std::vector<std::string>> subfolders(const std::string& folder) = 0;

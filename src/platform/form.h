@@ -6,6 +6,11 @@ namespace kv::platform {
 
 enum class ControlKind { Label, TextBox, PasswordBox, CheckBox, ComboBox, Button };
 
+// How a control's text is held: in the system code page, as the 8-bit files
+// it comes from and goes to hold it, or in UTF-8, the form of paths, for a
+// control that shows or takes one.
+enum class TextForm { CodePage, Utf8 };
+
 // The values one control holds. The core owns them; the platform shows them and
 // writes back what the trader typed or ticked before it runs a handler.
 struct Control {
@@ -13,7 +18,8 @@ struct Control {
     ControlKind kind = ControlKind::Label;
     std::string text;                // caption, box text, or a combo box's shown text
     int value = 0;                   // check box value: 0 or 1
-    std::vector<std::string> items;  // combo box items
+    std::vector<std::string> items;  // combo box items, in the code page
+    TextForm form = TextForm::CodePage;
 };
 
 enum class WindowState { Normal, Minimized };

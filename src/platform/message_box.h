@@ -10,6 +10,7 @@ enum class MessageIcon { Error, Information };
 class MessageBox {
 public:
     virtual ~MessageBox() = default;
+    // The text is UTF-8, the form of the paths a message may name.
     virtual void show(const std::string& text, MessageIcon icon) = 0;
 };
 

@@ -1,6 +1,7 @@
 #include "settings/frm_settings.h"
 
 #include "settings/folders/mt4_files_folder.h"
+#include "settings/folders/settings_line.h"
 
 namespace kv {
 
@@ -31,6 +32,9 @@ void FrmSettings::createControls() {
     addControl("cmdSave", ControlKind::Button, "Save");
     addControl("cmdCancel", ControlKind::Button, "Cancel");
     addControl("LblOrderLog", ControlKind::Label);
+    // Both show a path in full, whatever the trader's script.
+    form().control("mt4location").form = platform::TextForm::Utf8;
+    form().control("LblOrderLog").form = platform::TextForm::Utf8;
 }
 
 void FrmSettings::onLoad() {
@@ -76,7 +80,7 @@ void FrmSettings::save() {
         return;
     }
     const std::string folder = main_.pathname.substr(0, found);
-    settingsWriter_.replace(platform_.dataFile("Settings.dat"), {folder});
+    settingsWriter_.replace(platform_.dataFile("Settings.dat"), {settingsLine(platform_.files, folder)});
     main_.setMt4Folder(folder, Mt4FilesFolder(platform_.files, platform_.clock).choose(folder));
     showFilesFolder();
     unload();

@@ -1,10 +1,11 @@
 #include "shell/main_window.h"
 
 #include <cmath>
+#include <optional>
 #include <vector>
 
-#include "platform/text_file.h"
 #include "settings/folders/mt4_files_folder.h"
+#include "settings/folders/settings_line.h"
 #include "shell/data_folder_check.h"
 #include "shell/service_host.h"
 
@@ -75,10 +76,12 @@ void MainWindow::onLoad() {
 void MainWindow::onUnload() { platform_.tray.remove(); }
 
 void MainWindow::readsettings() {
-    std::vector<std::string> lines;
-    if (platform::readLines(platform_.files, platform_.dataFile("Settings.dat"), lines) == platform::FileError::None &&
-        !lines.empty()) {
-        main_.setMt4Folder(lines.front(), Mt4FilesFolder(platform_.files, platform_.clock).choose(lines.front()));
+    std::string bytes;
+    std::optional<std::string> folder;
+    if (platform_.files.readAll(platform_.dataFile("Settings.dat"), bytes) == platform::FileError::None)
+        folder = mt4FolderFromSettings(platform_.files, bytes);
+    if (folder) {
+        main_.setMt4Folder(*folder, Mt4FilesFolder(platform_.files, platform_.clock).choose(*folder));
         return;
     }
     platform_.messages.show("Please locate your MT4 install folder now!", MessageIcon::Information);

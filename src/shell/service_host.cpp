@@ -1,5 +1,6 @@
 #include "shell/service_host.h"
 
+#include "platform/utf8_text.h"
 #include "shell/base/optional_file.h"
 #include "shell/base/text_values.h"
 
@@ -13,7 +14,9 @@ std::string serviceHost(const platform::Platform& platform) {
     std::string line(trimSpaces(lines.front()));
     if (line.empty()) return builtIn;
     if (isServiceHost(line)) return line;
-    platform.messages.show("The service address \"" + line + "\" in " + path +
+    // The file is 8-bit text; the message is UTF-8, as the path in it.
+    const std::string shown = platform::utf8FromUtf16(platform.files.toUtf16(line));
+    platform.messages.show("The service address \"" + shown + "\" in " + path +
                                " is not valid: it must be http:// or https:// followed by a host name and "
                                "an optional :port, with nothing after it. The built-in address " +
                                builtIn + " is used.",

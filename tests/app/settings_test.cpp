@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "platform/headless/posix_file_system.h"
+#include "settings/folders/settings_line.h"
 #include "support/machine.h"
 
 using namespace kvtest;
@@ -36,6 +38,14 @@ TEST(Settings, SaveKeepsTheFolderBeforeTheFirstTerminalExe) {
         EXPECT_EQ(s.hp.readFile("Data/Settings.dat"), std::string(folder) + "\r\n");
         EXPECT_FALSE(s.shows("frmLogin"));  // not a first run
     }
+}
+
+TEST(Settings, AFolderIsStoredInTheCodePageWhenItFitsAndInUtf8OtherwiseAndReadBackEitherWay) {
+    kv::platform::headless::PosixFileSystem files;  // Latin-1 stands in for the code page
+    EXPECT_EQ(kv::settingsLine(files, "C:\\Caf\xC3\xA9\\"), "C:\\Caf\xE9\\");
+    EXPECT_EQ(kv::settingsLine(files, "C:\\Иван\\"), "\xEF\xBB\xBF" "C:\\Иван\\");
+    for (const char* stored : {"C:\\Caf\xE9\\\r\n", "\xEF\xBB\xBF" "C:\\Caf\xC3\xA9\\\r\nmore"})
+        EXPECT_EQ(kv::mt4FolderFromSettings(files, stored), "C:\\Caf\xC3\xA9\\");
 }
 
 TEST(Settings, RejectedPathStaysInTheWindowAndTheFolderIsKept) {

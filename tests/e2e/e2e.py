@@ -12,10 +12,11 @@ from harness.scene import Scene
 from harness.waiting import CheckFailed
 from harness.wine import WineRun
 from kill_restart import killed_mid_stream_loses_nothing
+from non_ascii_paths import old_settings_and_each_way_to_the_data_folder
 from scenarios import SCENARIOS
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
-ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing]
+ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing, old_settings_and_each_way_to_the_data_folder]
 LIMIT_SECONDS = 240  # a hung scenario fails instead of stalling the run
 
 

@@ -61,7 +61,7 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), scene.mt4.terminal, "path box after Browse")
     driver.click(SETTINGS, "SETTINGS_CMDSAVE", closes=True)
     expect(driver.window_shown(LOGIN), "closing the first-run settings did not open the login window")
-    expect_equal(text_of(data / "Settings.dat"), scene.mt4.folder_line + CRLF, "Settings.dat")
+    expect_equal((data / "Settings.dat").read_bytes(), scene.mt4.settings_bytes, "Settings.dat")
     expect_equal(text_of(data / "Install.dat"), CRLF, "Install.dat")
     expect_equal(driver.message(500), None, "message box after a good Save")
 
@@ -110,7 +110,7 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     scene.open_from_menu(FILE_SETTING, SETTINGS)
     driver.type(SETTINGS, "SETTINGS_MT4LOCATION", scene.mt4.terminal)
     driver.click(SETTINGS, "SETTINGS_CMDSAVE", closes=True)
-    expect_equal(scene.install.read_data("Settings.dat"), scene.mt4.folder_line + CRLF, "Settings.dat")
+    expect_equal((scene.install.data / "Settings.dat").read_bytes(), scene.mt4.settings_bytes, "Settings.dat")
 
     scene.open_from_menu(FILE_LOGIN, LOGIN)
     expect_equal(driver.text(LOGIN, "LOGIN_TXTUSER"), " ", "e-mail box with nothing remembered")

@@ -2,6 +2,7 @@
 
 #include "platform/headless/posix_file_system.h"
 #include "platform/text_file.h"
+#include "platform/utf8_text.h"
 #include "support/machine.h"
 
 using kv::platform::splitLines;
@@ -15,4 +16,14 @@ TEST(TextLines, LineEndsAndByteOrderMarks) {
     // Without the mark: known by the NUL behind every character of the first line.
     EXPECT_EQ(splitLines(utf16.substr(2), files), (std::vector<std::string>{"1;2", "3"}));
     EXPECT_EQ(splitLines(std::string("12\0\r\n", 5), files), (std::vector<std::string>{std::string("12\0", 3)}));
+}
+
+TEST(Utf8Paths, EveryWindowsNameComesBackAndBadBytesAreReplaced) {
+    using namespace kv::platform;
+    const std::u16string name = u"Иван \U0001F600 \xDC00\xD800z";  // lone surrogates, as an NTFS name may hold
+    EXPECT_EQ(utf16FromUtf8(utf8FromUtf16(name)), name);
+    // A stray continuation byte, an overlong "/", a cut sequence, two lone surrogates that must not pair up.
+    EXPECT_EQ(utf16FromUtf8("a\x80 \xC0\xAF \xE4\xB8 \xED\xA0\x80\xED\xB0\x80"),
+              u"a\xFFFD \xFFFD\xFFFD \xFFFD\xFFFD \xD800\xFFFD");
+    EXPECT_FALSE(strictUtf16FromUtf8("\xE4\xB8"));
 }

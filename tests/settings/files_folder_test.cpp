@@ -42,6 +42,8 @@ TEST(FilesFolder, DataFolderNameIsTheMd5OfTheUpperCasedPath) {
     for (const char* folder : {"C:\\Program Files (x86)\\MetaTrader 4", "C:\\Program Files (x86)\\MetaTrader 4\\",
                                " c:\\program files (x86)\\metatrader 4\\\r\n"})
         EXPECT_EQ(kv::mt4DataFolderName(hp.files, folder), "50CA3DFB510CC5A8F28B48D1BF2A5702") << folder;
+    // Upper-cased as the system does it, not only in ASCII.
+    EXPECT_EQ(kv::mt4DataFolderName(hp.files, "C:\\Users\\Иван\\MT4 中文 Νίκη\\"), "64976F5495F6CED1BD3A5AC8A2CFFBC4");
 }
 
 TEST(FilesFolder, EachLayoutIsFoundByItsLogThenByItsFolder) {
@@ -61,8 +63,8 @@ TEST(FilesFolder, EachLayoutIsFoundByItsLogThenByItsFolder) {
 
 TEST(FilesFolder, OriginTxtNamesTheFolderInAnyEncoding) {
     Disk d;
-    // The MT4 folder holds an e-acute (Latin-1 stands in for the code page here).
-    d.mt4 = d.hp.root() + "\\M\xE9 4\\";
+    // The MT4 folder holds an e-acute; Latin-1 stands in for the code page here.
+    d.mt4 = d.hp.root() + "\\M\xC3\xA9 4\\";
     const std::string root = d.hp.root();
     for (const std::string& origin : {kvtest::utf16WithMark(root + "\\M\xE9 4\r\n"),  // as MT4 writes it
                                       "  " + root + "\\M\xE9 4\\  \r\n",          // ANSI, blanks, backslash

@@ -37,7 +37,7 @@ public:
     ScratchFolder(const ScratchFolder&) = delete;
     ScratchFolder& operator=(const ScratchFolder&) = delete;
 
-    const std::string& path() const { return path_; }  // 8-bit, no trailing backslash
+    const std::string& path() const { return path_; }  // UTF-8, no trailing backslash
     std::string file(const std::string& name) const { return path_ + "\\" + name; }
     long fileCount() const {
         const std::filesystem::directory_iterator entries(folder_);
@@ -48,18 +48,18 @@ private:
     static inline int created_ = 0;
     std::filesystem::path folder_ = std::filesystem::temp_directory_path() /
                                     ("kvcheck" + std::to_string(GetCurrentProcessId()) + "_" + std::to_string(++created_));
-    std::string path_ = toAnsi(folder_.wstring());
+    std::string path_ = utf8FromWide(folder_.wstring());
 };
 
 inline std::string readBytes(const std::string& path) {  // empty when missing
-    std::ifstream in(toWide(path).c_str(), std::ios::binary);
+    std::ifstream in(utf8ToWide(path).c_str(), std::ios::binary);
     std::ostringstream bytes;
     bytes << in.rdbuf();
     return bytes.str();
 }
 
 inline void writeBytes(const std::string& path, const std::string& bytes) {
-    std::ofstream(toWide(path).c_str(), std::ios::binary) << bytes;
+    std::ofstream(utf8ToWide(path).c_str(), std::ios::binary) << bytes;
 }
 
 inline std::wstring windowText(HWND window) {

@@ -15,7 +15,7 @@ protected:
     Win32FileSystem files;
 
     UniqueHandle openForWriting(const std::string& path, DWORD share) {
-        return UniqueHandle(CreateFileW(toWide(path).c_str(), GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
+        return UniqueHandle(CreateFileW(utf8ToWide(path).c_str(), GENERIC_WRITE, share, nullptr, OPEN_ALWAYS,
                                         FILE_ATTRIBUTE_NORMAL, nullptr));
     }
 };
@@ -34,7 +34,7 @@ TEST_F(Win32FileSystemCheck, ReadingNeverStandsInTheWayOfTheExpertThatWritesTheL
     writer = UniqueHandle();
     const std::string fresh = folder.file("fresh.log");
     writeBytes(fresh, "2;GBPUSD\r\n");
-    EXPECT_TRUE(MoveFileExW(toWide(fresh).c_str(), toWide(log).c_str(), MOVEFILE_REPLACE_EXISTING));
+    EXPECT_TRUE(MoveFileExW(utf8ToWide(fresh).c_str(), utf8ToWide(log).c_str(), MOVEFILE_REPLACE_EXISTING));
 }
 
 // Two levels of 150 characters put the folder past MAX_PATH - 14, the old
@@ -42,15 +42,15 @@ TEST_F(Win32FileSystemCheck, ReadingNeverStandsInTheWayOfTheExpertThatWritesTheL
 TEST_F(Win32FileSystemCheck, ReplacingWritesTheWholeNewContentEvenInALongFolderAndLeavesNoTemporaryFile) {
     const std::string outer = folder.file(std::string(150, 'm'));
     const std::string inner = outer + "\\" + std::string(150, 'f');
-    ASSERT_TRUE(CreateDirectoryW(toWide(outer).c_str(), nullptr));
-    ASSERT_TRUE(CreateDirectoryW(toWide(inner).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(utf8ToWide(outer).c_str(), nullptr));
+    ASSERT_TRUE(CreateDirectoryW(utf8ToWide(inner).c_str(), nullptr));
     const std::string state = inner + "\\manualorder.log";
     EXPECT_EQ(files.replaceAtomically(state, "a long first content\r\n"), FileError::None);
     EXPECT_EQ(files.replaceAtomically(state, "short\r\n"), FileError::None);
     EXPECT_EQ(readBytes(state), "short\r\n");
     EXPECT_EQ(files.probeWritable(inner), FileError::None);
-    EXPECT_TRUE(DeleteFileW(toWide(state).c_str()));  // the only file there: no temporary left
-    EXPECT_TRUE(RemoveDirectoryW(toWide(inner).c_str()));
+    EXPECT_TRUE(DeleteFileW(utf8ToWide(state).c_str()));  // the only file there: no temporary left
+    EXPECT_TRUE(RemoveDirectoryW(utf8ToWide(inner).c_str()));
 }
 
 TEST_F(Win32FileSystemCheck, AFileHeldByAnotherProgramIsReportedLocked) {
@@ -75,7 +75,7 @@ TEST_F(Win32FileSystemCheck, AMissingFileOrFolderIsNotFound) {
 
 TEST_F(Win32FileSystemCheck, LookupFindsRegularFilesWhateverTheCaseOfTheirName) {
     writeBytes(folder.file("Install.dat"), "\r\n");
-    CreateDirectoryW(toWide(folder.file("Folder.dat")).c_str(), nullptr);
+    CreateDirectoryW(utf8ToWide(folder.file("Folder.dat")).c_str(), nullptr);
     EXPECT_EQ(files.lookup(folder.file("INSTALL.DAT")), "Install.dat");
     EXPECT_EQ(files.lookup(folder.file("Folder.dat")), "");
     EXPECT_EQ(files.lookup(folder.file("Missing.dat")), "");
@@ -83,22 +83,25 @@ TEST_F(Win32FileSystemCheck, LookupFindsRegularFilesWhateverTheCaseOfTheirName) 
     EXPECT_EQ(files.lookup(folder.file("Install.da?")), "");
 }
 
-// What finding the MT4 files folder asks of Windows: the folders in a folder,
-// a file's write time on the clock's own scale, names in 8-bit text.
+// What finding the MT4 files folder asks of Windows: the folders in a folder, with
+// names outside the code page (C:\Users\Иван), a file's write time on the clock's
+// own scale, upper case as Windows has it (one unit for one), 8-bit text.
 TEST_F(Win32FileSystemCheck, FolderListingWriteTimesAndNames) {
-    CreateDirectoryW(toWide(folder.file("D1")).c_str(), nullptr);
+    CreateDirectoryW(utf8ToWide(folder.file("Иван 陈伟")).c_str(), nullptr);
     writeBytes(folder.file("origin.txt"), "x");
     const auto names = files.subfolders(folder.path());
     ASSERT_TRUE(names.has_value());
-    EXPECT_EQ(*names, std::vector<std::string>{"D1"});
+    EXPECT_EQ(*names, std::vector<std::string>{"Иван 陈伟"});
     EXPECT_FALSE(files.subfolders(folder.file("missing")).has_value());
 
     const auto written = files.lastWriteTime(folder.file("origin.txt"));
     ASSERT_TRUE(written.has_value());
     const auto sinceWritten = Win32Clock().utcNow() - *written;
     EXPECT_TRUE(sinceWritten > -std::chrono::seconds(5) && sinceWritten < std::chrono::minutes(1));
-    EXPECT_FALSE(files.lastWriteTime(folder.file("D1")).has_value());
+    EXPECT_FALSE(files.lastWriteTime(folder.file("Иван 陈伟")).has_value());
     EXPECT_EQ(files.fromUtf16(files.toUtf16("caf\xE9")), "caf\xE9");
+    EXPECT_EQ(files.upperCase(u"иван νίκη straße"), u"ИВАН ΝΊΚΗ STRAßE");
+    EXPECT_EQ(utf8ToWide("a\xC0\xAF"), L"a\xFFFD\xFFFD");  // a malformed sequence at the boundary
 }
 
 }  // namespace

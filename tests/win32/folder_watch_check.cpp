@@ -46,7 +46,7 @@ TEST(Win32FolderWatch, TellsTheNamesOfWrittenAndReplacedFilesUntilItEnds) {
 
     // A file that leaves is no write: the expert may be replacing its log.
     names.clear();
-    DeleteFileW(toWide(folder.file("SystemOrder.log")).c_str());
+    DeleteFileW(utf8ToWide(folder.file("SystemOrder.log")).c_str());
     hear(watches, 300);
     EXPECT_FALSE(heard("SystemOrder.log"));
 

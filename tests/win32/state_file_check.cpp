@@ -55,7 +55,7 @@ TEST_F(StateFileCheck, AReplaceThatFailsKeepsTheOldFileWholeIsToldOnceAndCatches
 // A real lock: another program holds the file without sharing it.
 TEST_F(StateFileCheck, AFileHeldByAnotherProgramWaitsAndIsWrittenOnceReleased) {
     writeBytes(known, "9;O;1\r\n");
-    UniqueHandle holder(CreateFileW(toWide(known).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+    UniqueHandle holder(CreateFileW(utf8ToWide(known).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                     FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(holder);
     EXPECT_TRUE(state.save(known, {"9;O;2"}) == StateFiles::Saved::Waiting);

@@ -23,7 +23,7 @@ std::optional<std::string> CommonFileDialog::choose() {
     dialog.nMaxFile = static_cast<DWORD>(path.size());
     dialog.Flags = OFN_EXPLORER | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST | OFN_HIDEREADONLY | OFN_NOCHANGEDIR;
     if (!GetOpenFileNameW(&dialog)) return std::nullopt;
-    return toAnsi(path.data());
+    return utf8FromWide(path.data());
 }
 
 }  // namespace kv::platform::win32

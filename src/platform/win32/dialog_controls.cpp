@@ -14,8 +14,11 @@ std::wstring windowText(HWND window) {
     return text;
 }
 
-void setTextIfDifferent(HWND window, const std::string& text) {
-    const std::wstring wide = toWide(text);
+std::wstring wideOf(const Control& control) {
+    return control.form == TextForm::Utf8 ? utf8ToWide(control.text) : toWide(control.text);
+}
+
+void setTextIfDifferent(HWND window, const std::wstring& wide) {
     if (windowText(window) != wide) SetWindowTextW(window, wide.c_str());
 }
 
@@ -49,7 +52,7 @@ void pushCombo(HWND combo, const Control& control) {
             break;
         }
     if (SendMessageW(combo, CB_GETCURSEL, 0, 0) != selected) SendMessageW(combo, CB_SETCURSEL, selected, 0);
-    setTextIfDifferent(combo, control.text);
+    setTextIfDifferent(combo, wideOf(control));
 }
 
 }  // namespace
@@ -61,7 +64,7 @@ void pushValues(HWND dialog, const DialogLayout& layout, const Form& form) {
         switch (control.kind) {
             case ControlKind::TextBox:
             case ControlKind::PasswordBox:
-                setTextIfDifferent(window, control.text);
+                setTextIfDifferent(window, wideOf(control));
                 break;
             case ControlKind::ComboBox:
                 pushCombo(window, control);
@@ -71,7 +74,7 @@ void pushValues(HWND dialog, const DialogLayout& layout, const Form& form) {
                 [[fallthrough]];
             case ControlKind::Label:
             case ControlKind::Button:
-                if (!control.text.empty()) setTextIfDifferent(window, control.text);
+                if (!control.text.empty()) setTextIfDifferent(window, wideOf(control));
                 break;
         }
     }
@@ -81,7 +84,8 @@ void readValues(HWND dialog, const DialogLayout& layout, Form& form) {
     for (auto& control : form.controls) {
         HWND window = GetDlgItem(dialog, layout.idOf(control.name));
         if (!window) continue;
-        control.text = toAnsi(windowText(window));
+        const std::wstring text = windowText(window);
+        control.text = control.form == TextForm::Utf8 ? utf8FromWide(text) : toAnsi(text);
         if (control.kind == ControlKind::CheckBox)
             control.value = SendMessageW(window, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
         if (control.kind == ControlKind::ComboBox) control.items = comboItems(window);

@@ -26,7 +26,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
 
-    Win32Platform platform(instance, toAnsi(folder));
+    Win32Platform platform(instance, utf8FromWide(folder));
     kv::Program program(platform.platform());
     platform.hiddenWindow().onIconMessage = [&program](LPARAM mouseMessage) {
         runGuarded([&] { program.iconCallback(static_cast<double>(mouseMessage)); });

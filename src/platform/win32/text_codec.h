@@ -4,9 +4,15 @@
 
 namespace kv::platform::win32 {
 
-// The core keeps text as 8-bit bytes in the system code page; Windows
-// controls and file names are UTF-16. Every conversion goes through here.
+// Windows controls and file names are UTF-16. The core keeps two forms of
+// 8-bit text, and every conversion goes through here:
+// - the system code page, for what 8-bit files hold (captions, e-mail
+//   addresses, trade system names, the clock's texts);
 std::wstring toWide(std::string_view text);
 std::string toAnsi(std::wstring_view text);
+// - UTF-8, for paths and for the texts that name one (messages, the settings
+//   window's path and label), so no character is lost on the way.
+std::wstring utf8ToWide(std::string_view text);
+std::string utf8FromWide(std::wstring_view text);
 
 }  // namespace kv::platform::win32

@@ -47,7 +47,7 @@ std::wstring temporaryBeside(const std::wstring& target, unsigned attempt) {
 }  // namespace
 
 FileError Win32FileSystem::readAll(const std::string& path, std::string& bytes) {
-    UniqueHandle file(CreateFileW(toWide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
+    UniqueHandle file(CreateFileW(utf8ToWide(path).c_str(), GENERIC_READ, kShareAll, nullptr, OPEN_EXISTING,
                                   FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (!file) return fileErrorFrom(GetLastError());
 
@@ -67,7 +67,7 @@ FileError Win32FileSystem::readAll(const std::string& path, std::string& bytes) 
 }
 
 FileError Win32FileSystem::replaceAtomically(const std::string& path, const std::string& bytes) {
-    const std::wstring target = toWide(path);
+    const std::wstring target = utf8ToWide(path);
     // The new content goes into a file of the same folder, so the final rename
     // stays on one volume and is atomic; the old file is never deleted first.
     std::wstring temp;
@@ -92,7 +92,7 @@ FileError Win32FileSystem::replaceAtomically(const std::string& path, const std:
 }
 
 FileError Win32FileSystem::append(const std::string& path, const std::string& bytes) {
-    const std::wstring target = toWide(path);
+    const std::wstring target = utf8ToWide(path);
     HANDLE opened = INVALID_HANDLE_VALUE;
     const DWORD openError = retryWhileTransient([&]() -> unsigned long {
         opened = CreateFileW(target.c_str(), FILE_APPEND_DATA, kShareAll, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL,
@@ -106,7 +106,7 @@ FileError Win32FileSystem::append(const std::string& path, const std::string& by
 
 FileError Win32FileSystem::probeWritable(const std::string& folder) {
     // Hidden and gone again when closed, whatever happens to the program.
-    const std::wstring probe = toWide(folder) + L"\\~kvprobe" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
+    const std::wstring probe = utf8ToWide(folder) + L"\\~kvprobe" + std::to_wstring(GetCurrentProcessId()) + L".tmp";
     UniqueHandle file(CreateFileW(probe.c_str(), GENERIC_WRITE | DELETE, 0, nullptr, CREATE_ALWAYS,
                                   FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
     return file ? FileError::None : fileErrorFrom(GetLastError());
@@ -116,11 +116,11 @@ std::string Win32FileSystem::lookup(const std::string& path) {
     // A name with wildcards would match some other file.
     if (path.find_first_of("*?") != std::string::npos) return {};
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileW(toWide(path).c_str(), &found);
+    HANDLE search = FindFirstFileW(utf8ToWide(path).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return {};
     FindClose(search);
     if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return {};
-    return toAnsi(found.cFileName);
+    return utf8FromWide(found.cFileName);
 }
 
 std::string Win32FileSystem::fromUtf16(const std::u16string& text) {

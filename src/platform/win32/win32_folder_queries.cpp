@@ -14,16 +14,22 @@ std::u16string Win32FileSystem::toUtf16(const std::string& text) {
     return std::u16string(wide.begin(), wide.end());
 }
 
+std::u16string Win32FileSystem::upperCase(std::u16string text) {
+    std::wstring wide(text.begin(), text.end());
+    if (!wide.empty()) CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    return std::u16string(wide.begin(), wide.end());
+}
+
 std::optional<std::vector<std::string>> Win32FileSystem::subfolders(const std::string& folder) {
     WIN32_FIND_DATAW found;
-    HANDLE search = FindFirstFileExW(toWide(folder + "\\*").c_str(), FindExInfoBasic, &found,
+    HANDLE search = FindFirstFileExW(utf8ToWide(folder + "\\*").c_str(), FindExInfoBasic, &found,
                                      FindExSearchLimitToDirectories, nullptr, 0);
     if (search == INVALID_HANDLE_VALUE) return std::nullopt;
     std::vector<std::string> names;
     do {
         const std::wstring name = found.cFileName;
         if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != L"." && name != L"..")
-            names.push_back(toAnsi(name));
+            names.push_back(utf8FromWide(name));
     } while (FindNextFileW(search, &found));
     FindClose(search);
     return names;
@@ -31,7 +37,7 @@ std::optional<std::vector<std::string>> Win32FileSystem::subfolders(const std::s
 
 std::optional<std::chrono::system_clock::time_point> Win32FileSystem::lastWriteTime(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExW(toWide(path).c_str(), GetFileExInfoStandard, &data) ||
+    if (!GetFileAttributesExW(utf8ToWide(path).c_str(), GetFileExInfoStandard, &data) ||
         (data.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
         return std::nullopt;
     return fromFileTime(data.ftLastWriteTime);
@@ -41,7 +47,7 @@ std::string Win32FileSystem::roamingAppDataFolder() {
     PWSTR folder = nullptr;
     std::string path;
     if (SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DEFAULT, nullptr, &folder)))
-        path = toAnsi(folder);
+        path = utf8FromWide(folder);
     CoTaskMemFree(folder);
     return path;
 }

@@ -55,7 +55,7 @@ public:
             // A file that leaves brings nothing to read; heard, it would only
             // make a cycle find the log missing while its writer replaces it.
             if (entry->Action != FILE_ACTION_REMOVED && entry->Action != FILE_ACTION_RENAMED_OLD_NAME)
-                names.push_back(toAnsi(std::wstring_view(entry->FileName, entry->FileNameLength / sizeof(wchar_t))));
+                names.push_back(utf8FromWide(std::wstring_view(entry->FileName, entry->FileNameLength / sizeof(wchar_t))));
             if (entry->NextEntryOffset == 0) break;
             at += entry->NextEntryOffset;
         }
@@ -77,7 +77,7 @@ private:
 
 std::unique_ptr<FolderWatch> Win32FolderWatchFactory::watch(const std::string& folder,
                                                             std::function<void(const std::string& name)> onChange) {
-    UniqueHandle handle(CreateFileW(toWide(folder).c_str(), FILE_LIST_DIRECTORY,
+    UniqueHandle handle(CreateFileW(utf8ToWide(folder).c_str(), FILE_LIST_DIRECTORY,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
     UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));

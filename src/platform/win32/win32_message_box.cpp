@@ -33,7 +33,7 @@ std::vector<HWND> disableOthers(HWND owner) {
 
 void Win32MessageBox::show(const std::string& text, MessageIcon icon) {
     const UINT iconFlag = icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION;
-    const std::wstring wideText = toWide(text), title = toWide(kApplicationTitle);
+    const std::wstring wideText = utf8ToWide(text), title = toWide(kApplicationTitle);
     if (!owner_) {
         MessageBoxW(nullptr, wideText.c_str(), title.c_str(), MB_OK | iconFlag | MB_TASKMODAL | MB_SETFOREGROUND);
         return;

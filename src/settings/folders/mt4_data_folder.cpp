@@ -1,5 +1,6 @@
 #include "settings/folders/mt4_data_folder.h"
 
+#include "platform/utf8_text.h"
 #include "settings/folders/md5.h"
 #include "settings/folders/origin_text.h"
 
@@ -7,7 +8,7 @@ namespace kv {
 
 std::string mt4DataFolderName(platform::FileSystem& files, const std::string& mt4Folder) {
     std::string bytes;
-    for (char16_t unit : comparableFolder(files.toUtf16(mt4Folder))) {
+    for (char16_t unit : comparableFolder(platform::utf16FromUtf8(mt4Folder), files)) {
         bytes.push_back(static_cast<char>(unit & 0xFF));
         bytes.push_back(static_cast<char>(unit >> 8));
     }
@@ -15,7 +16,7 @@ std::string mt4DataFolderName(platform::FileSystem& files, const std::string& mt
 }
 
 std::vector<std::string> mt4DataFolders(platform::FileSystem& files, const std::string& mt4Folder) {
-    const std::u16string wanted = comparableFolder(files.toUtf16(mt4Folder));
+    const std::u16string wanted = comparableFolder(platform::utf16FromUtf8(mt4Folder), files);
     if (wanted.empty()) return {};
     const std::string roaming = files.roamingAppDataFolder();
     if (roaming.empty()) return {};  // no such folder for this user: no data folders either
@@ -28,14 +29,14 @@ std::vector<std::string> mt4DataFolders(platform::FileSystem& files, const std::
         const std::string folder = terminal + "\\" + name;
         std::string origin;
         if (files.readAll(folder + "\\origin.txt", origin) == platform::FileError::None &&
-            comparableFolder(decodeAnyText(origin, files)) == wanted)
+            comparableFolder(decodeAnyText(origin, files), files) == wanted)
             found.push_back(folder);
     }
     if (!found.empty()) return found;
 
     const std::string named = mt4DataFolderName(files, mt4Folder);
     for (const std::string& name : *names)
-        if (comparableFolder(files.toUtf16(name)) == files.toUtf16(named)) return {terminal + "\\" + name};
+        if (comparableFolder(platform::utf16FromUtf8(name), files) == platform::utf16FromUtf8(named)) return {terminal + "\\" + name};
     return {};
 }
 

@@ -11,7 +11,8 @@ namespace kv {
 std::u16string decodeAnyText(const std::string& bytes, platform::FileSystem& files);
 
 // An installation folder as written, in the form two of them compare in:
-// without surrounding blanks, line ends and trailing backslashes, upper-cased.
-std::u16string comparableFolder(std::u16string folder);
+// without surrounding blanks, line ends and trailing backslashes, upper-cased
+// as the system does it.
+std::u16string comparableFolder(std::u16string folder, platform::FileSystem& files);
 
 }  // namespace kv

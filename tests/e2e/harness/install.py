@@ -16,8 +16,11 @@ ACTIVITY_LINE = re.compile(r"\S.* start time = (.*) end time = \S.* Counter Acti
 
 
 def windows_path(path):
-    """The path as the program sees it under Wine (drive Z: is the root)."""
-    return "Z:" + str(pathlib.Path(path).resolve()).replace("/", "\\")
+    """The path as the program sees it under Wine: drive C: is the prefix's drive_c, Z: the root."""
+    path = pathlib.Path(path).resolve()
+    if "drive_c" in path.parts:
+        return "C:\\" + "\\".join(path.parts[path.parts.index("drive_c") + 1:])
+    return "Z:" + str(path).replace("/", "\\")
 
 
 def text_of(path):
@@ -55,7 +58,8 @@ def log_bytes(orders):
 class Mt4Folder:
     """An MT4 installation as far as the program looks at it; its expert writes into FILES.
     LAYOUT: "legacy" (experts\\files, up to build 509), "portable" (MQL4\\Files in it) or
-    "data folder" (build 600 under User Account Control: MQL4\\Files in ROAMING)."""
+    "data folder" (build 600 under User Account Control: MQL4\\Files in ROAMING), found by name
+    and origin.txt, or "data folder by name" or "... by origin.txt" alone."""
 
     def __init__(self, root, layout="legacy", roaming=None):
         self.root = pathlib.Path(root)
@@ -64,16 +68,24 @@ class Mt4Folder:
         self.files = self.root / "experts" / "files"
         if layout == "portable":
             self.files = self.root / "MQL4" / "Files"
-        elif layout == "data folder":
+        elif layout.startswith("data folder"):
             # Named by the MD5 of the upper-cased path as UTF-16LE, with an origin.txt saying whose it is.
             name = hashlib.md5(windows_path(root).upper().encode("utf-16-le")).hexdigest().upper()
+            if layout.endswith("origin.txt"):
+                name = name[::-1]
             data = pathlib.Path(roaming) / "MetaQuotes" / "Terminal" / name
             self.files = data / "MQL4" / "Files"
             self.files.mkdir(parents=True)
-            (data / "origin.txt").write_bytes(b"\xff\xfe" + windows_path(root).encode("utf-16-le"))
+            if not layout.endswith("name"):
+                (data / "origin.txt").write_bytes(b"\xff\xfe" + windows_path(root).encode("utf-16-le"))
         self.files.mkdir(parents=True, exist_ok=True)
         self.terminal = windows_path(self.root / "terminal.exe")
         self.folder_line = windows_path(self.root) + "\\"  # as Settings.dat holds it
+        line = self.folder_line + CRLF  # in the code page (1252 here) when it fits, else in UTF-8 behind a mark
+        try:
+            self.settings_bytes = line.encode("cp1252")
+        except UnicodeEncodeError:
+            self.settings_bytes = ("\ufeff" + line).encode()
         self.write_orders([])
 
     def leave_stale_legacy_log(self, orders):
@@ -116,5 +128,5 @@ class ProgramInstall:
 
     def seed_installed(self, mt4):
         """A later run: the MT4 folder is known and the first-run marker exists."""
-        self.write_data("Settings.dat", mt4.folder_line + CRLF)
+        (self.data / "Settings.dat").write_bytes(mt4.settings_bytes)
         self.write_data("Install.dat", CRLF)

@@ -11,7 +11,7 @@ SYSTEMS = " Trade System Selection"
 SETTINGS = " MT4 Folder Location"
 # Positions in the icon's menus (the keyboard skips separators).
 FILE_LOGIN, FILE_SETTING, FILE_EXIT = 1, 2, 3
-LIVE_LOGOUT, LIVE_EXIT = 1, 3
+LIVE_LOGOUT, LIVE_SETTING, LIVE_EXIT = 1, 2, 3
 # Two poll cycles and some slack: long enough for a repeat to show up.
 SETTLE_SECONDS = 2.5
 
@@ -21,9 +21,9 @@ class Scene:
         self.folder = run.root / name
         self.folder.mkdir()
         self.driver, self.prefix, self.installer_exe = run.driver, run.prefix, run.installer_exe
-        self.mt4 = Mt4Folder(self.folder / "mt4", mt4_layout, self.prefix.user_folder() / "AppData" / "Roaming")
+        self.mt4 = Mt4Folder(self.folder / "陈伟 Νίκη mt4", mt4_layout, self.prefix.user_folder() / "AppData" / "Roaming")
         self.service = ReferenceService(run.service_binary, self.folder, self.mt4.files)
-        self.install = ProgramInstall(self.folder / "install", run.program_exe, self.service.base_url)
+        self.install = ProgramInstall(self.folder / "Программа", run.program_exe, self.service.base_url)
         self.program = None
         self.program_log = self.folder / "program.log"
 

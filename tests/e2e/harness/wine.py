@@ -13,9 +13,11 @@ WINESERVER = "/usr/lib/wine/wineserver"
 
 
 class WinePrefix:
-    def __init__(self, folder):
+    def __init__(self, folder, user):
         self.folder = pathlib.Path(folder)
-        self.env = dict(os.environ, WINEPREFIX=str(self.folder), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=")
+        # Wine names the prefix's user after USER when it makes the prefix.
+        self.env = dict(os.environ, WINEPREFIX=str(self.folder), WINEDEBUG="-all", WINEDLLOVERRIDES="mscoree,mshtml=",
+                        USER=user, LOGNAME=user)
         self.env.pop("WAYLAND_DISPLAY", None)
         self.set_value(r"HKCU\Software\Wine\WineDbg", "ShowCrashDialog", "0", "REG_DWORD")
 
@@ -114,7 +116,8 @@ class WineRun:
             raise FileNotFoundError("not built: " + ", ".join(missing))
         if "DISPLAY" not in os.environ:
             raise RuntimeError("no DISPLAY: run under xvfb-run -a")
-        self.prefix = WinePrefix(self.root / "prefix")
+        # A user name outside the code page, as many traders' are: so is every path in the profile.
+        self.prefix = WinePrefix(self.root / "prefix", "Иван")
         self.driver = Driver(self.prefix, driver_exe)
 
     def close(self):

@@ -1,0 +1,37 @@
+"""Paths outside the code page (the run's user is Иван, its MT4 folders have CJK names), beyond
+what the other scenarios already show (they read Settings.dat in UTF-8 back at every start):
+a Settings.dat of old in the code page, each way to MT4's data folder alone, a message naming a path."""
+from harness.install import Mt4Folder, Order, windows_path
+from harness.scene import LIVE_EXIT, LIVE_SETTING, SETTINGS
+from harness.waiting import expect, expect_equal
+
+
+def old_settings_and_each_way_to_the_data_folder(scene):
+    driver, data = scene.driver, scene.install.data
+    by_name = Mt4Folder(scene.folder / "陈伟 Νίκη 2", "data folder by name",
+                       scene.prefix.user_folder() / "AppData" / "Roaming")
+    old = Mt4Folder(scene.folder / "Café")
+    scene.install.seed_installed(old)
+    old.write_orders([Order("8000")])
+    scene.start()
+    scene.login_with_one_system()
+    scene.wait_events("/SetTD.do", "8000")
+
+    for number, mt4 in enumerate([scene.mt4, by_name], 8001):
+        mt4.write_orders([Order(str(number))])
+        scene.open_from_menu(LIVE_SETTING, SETTINGS)
+        driver.type(SETTINGS, "SETTINGS_MT4LOCATION", mt4.terminal)
+        expect_equal([driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), driver.text(SETTINGS, "SETTINGS_LBLORDERLOG")],
+                     [mt4.terminal, f"Orders are read from {windows_path(mt4.files)}\\systemorder.log"], "settings")
+        driver.click(SETTINGS, "SETTINGS_CMDSAVE", closes=True)
+        expect_equal((data / "Settings.dat").read_bytes(), mt4.settings_bytes, "Settings.dat")
+        scene.wait_events("/SetTD.do", str(number))
+
+    (data / "Active.dat").mkdir()  # so that Exit tells of it, naming the path
+    driver.pick_from_tray_menu(LIVE_EXIT)
+    expect(f"the file {windows_path(data)}\\Active.dat:" in (driver.message() or ""), "no message naming Active.dat")
+    driver.do("msgbox-ok")
+    scene.wait_end()
+
+
+old_settings_and_each_way_to_the_data_folder.mt4_layout = "data folder by origin.txt"
