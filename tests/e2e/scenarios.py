@@ -273,7 +273,7 @@ def boxes_of_the_poll_hold_up_no_report_and_close_by_themselves(scene):
     known = windows_path(mt4.files / "manualorder.log")
     holder = scene.prefix.start(driver.exe, scene.folder / "holder.log", "hold-file", known, 6000)
     try:
-        time.sleep(2)  # the holder's start under Wine
+        wait_for(lambda: b"held" in (scene.folder / "holder.log").read_bytes(), 20, "manualorder.log to be held")
         reported_at_once("7603")
         expect("manualorder.log" in (driver.message() or ""), "no box for the held manualorder.log")
         reported_at_once("7604")

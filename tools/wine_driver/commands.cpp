@@ -209,6 +209,7 @@ int holdFile(const Arguments& a) {
     HANDLE file = CreateFileW(a.text(0).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE) throw NotThere("cannot open the file to hold");
+    printLine(L"held");
     std::this_thread::sleep_for(Milliseconds(a.number(1, 0, kMaxTimeout.count())));
     CloseHandle(file);
     return 0;
