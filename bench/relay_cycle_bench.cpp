@@ -77,8 +77,9 @@ struct Machine {
                                     hp.tray,  hp.menus,      hp.fileDialog, hp.process, hp.folderWatch, hp.root()};
     kv::FrmMainMdi main;
     kv::ProsesWriteMO module;
-    kv::FrmManual manual{platform, main, module};
-    kv::PollCycle cycle{platform, main, module, manual};
+    kv::Notices notices{hp.messages};
+    kv::FrmManual manual{platform, main, module, notices};
+    kv::PollCycle cycle{platform, main, module, manual, notices};
     std::string orderLog, otherProfits, knownLog;
 };
 

@@ -17,7 +17,7 @@ FrmLogin::FrmLogin(const platform::Platform& platform, FrmMainMdi& main, ProsesW
       remembered_(remembered),
       relay_(relay),
       systems_(systems),
-      systemsWriter_(platform, FileWriter::Repeat::EveryTime, "The login was not completed; please try again.") {}
+      systemsWriter_(platform, "The login was not completed; please try again.") {}
 
 // In keyboard order: the remember box (beside txtUser) comes last.
 void FrmLogin::createControls() {

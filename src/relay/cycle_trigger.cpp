@@ -43,7 +43,7 @@ void CycleTrigger::stop() {
 }
 
 void CycleTrigger::runCycle() {
-    // A tick inside a message box of the running cycle is skipped there.
+    // A cycle waits on no box; should a tick still come inside one, it is dropped.
     if (poll_.running()) return;
     changedInCycle_ = false;
     poll_.tick();

@@ -8,9 +8,9 @@
 
 namespace kv {
 
-FrmManual::FrmManual(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module)
+FrmManual::FrmManual(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, Notices& notices)
     : Window(platform.windows, "FrmManual", "FrmManual"),
-      stateFiles(platform),
+      stateFiles(platform, notices),
       platform_(platform),
       main_(main),
       module_(module) {}

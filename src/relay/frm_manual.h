@@ -15,7 +15,7 @@ namespace kv {
 // the order tables (once per login date the known-order record is rebuilt).
 class FrmManual : public Window {
 public:
-    FrmManual(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module);
+    FrmManual(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, Notices& notices);
 
     std::vector<std::string> systemlist;  // order lines of this cycle
     std::vector<std::string> manuallist;  // known-order records

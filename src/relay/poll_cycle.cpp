@@ -14,6 +14,8 @@ namespace {
 
 using platform::FileError;
 
+constexpr const char* kOrderLogMissing = "systemorder.log missing";
+
 // A file another program holds open for a moment is tried once more.
 template <class Read>
 FileError withOneRetry(Read read) {
@@ -33,17 +35,19 @@ bool isJournalLine(const std::string& line) { return !trimSpaces(line).empty(); 
 
 }  // namespace
 
-PollCycle::PollCycle(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmManual& manual)
+PollCycle::PollCycle(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmManual& manual,
+                     Notices& notices)
     : platform_(platform),
       main_(main),
       module_(module),
       manual_(manual),
-      activeLog_(platform, FileWriter::Repeat::OncePerFault,
+      notices_(notices),
+      activeLog_(platform, notices,
                  "The order was reported to the service; only its line in this journal is missing."),
       folders_(platform, main, manual) {}
 
 void PollCycle::tick() {
-    // Message boxes run their own message loop, in which the timer still ticks.
+    // A cycle waits on no box, so no tick should come inside one; if one does, it is dropped.
     if (running_) return;
     struct Running {
         bool& flag;
@@ -126,7 +130,9 @@ bool PollCycle::readOrderLog(std::string& bytes) {
     if (error == FileError::NotFound && folders_.followNow())
         startAfresh();
     else if (error == FileError::NotFound)
-        platform_.messages.show("File SystemOrder.log not found ", platform::MessageIcon::Error);
+        notices_.raise(kOrderLogMissing, "File SystemOrder.log not found ");
+    else
+        notices_.withdraw(kOrderLogMissing);
     return error == FileError::None;
 }
 

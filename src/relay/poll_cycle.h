@@ -9,6 +9,7 @@
 #include "relay/known_orders.h"
 #include "shell/base/file_writer.h"
 #include "shell/base/frm_main_mdi.h"
+#include "shell/base/notices.h"
 #include "shell/base/proses_write_mo.h"
 
 namespace kv {
@@ -17,7 +18,8 @@ namespace kv {
 // save the tables.
 class PollCycle {
 public:
-    PollCycle(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmManual& manual);
+    PollCycle(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmManual& manual,
+              Notices& notices);
 
     void tick();
     bool running() const { return running_; }
@@ -53,6 +55,7 @@ private:
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     FrmManual& manual_;
+    Notices& notices_;
     FileWriter activeLog_;
     FilesFolderFollower folders_;
     bool running_ = false;  // a tick that comes while a cycle runs is skipped

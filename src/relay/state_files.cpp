@@ -18,10 +18,8 @@ std::string keyOf(const std::string& path) {
 
 }  // namespace
 
-StateFiles::StateFiles(const platform::Platform& platform)
-    : platform_(platform),
-      writer_(platform, FileWriter::Repeat::OncePerFault,
-              "The old file is kept; it will be written again at the next poll.") {}
+StateFiles::StateFiles(const platform::Platform& platform, Notices& notices)
+    : platform_(platform), writer_(platform, notices, "The old file is kept; it will be written again at the next poll.") {}
 
 std::vector<StateFiles::Waiting>::iterator StateFiles::waitingFor(const std::string& path) {
     std::string key = keyOf(path);

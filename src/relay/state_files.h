@@ -9,12 +9,12 @@ namespace kv {
 
 // The engine's state files (manualorder.log, TempClose.dat, TempInit.dat).
 // Each is replaced whole and atomically. A write that fails leaves the old
-// file on disk, tells the trader once, and waits: until it succeeds, reading
+// file on disk, is told while it lasts, and waits: until it succeeds, reading
 // the file gives the content that is waiting, so no acknowledged event is
 // lost or reported twice.
 class StateFiles {
 public:
-    explicit StateFiles(const platform::Platform& platform);
+    StateFiles(const platform::Platform& platform, Notices& notices);
 
     // Tries again the writes still waiting; run at the start of every pass.
     void retryWaiting();

@@ -18,10 +18,8 @@ FrmSettings::FrmSettings(const platform::Platform& platform, FrmMainMdi& main, P
       main_(main),
       module_(module),
       login_(login),
-      settingsWriter_(platform, FileWriter::Repeat::EveryTime,
-                      "The MT4 folder is used now, but it has to be chosen again at the next start."),
-      installWriter_(platform, FileWriter::Repeat::EveryTime,
-                     "This window will open again at the next start.") {}
+      settingsWriter_(platform, "The MT4 folder is used now, but it has to be chosen again at the next start."),
+      installWriter_(platform, "This window will open again at the next start.") {}
 
 void FrmSettings::createControls() {
     addControl("Label1", ControlKind::Label, "MT4 Location ?");

@@ -58,7 +58,7 @@ MainWindow::MainWindow(const platform::Platform& platform, FrmMainMdi& main, Pro
       login_(login),
       systems_(systems),
       settings_(settings),
-      activityWriter_(platform, FileWriter::Repeat::EveryTime, "This run's activity record is lost.") {}
+      activityWriter_(platform, "This run's activity record is lost.") {}
 
 void MainWindow::onLoad() {
     setState(WindowState::Minimized);

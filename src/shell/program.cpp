@@ -7,6 +7,7 @@
 #include "relay/relay_switch.h"
 #include "settings/frm_settings.h"
 #include "shell/base/frm_main_mdi.h"
+#include "shell/base/notices.h"
 #include "shell/base/proses_write_mo.h"
 #include "shell/main_window.h"
 #include "shell/tray_status_watch.h"
@@ -17,8 +18,9 @@ namespace kv {
 // Declared in the order each part needs the ones before it.
 struct Program::Parts {
     explicit Parts(const platform::Platform& platform)
-        : manual(platform, values, module),
-          poll(platform, values, module, manual),
+        : notices(platform.messages),
+          manual(platform, values, module, notices),
+          poll(platform, values, module, manual, notices),
           relay(platform, values, module, manual, poll),
           remembered(platform, values),
           systems(platform, values, module, remembered, relay),
@@ -29,6 +31,7 @@ struct Program::Parts {
 
     FrmMainMdi values;
     ProsesWriteMO module;
+    Notices notices;  // the faults the poll cycle tells
     FrmManual manual;
     PollCycle poll;
     RelaySwitch relay;

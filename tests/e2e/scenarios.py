@@ -9,6 +9,7 @@ from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LIVE_EXIT, LIVE_L
     SETTLE_SECONDS, SYSTEMS
 from harness.waiting import expect, expect_equal, wait_for
 
+BOX = "Korvane - Vantor"  # a message box's caption
 OPEN_DIALOG = "Open"  # the common file dialog, as Wine titles it
 FILE_NAME_BOX = "1148"  # its "File name" box
 PROGRAM_FOLDER = "Korvane Vantor"
@@ -246,8 +247,48 @@ def several_systems_report_every_event_once_through_failed_replies_until_exit(sc
 several_systems_report_every_event_once_through_failed_replies_until_exit.mt4_layout = "data folder"
 
 
+def boxes_of_the_poll_hold_up_no_report_and_close_by_themselves(scene):
+    """Nobody at the screen presses OK: each fault is told once and orders are reported under its box."""
+    driver, mt4, orders = scene.driver, scene.mt4, []
+    scene.install.seed_installed(mt4)
+    (mt4.files / "systemorder.log").unlink()
+
+    def reported_at_once(number):
+        orders.append(Order(number))
+        mt4.write_orders(orders)
+        wait_for(lambda: scene.events("/SetTD.do", number), 1, f"order {number} reported within 1 s")
+
+    scene.start()
+    scene.login_with_one_system()
+    expect_equal(driver.message(), "File SystemOrder.log not found ", "box for a log missing at login")
+    expect_equal(driver.do("msgbox-count", 15000), "1", "boxes in 15 s")
+    reported_at_once("7601")
+    expect(driver.window_gone(BOX), "the box stayed once the log was there")
+
+    (mt4.files / "systemorder.log").unlink()  # while relaying
+    expect_equal(driver.message(), "File SystemOrder.log not found ", "box for a log gone while relaying")
+    reported_at_once("7602")
+    expect(driver.window_gone(BOX), "the box stayed once the log was back")
+
+    known = windows_path(mt4.files / "manualorder.log")
+    holder = scene.prefix.start(driver.exe, scene.folder / "holder.log", "hold-file", known, 6000)
+    try:
+        wait_for(lambda: b"held" in (scene.folder / "holder.log").read_bytes(), 20, "manualorder.log to be held")
+        reported_at_once("7603")
+        expect("manualorder.log" in (driver.message() or ""), "no box for the held manualorder.log")
+        reported_at_once("7604")
+        expect_equal(driver.do("msgbox-count", 1000), "1", "boxes while the file is held")
+        holder.wait(15)
+    finally:
+        holder.kill()
+        holder.log_file.close()
+    expect(driver.window_gone(BOX), "the box stayed once the file was written")
+    expect_equal(mt4.read("manualorder.log"), "".join(f"{o.number};O;1" + CRLF for o in orders), "known orders")
+
+
 SCENARIOS = [
     installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall,
     later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out,
     several_systems_report_every_event_once_through_failed_replies_until_exit,
+    boxes_of_the_poll_hold_up_no_report_and_close_by_themselves,
 ]

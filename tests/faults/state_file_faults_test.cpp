@@ -62,19 +62,50 @@ TEST(StateFileFaults, StartupStampFaultsDelayOrRepeatTheRebuildButLoseNothing) {
     }
 }
 
-// A box at every cycle while the expert's file is missing; the timer ticking under it starts nothing.
-TEST(StateFileFaults, AMissingOrderLogIsToldAtEveryCycleAndTouchesNothing) {
+// Told once per absence, in a box that no cycle waits for and that goes when the log is back.
+TEST(StateFileFaults, AMissingOrderLogIsToldOncePerAbsenceAndHoldsUpNoCycle) {
     Machine r;
     r.startRelaying({orderLine("9", "O2")}, {"9;O;1"});
-    std::remove(r.hp.path(r.orderFile("systemorder.log")).c_str());
-    int ticksDuringTheBox = 0;
-    r.hp.messages.whileOpen = [&](const auto&) { ticksDuringTheBox += r.tick(); };
+    auto& box = r.hp.messages;
+    auto goes = [&] { std::remove(r.hp.path(r.orderFile("systemorder.log")).c_str()); };
+    goes();
     for (int cycle = 0; cycle < 3; ++cycle) EXPECT_EQ(r.cycle(), Requests{});
-    EXPECT_EQ(ticksDuringTheBox, 3);
-    ASSERT_EQ(r.messages(), 3);
-    EXPECT_EQ(r.hp.messages.shown[0].text, "File SystemOrder.log not found ");
+    ASSERT_EQ(r.messages(), 1);
+    EXPECT_EQ(box.opened->text, "File SystemOrder.log not found ");
     EXPECT_TRUE(r.stateFilesAre("9;O;1\r\n", ""));
-    r.hp.messages.whileOpen = nullptr;
     r.writeOrders({orderLine("9", "O2")});
-    EXPECT_EQ(r.cycle(), Requests{"EditTD 9"});
+    EXPECT_TRUE(r.logWritten());  // heard at once, with the box still open
+    EXPECT_EQ(r.sent, Requests{"EditTD 9"});
+    EXPECT_FALSE(box.opened);
+
+    for (int absence = 0; absence < 2; ++absence) {  // told again each time; OK while it lasts tells no more
+        goes();
+        r.tick();
+        box.pressOk();
+        r.tick();
+        r.writeOrders({});
+        r.tick();
+    }
+    EXPECT_EQ(r.messages(), 3);
+}
+
+// Later orders are reported under the open box; a second fault waits for its turn on screen.
+TEST(StateFileFaults, AnUnwritableStateFileIsToldOnceWhileItLastsAndTheBoxGoesWhenItIsWritten) {
+    Machine r;
+    r.startRelaying();
+    r.files.fail(FileStep::Replace, "manualorder.log", FileError::Locked);
+    std::vector<std::string> log;
+    for (const char* no : {"1", "2", "3"}) {
+        log.push_back(orderLine(no, "O1", "BUY", "20261205"));
+        r.writeOrders(log);
+        EXPECT_EQ(r.cycle(), Requests{std::string("SetTD ") + no});
+    }
+    EXPECT_NE(r.hp.messages.opened->text.find("manualorder.log"), std::string::npos);
+    std::remove(r.hp.path(r.orderFile("systemorder.log")).c_str());
+    r.tick();
+    EXPECT_EQ(r.messages(), 1);
+    r.files.heal();
+    r.tick();  // written: its box goes, and the waiting one shows
+    EXPECT_EQ(r.known(), "1;O;1\r\n2;O;1\r\n3;O;1\r\n");
+    EXPECT_EQ(r.hp.messages.opened->text, "File SystemOrder.log not found ");
 }

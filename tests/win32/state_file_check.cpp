@@ -24,7 +24,8 @@ protected:
     headless::RecordingMessageBox boxes;  // what the trader would see, recorded instead of shown
     Platform platform{files,     real.clock, boxes,           real.web,     real.timers,      real.windows,
                       real.tray, real.menus, real.fileDialog, real.process, real.folderWatch, real.exeFolder};
-    StateFiles state{platform};
+    Notices notices{boxes};
+    StateFiles state{platform, notices};
     const std::string known = folder.file("manualorder.log");
 
     std::string waitingContent() {

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <thread>
 
@@ -190,6 +191,30 @@ int messageBoxOk(const Arguments& a) {
     return 0;
 }
 
+// How many message boxes of the program showed within MS: one left open counts once.
+int messageBoxCount(const Arguments& a) {
+    std::vector<HWND> seen;
+    const auto end = std::chrono::steady_clock::now() + Milliseconds(a.number(0, 0, kMaxTimeout.count()));
+    while (std::chrono::steady_clock::now() < end) {
+        HWND box = findMessageBox();
+        if (box && std::find(seen.begin(), seen.end(), box) == seen.end()) seen.push_back(box);
+        std::this_thread::sleep_for(Milliseconds(50));
+    }
+    printLine(std::to_wstring(seen.size()));
+    return 0;
+}
+
+// Holds FILE open for MS, letting others only read it, as a virus scanner or a backup may.
+int holdFile(const Arguments& a) {
+    HANDLE file = CreateFileW(a.text(0).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) throw NotThere("cannot open the file to hold");
+    printLine(L"held");
+    std::this_thread::sleep_for(Milliseconds(a.number(1, 0, kMaxTimeout.count())));
+    CloseHandle(file);
+    return 0;
+}
+
 int tray(const Arguments& a) {
     HWND main = waitedFor(findMainWindow, kDefaultTimeout, "main window");
     PostMessageW(main, KV_TRAY_CALLBACK_MESSAGE, KV_TRAY_ICON_ID, a.number(0, 0, 0xFFFF));
@@ -262,6 +287,8 @@ constexpr Command kCommands[] = {
     {L"combo-select", L"CAPTION CONTROL INDEX", 3, 3, comboSelect},
     {L"msgbox-text", L"[TIMEOUT_MS]", 0, 1, messageBoxText},
     {L"msgbox-ok", L"[TIMEOUT_MS]", 0, 1, messageBoxOk},
+    {L"msgbox-count", L"MS", 1, 1, messageBoxCount},
+    {L"hold-file", L"PATH MS", 2, 2, holdFile},
     {L"tray", L"MOUSE_MESSAGE", 1, 1, tray},
     {L"menu-pick", L"N [TIMEOUT_MS]", 1, 2, menuPick},
     {L"menu-cancel", L"[TIMEOUT_MS]", 0, 1, menuCancel},

@@ -9,7 +9,7 @@ RememberedLogin::RememberedLogin(const platform::Platform& platform, FrmMainMdi&
     : path_(platform.dataFile("LoginChk.dat")),
       platform_(platform),
       main_(main),
-      writer_(platform, FileWriter::Repeat::EveryTime, "Your login and trade system choices are not remembered.") {}
+      writer_(platform, "Your login and trade system choices are not remembered.") {}
 
 void RememberedLogin::SplitLoginChkEntry(const std::string& entry) {
     if (entry.size() <= 1) return;

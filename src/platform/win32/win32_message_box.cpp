@@ -29,19 +29,29 @@ std::vector<HWND> disableOthers(HWND owner) {
     return search.disabled;
 }
 
+UINT iconFlag(MessageIcon icon) { return icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION; }
+
 }  // namespace
 
 void Win32MessageBox::show(const std::string& text, MessageIcon icon) {
-    const UINT iconFlag = icon == MessageIcon::Error ? MB_ICONERROR : MB_ICONINFORMATION;
     const std::wstring wideText = utf8ToWide(text), title = toWide(kApplicationTitle);
     if (!owner_) {
-        MessageBoxW(nullptr, wideText.c_str(), title.c_str(), MB_OK | iconFlag | MB_TASKMODAL | MB_SETFOREGROUND);
+        MessageBoxW(nullptr, wideText.c_str(), title.c_str(), MB_OK | iconFlag(icon) | MB_TASKMODAL | MB_SETFOREGROUND);
         return;
     }
     const std::vector<HWND> disabled = disableOthers(owner_);
-    MessageBoxW(owner_, wideText.c_str(), title.c_str(), MB_OK | iconFlag | MB_SETFOREGROUND | MB_TOPMOST);
+    MessageBoxW(owner_, wideText.c_str(), title.c_str(), MB_OK | iconFlag(icon) | MB_SETFOREGROUND | MB_TOPMOST);
     for (HWND window : disabled)
         if (IsWindow(window)) EnableWindow(window, TRUE);
+}
+
+void Win32MessageBox::open(const std::string& text, MessageIcon icon, std::function<void()> closed) {
+    // Without a thread of its own the box can only be shown the modal way: told late beats not told.
+    if (opened_.open(utf8ToWide(text), toWide(kApplicationTitle), MB_OK | iconFlag(icon) | MB_SETFOREGROUND | MB_TOPMOST,
+                     closed))
+        return;
+    show(text, icon);
+    if (closed) closed();
 }
 
 }  // namespace kv::platform::win32

@@ -4,8 +4,11 @@
 
 namespace kv {
 
-FileWriter::FileWriter(const platform::Platform& platform, Repeat repeat, std::string consequence)
-    : platform_(platform), repeat_(repeat), consequence_(std::move(consequence)) {}
+FileWriter::FileWriter(const platform::Platform& platform, std::string consequence)
+    : platform_(platform), consequence_(std::move(consequence)) {}
+
+FileWriter::FileWriter(const platform::Platform& platform, Notices& notices, std::string consequence)
+    : platform_(platform), notices_(&notices), consequence_(std::move(consequence)) {}
 
 bool FileWriter::replace(const std::string& path, const std::vector<std::string>& lines) {
     return report(path, platform::writeLines(platform_.files, path, lines));
@@ -17,15 +20,15 @@ bool FileWriter::append(const std::string& path, const std::string& line) {
 
 bool FileWriter::report(const std::string& path, platform::FileError error) {
     if (error == platform::FileError::None) {
-        failing_.erase(path);
+        if (notices_) notices_->withdraw(path);
         return true;
     }
-    bool firstTime = failing_.insert(path).second;
-    if (repeat_ == Repeat::EveryTime || firstTime) {
-        std::string text = "Could not write the file " + path + ": " + platform::describe(error) + ".";
-        if (!consequence_.empty()) text += " " + consequence_;
+    std::string text = "Could not write the file " + path + ": " + platform::describe(error) + ".";
+    if (!consequence_.empty()) text += " " + consequence_;
+    if (notices_)
+        notices_->raise(path, text);
+    else
         platform_.messages.show(text, platform::MessageIcon::Error);
-    }
     return false;
 }
 

@@ -1,20 +1,21 @@
 #pragma once
-#include <set>
 #include <string>
 #include <vector>
 
 #include "platform/platform.h"
+#include "shell/base/notices.h"
 
 namespace kv {
 
 // Writes files and tells the trader, in one clear box naming the file, when a
-// write fails. With OncePerFault a file that keeps failing (say, every poll)
-// is reported once, and again only after it has been written successfully.
+// write fails. Without notices each failure is told in a modal box (a write
+// the trader asked for). With notices (a write the poll cycle makes, again at
+// every poll) a file's fault is told once, without waiting for the trader,
+// and the box goes once the file has been written.
 class FileWriter {
 public:
-    enum class Repeat { EveryTime, OncePerFault };
-
-    FileWriter(const platform::Platform& platform, Repeat repeat, std::string consequence);
+    FileWriter(const platform::Platform& platform, std::string consequence);
+    FileWriter(const platform::Platform& platform, Notices& notices, std::string consequence);
 
     bool replace(const std::string& path, const std::vector<std::string>& lines);
     bool append(const std::string& path, const std::string& line);
@@ -23,9 +24,8 @@ private:
     bool report(const std::string& path, platform::FileError error);
 
     platform::Platform platform_;
-    Repeat repeat_;
+    Notices* notices_ = nullptr;
     std::string consequence_;     // what happens now, e.g. "It will be tried again at the next poll."
-    std::set<std::string> failing_;
 };
 
 }  // namespace kv

@@ -38,9 +38,9 @@ class WinePrefix:
     def user_folder(self):
         return next(u for u in (self.folder / "drive_c" / "users").iterdir() if u.name.lower() != "public")
 
-    def start(self, exe, log_path):
+    def start(self, exe, log_path, *arguments):
         log = open(log_path, "wb")
-        process = subprocess.Popen([WINE, str(exe)], env=self.env, cwd=pathlib.Path(exe).parent,
+        process = subprocess.Popen([WINE, str(exe), *map(str, arguments)], env=self.env, cwd=pathlib.Path(exe).parent,
                                    stdout=log, stderr=subprocess.STDOUT)
         process.log_file = log
         return process
