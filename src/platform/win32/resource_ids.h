@@ -38,6 +38,7 @@
 #define KV_IDC_SETTINGS_CMDSAVE 1205
 #define KV_IDC_SETTINGS_CMDCANCEL 1206
 #define KV_IDC_SETTINGS_LBLORDERLOG 1207
+#define KV_IDC_SETTINGS_LBLEXPERT 1208
 
 /* The hidden main window: found by class and caption; mouse messages over the
  * tray icon arrive as KV_TRAY_CALLBACK_MESSAGE with the mouse message in lParam. */
