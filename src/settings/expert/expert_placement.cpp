@@ -75,30 +75,25 @@ void ExpertPlacement::placeInto(const std::string& folder) {
     const std::string path = folder + "\\" + kExpertFile;
     std::string found;
     error_ = carried.empty() ? FileError::NotFound : files.readAll(path, found);
-    Outcome written = Outcome::Written;
-    if (error_ == FileError::None) {
-        const ExpertIdentity there = identifyExpert(found, files);
-        const ExpertIdentity ours = identifyExpert(carried, files);
-        foundVersion_ = there.versionText;
-        if (found == carried || (there.ours && there.version && there.version == ours.version)) {
-            outcome_ = Outcome::AlreadyThere;
-            return;
-        }
-        if (!there.ours) {
-            outcome_ = Outcome::OtherKept;
-            return;
-        }
-        if (!there.version || !ours.version || *there.version > *ours.version) {
-            outcome_ = Outcome::OursKept;
-            return;
-        }
-        written = Outcome::Replaced;
-    } else if (error_ != FileError::NotFound || carried.empty()) {
-        outcome_ = Outcome::Failed;
-        return;
-    }
+    if (error_ == FileError::None)
+        outcome_ = judge(found, carried);
+    else
+        outcome_ = error_ == FileError::NotFound && !carried.empty() ? Outcome::Written : Outcome::Failed;
+    if (outcome_ != Outcome::Written && outcome_ != Outcome::Replaced) return;
     error_ = files.replaceAtomically(path, carried);
-    outcome_ = error_ == FileError::None ? written : Outcome::Failed;
+    if (error_ != FileError::None) outcome_ = Outcome::Failed;
+}
+
+// A file already there is replaced only when it is an older version of ours.
+ExpertPlacement::Outcome ExpertPlacement::judge(const std::string& found, const std::string& carried) {
+    const ExpertIdentity there = identifyExpert(found, platform_.files);
+    const ExpertIdentity ours = identifyExpert(carried, platform_.files);
+    foundVersion_ = there.versionText;
+    if (found == carried || (there.ours && there.version && there.version == ours.version))
+        return Outcome::AlreadyThere;
+    if (!there.ours) return Outcome::OtherKept;
+    if (!there.version || !ours.version || *there.version > *ours.version) return Outcome::OursKept;
+    return Outcome::Replaced;
 }
 
 std::string ExpertPlacement::describe() {

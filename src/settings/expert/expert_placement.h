@@ -49,6 +49,7 @@ public:
 
 private:
     void placeInto(const std::string& folder);
+    Outcome judge(const std::string& found, const std::string& carried);
     std::string logAge();
 
     platform::Platform platform_;
