@@ -74,7 +74,8 @@ struct Machine {
     HeadlessPlatform hp;
     InstantService service;
     kv::platform::Platform platform{hp.files, hp.clock,      hp.messages, service,    hp.timers,      hp.windows,
-                                    hp.tray,  hp.menus,      hp.fileDialog, hp.process, hp.folderWatch, hp.root()};
+                                    hp.tray,  hp.menus,      hp.fileDialog, hp.process, hp.folderWatch, hp.expert,
+                                    hp.root()};
     kv::FrmMainMdi main;
     kv::ProsesWriteMO module;
     kv::Notices notices{hp.messages};

@@ -1,6 +1,7 @@
 #pragma once
 #include <string>
 
+#include "platform/bundled_expert.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "platform/folder_watch.h"
@@ -25,6 +26,7 @@ struct Platform {
     FileOpenDialog& fileDialog;
     Process& process;
     FolderWatchFactory& folderWatch;
+    BundledExpert& expert;
     std::string exeFolder;  // folder of the executable, Windows-style, no trailing backslash
 
     std::string dataFile(const std::string& name) const { return exeFolder + "\\Data\\" + name; }

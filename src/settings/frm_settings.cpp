@@ -12,12 +12,14 @@ constexpr const char* kTerminal = "terminal.exe";
 }
 
 FrmSettings::FrmSettings(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
-                         FrmLogin& login)
+                         FrmLogin& login, ExpertPlacement& expert)
     : Window(platform.windows, "frmSettings", " MT4 Folder Location"),
       platform_(platform),
       main_(main),
       module_(module),
       login_(login),
+      expert_(expert),
+      expertLook_(platform.timers.create([this] { showExpert(); })),
       settingsWriter_(platform, "The MT4 folder is used now, but it has to be chosen again at the next start."),
       installWriter_(platform, "This window will open again at the next start.") {}
 
@@ -30,15 +32,20 @@ void FrmSettings::createControls() {
     addControl("cmdSave", ControlKind::Button, "Save");
     addControl("cmdCancel", ControlKind::Button, "Cancel");
     addControl("LblOrderLog", ControlKind::Label);
-    // Both show a path in full, whatever the trader's script.
+    addControl("LblExpert", ControlKind::Label);
+    // These show a path in full, whatever the trader's script.
     form().control("mt4location").form = platform::TextForm::Utf8;
     form().control("LblOrderLog").form = platform::TextForm::Utf8;
+    form().control("LblExpert").form = platform::TextForm::Utf8;
 }
 
 void FrmSettings::onLoad() {
     centre();
     control("mt4location").text = main_.pathname + kTerminal;
     showFilesFolder();
+    showExpert();
+    expertLook_->setInterval(1000);
+    expertLook_->setEnabled(true);
 }
 
 void FrmSettings::onTextChange(const std::string& name) {
@@ -52,6 +59,13 @@ void FrmSettings::showFilesFolder() {
     control("LblOrderLog").text = found == std::string::npos || found == 0
                                       ? "Choose the terminal.exe of your MT4 to see where its orders are read."
                                       : Mt4FilesFolder(platform_.files, platform_.clock).describe(path.substr(0, found));
+    refresh();
+}
+
+// For the folder in use, not the one typed: Save puts the expert there.
+void FrmSettings::showExpert() {
+    if (!loaded()) return;  // discarded at Exit
+    control("LblExpert").text = expert_.describe();
     refresh();
 }
 
@@ -80,11 +94,13 @@ void FrmSettings::save() {
     const std::string folder = main_.pathname.substr(0, found);
     settingsWriter_.replace(platform_.dataFile("Settings.dat"), {settingsLine(platform_.files, folder)});
     main_.setMt4Folder(folder, Mt4FilesFolder(platform_.files, platform_.clock).choose(folder));
+    expert_.place();
     showFilesFolder();
     unload();
 }
 
 void FrmSettings::onUnload() {
+    expertLook_->setEnabled(false);
     module_.installFilePath = platform_.files.lookup(platform_.dataFile("Install.dat"));
     if (!module_.installFilePath.empty()) return;
     installWriter_.replace(platform_.dataFile("Install.dat"), {module_.installFilePath});

@@ -2,7 +2,10 @@
 #include <string>
 
 #include "account/frm_login.h"
+#include <memory>
+
 #include "platform/platform.h"
+#include "settings/expert/expert_placement.h"
 #include "shell/base/file_writer.h"
 #include "shell/base/frm_main_mdi.h"
 #include "shell/base/proses_write_mo.h"
@@ -16,7 +19,8 @@ namespace kv {
 // login window.
 class FrmSettings : public Window {
 public:
-    FrmSettings(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmLogin& login);
+    FrmSettings(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmLogin& login,
+                ExpertPlacement& expert);
 
     void onButton(const std::string& control) override;
     void onTextChange(const std::string& control) override;
@@ -30,11 +34,14 @@ private:
     void browse();
     void save();
     void showFilesFolder();
+    void showExpert();
 
     platform::Platform platform_;
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     FrmLogin& login_;
+    ExpertPlacement& expert_;
+    std::unique_ptr<platform::Timer> expertLook_;  // keeps the expert line current while the window is open
     FileWriter settingsWriter_;
     FileWriter installWriter_;
 };

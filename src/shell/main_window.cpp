@@ -48,7 +48,7 @@ const std::vector<MenuCommand>& Mnulive() {
 
 MainWindow::MainWindow(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
                        RelaySwitch& relay, FrmManual& manual, FrmLogin& login, FrmSys& systems,
-                       FrmSettings& settings)
+                       FrmSettings& settings, ExpertPlacement& expert)
     : Window(platform.windows, "FrmMainMdi", "Korvane Vantor"),
       platform_(platform),
       main_(main),
@@ -58,6 +58,7 @@ MainWindow::MainWindow(const platform::Platform& platform, FrmMainMdi& main, Pro
       login_(login),
       systems_(systems),
       settings_(settings),
+      expert_(expert),
       activityWriter_(platform, "This run's activity record is lost.") {}
 
 void MainWindow::onLoad() {
@@ -66,6 +67,7 @@ void MainWindow::onLoad() {
     hide();
     tellIfDataFolderUnwritable(platform_);
     readsettings();
+    expert_.start();
     main_.host = serviceHost(platform_);
     main_.TimerInterval = "1000";
     relay_.mytimer().setInterval(static_cast<unsigned>(std::stoul(main_.TimerInterval)));

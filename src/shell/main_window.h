@@ -5,6 +5,7 @@
 #include "platform/platform.h"
 #include "relay/frm_manual.h"
 #include "relay/relay_switch.h"
+#include "settings/expert/expert_placement.h"
 #include "settings/frm_settings.h"
 #include "shell/base/file_writer.h"
 #include "shell/base/frm_main_mdi.h"
@@ -19,7 +20,7 @@ namespace kv {
 class MainWindow : public Window {
 public:
     MainWindow(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, RelaySwitch& relay,
-               FrmManual& manual, FrmLogin& login, FrmSys& systems, FrmSettings& settings);
+               FrmManual& manual, FrmLogin& login, FrmSys& systems, FrmSettings& settings, ExpertPlacement& expert);
 
     void start() { use(); }
 
@@ -54,6 +55,7 @@ private:
     FrmLogin& login_;
     FrmSys& systems_;
     FrmSettings& settings_;
+    ExpertPlacement& expert_;
     FileWriter activityWriter_;
 };
 

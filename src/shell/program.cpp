@@ -5,6 +5,7 @@
 #include "relay/frm_manual.h"
 #include "relay/poll_cycle.h"
 #include "relay/relay_switch.h"
+#include "settings/expert/expert_placement.h"
 #include "settings/frm_settings.h"
 #include "shell/base/frm_main_mdi.h"
 #include "shell/base/notices.h"
@@ -25,8 +26,9 @@ struct Program::Parts {
           remembered(platform, values),
           systems(platform, values, module, remembered, relay),
           login(platform, values, module, remembered, relay, systems),
-          settings(platform, values, module, login),
-          mainWindow(platform, values, module, relay, manual, login, systems, settings),
+          expert(platform, values),
+          settings(platform, values, module, login, expert),
+          mainWindow(platform, values, module, relay, manual, login, systems, settings, expert),
           trayStatus(platform, values, module, login) {}
 
     FrmMainMdi values;
@@ -38,6 +40,7 @@ struct Program::Parts {
     RememberedLogin remembered;
     FrmSys systems;
     FrmLogin login;
+    ExpertPlacement expert;
     FrmSettings settings;
     MainWindow mainWindow;
     TrayStatusWatch trayStatus;

@@ -2,6 +2,7 @@
 service behind it, a test MT4 order log in front of it."""
 import dataclasses
 import os
+import pathlib
 import time
 
 from harness.install import CRLF, Mt4Folder, Order, activity, text_of, windows_path
@@ -16,6 +17,7 @@ PROGRAM_FOLDER = "Korvane Vantor"
 SHORTCUT = "Korvane - Vantor.lnk"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvaneVantor"
 OLD_BUILD_TIME = 946684800
+EXPERT = pathlib.Path(__file__).resolve().parents[2] / "expert" / "KorvaneVantor.mq4"
 
 
 def child(folder, name):
@@ -38,6 +40,7 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     programs = user / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
     exe, data = folder / "KorvaneVantor.exe", folder / "Data"
     expect(exe.is_file(), f"no program in {folder}")
+    expect_equal(text_of(folder / EXPERT.name), text_of(EXPERT), "the expert in the install folder")
     expect(data.is_dir() and not any(data.iterdir()), "the Data folder is missing or not empty")
     expect(child(programs, SHORTCUT).is_file(), "no Start-menu shortcut")
     expect(child(child(programs, "Startup"), SHORTCUT).is_file(), "no Startup shortcut (ticked by default)")
@@ -65,6 +68,7 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     expect_equal((data / "Settings.dat").read_bytes(), scene.mt4.settings_bytes, "Settings.dat")
     expect_equal(text_of(data / "Install.dat"), CRLF, "Install.dat")
     expect_equal(driver.message(500), None, "message box after a good Save")
+    expect_equal(scene.mt4.read_expert(), text_of(EXPERT), "the expert put into the data folder's MQL4\\Experts")
 
     # An upgrade asks the running copy to exit as Exit does, and leaves Data alone.
     (data / "LoginChk.dat").write_bytes(b"1;1;kept@korvane.test\r\n")
@@ -79,11 +83,16 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     # The uninstaller runs on from a copy of itself: wait for the Wine server.
     expect_equal(prefix.run([str(folder / "Uninstall.exe"), "/S"])[0], 0, "silent uninstall's exit code")
     prefix.wait_server()
-    expect(not exe.exists() and not (folder / "Uninstall.exe").exists(), "program left after the uninstall")
+    expect(not exe.exists() and not (folder / "Uninstall.exe").exists() and not (folder / EXPERT.name).exists(),
+           "program left after the uninstall")
     expect(not child(programs, SHORTCUT).exists(), "Start-menu shortcut left")
     expect(not child(child(programs, "Startup"), SHORTCUT).exists(), "Startup shortcut left")
     expect_equal(uninstall_entry(prefix), None, "uninstall entry after the uninstall")
     expect((data / "LoginChk.dat").exists() and (data / "Active.dat").exists(), "the uninstall removed Data")
+
+
+# MT4 build 600 and later under User Account Control: the expert goes into its data folder.
+installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall.mt4_layout = "data folder"
 
 
 def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene):
@@ -106,6 +115,8 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), old.terminal, "path box")
     expect_equal(driver.text(SETTINGS, "SETTINGS_LBLORDERLOG"),
                  "Orders are read from " + windows_path(old.files) + "\\systemorder.log", "order log label")
+    expect_equal(driver.text(SETTINGS, "SETTINGS_LBLEXPERT").split(". ")[0],
+                 "The expert KorvaneVantor.mq4 was put into " + windows_path(old.experts), "expert label")
     driver.click(SETTINGS, "SETTINGS_CMDCANCEL", closes=True)
     expect(not driver.window_shown(LOGIN, 1000), "closing the settings window opened the login window again")
     scene.open_from_menu(FILE_SETTING, SETTINGS)

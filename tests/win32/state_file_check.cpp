@@ -23,7 +23,8 @@ protected:
     kvtest::FaultyFileSystem files{real.files};
     headless::RecordingMessageBox boxes;  // what the trader would see, recorded instead of shown
     Platform platform{files,     real.clock, boxes,           real.web,     real.timers,      real.windows,
-                      real.tray, real.menus, real.fileDialog, real.process, real.folderWatch, real.exeFolder};
+                      real.tray, real.menus, real.fileDialog, real.process, real.folderWatch, real.expert,
+                      real.exeFolder};
     Notices notices{boxes};
     StateFiles state{platform, notices};
     const std::string known = folder.file("manualorder.log");

@@ -28,7 +28,7 @@ Platform HeadlessPlatform::platform() { return platform(files); }
 
 Platform HeadlessPlatform::platform(FileSystem& filesInFront) {
     return Platform{filesInFront, clock, messages, web, timers, windows, tray, menus, fileDialog, process, folderWatch,
-                    root_};
+                    expert, root_};
 }
 
 void HeadlessPlatform::writeFile(const std::string& relative, const std::string& bytes) const {

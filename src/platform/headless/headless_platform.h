@@ -7,6 +7,7 @@
 #include "platform/headless/manual_timers.h"
 #include "platform/headless/posix_file_system.h"
 #include "platform/headless/recording_message_box.h"
+#include "platform/headless/scripted_bundled_expert.h"
 #include "platform/headless/scripted_folder_watch.h"
 #include "platform/headless/scripted_web.h"
 #include "platform/platform.h"
@@ -35,6 +36,7 @@ public:
     ScriptedFileDialog fileDialog;
     HeadlessProcess process;
     ScriptedFolderWatches folderWatch;
+    ScriptedBundledExpert expert;
 
     Platform platform();
     // The same seams with another file system in front of the disk (a test's fault wrapper).

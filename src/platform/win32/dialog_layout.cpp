@@ -26,7 +26,7 @@ constexpr ControlBinding kSettingsControls[] = {
     {"Label1", KV_IDC_SETTINGS_LABEL1},       {"Label2", KV_IDC_SETTINGS_LABEL2},
     {"mt4location", KV_IDC_SETTINGS_MT4LOCATION}, {"cmdBrowse", KV_IDC_SETTINGS_CMDBROWSE},
     {"cmdSave", KV_IDC_SETTINGS_CMDSAVE},     {"cmdCancel", KV_IDC_SETTINGS_CMDCANCEL},
-    {"LblOrderLog", KV_IDC_SETTINGS_LBLORDERLOG},
+    {"LblOrderLog", KV_IDC_SETTINGS_LBLORDERLOG}, {"LblExpert", KV_IDC_SETTINGS_LBLEXPERT},
 };
 
 struct NamedLayout {

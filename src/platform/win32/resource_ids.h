@@ -12,6 +12,9 @@
 #define KV_IDI_IDLE 101      /* tray icon while nobody is logged in (greyed) */
 #define KV_IDI_ATTENTION 102 /* tray icon when the service is long silent or the order log is missing */
 
+/* The MT4 expert KorvaneVantor.mq4 the program puts into MT4 (RCDATA). */
+#define KV_RC_EXPERT 200
+
 /* frmLogin */
 #define KV_IDC_LOGIN_LABEL1 1001
 #define KV_IDC_LOGIN_TXTUSER 1002
@@ -35,6 +38,7 @@
 #define KV_IDC_SETTINGS_CMDSAVE 1205
 #define KV_IDC_SETTINGS_CMDCANCEL 1206
 #define KV_IDC_SETTINGS_LBLORDERLOG 1207
+#define KV_IDC_SETTINGS_LBLEXPERT 1208
 
 /* The hidden main window: found by class and caption; mouse messages over the
  * tray icon arrive as KV_TRAY_CALLBACK_MESSAGE with the mouse message in lParam. */

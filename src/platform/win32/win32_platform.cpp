@@ -13,7 +13,8 @@ Win32Platform::Win32Platform(HINSTANCE instance, std::string exeFolder)
       exeFolder_(std::move(exeFolder)) {}
 
 Platform Win32Platform::platform() {
-    return Platform{files_, clock_, messages_, web_, timers_, windows_, tray_, menus_, fileDialog_, process_, folderWatch_, exeFolder_};
+    return Platform{files_, clock_, messages_, web_, timers_, windows_, tray_, menus_, fileDialog_, process_, folderWatch_,
+                    expert_, exeFolder_};
 }
 
 }  // namespace kv::platform::win32

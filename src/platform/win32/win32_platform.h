@@ -8,6 +8,7 @@
 #include "platform/win32/hidden_window.h"
 #include "platform/win32/shell_tray_icon.h"
 #include "platform/win32/tracked_popup_menu.h"
+#include "platform/win32/win32_bundled_expert.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_folder_watch.h"
@@ -43,6 +44,7 @@ private:
     CommonFileDialog fileDialog_;
     Win32Process process_;
     Win32FolderWatchFactory folderWatch_;
+    Win32BundledExpert expert_;
     std::string exeFolder_;
 };
 

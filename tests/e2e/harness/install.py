@@ -79,6 +79,9 @@ class Mt4Folder:
             if not layout.endswith("name"):
                 (data / "origin.txt").write_bytes(b"\xff\xfe" + windows_path(root).encode("utf-16-le"))
         self.files.mkdir(parents=True, exist_ok=True)
+        # MT4 makes its experts folder beside the files folder at its first start.
+        self.experts = self.files.parent if layout == "legacy" else self.files.parent / "Experts"
+        self.experts.mkdir(exist_ok=True)
         self.terminal = windows_path(self.root / "terminal.exe")
         self.folder_line = windows_path(self.root) + "\\"  # as Settings.dat holds it
         line = self.folder_line + CRLF  # in the code page (1252 here) when it fits, else in UTF-8 behind a mark
@@ -104,6 +107,9 @@ class Mt4Folder:
 
     def read(self, name):
         return text_of(self.files / name)
+
+    def read_expert(self):
+        return text_of(self.experts / "KorvaneVantor.mq4")
 
 
 class ProgramInstall:

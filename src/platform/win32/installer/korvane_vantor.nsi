@@ -1,7 +1,7 @@
 ; KorvaneVantor-Setup.exe: installs Korvane - Vantor for the current user only,
 ; where a standard user may write (the program keeps its files in the Data
 ; folder beside it). Built by the CMake target `installer`, which passes
-; VERSION, PROGRAM_EXE, ICON_FILE and OUT_FILE.
+; VERSION, PROGRAM_EXE, EXPERT_FILE, ICON_FILE and OUT_FILE.
 Target amd64-unicode
 
 !include "MUI2.nsh"
@@ -10,6 +10,8 @@ Target amd64-unicode
 !define PRODUCT "Korvane - Vantor"
 !define PUBLISHER "Korvane"
 !define EXE_NAME "KorvaneVantor.exe"
+; The MT4 expert; the program puts it into MT4 itself, this copy is for doing it by hand.
+!define EXPERT_NAME "KorvaneVantor.mq4"
 !define SHORTCUT "${PRODUCT}.lnk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvaneVantor"
 ; The running program's hidden main window, and the message that asks it to
@@ -92,6 +94,7 @@ Section "-${PRODUCT}" SecProgram
   Call CloseRunningCopy
   SetOutPath "$INSTDIR"
   File "/oname=${EXE_NAME}" "${PROGRAM_EXE}"
+  File "/oname=${EXPERT_NAME}" "${EXPERT_FILE}"
   ; The trader's settings and journals: created empty, never touched by an upgrade.
   CreateDirectory "$INSTDIR\Data"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -120,6 +123,7 @@ Section "Uninstall"
   SetShellVarContext current
   Call un.CloseRunningCopy
   Delete "$INSTDIR\${EXE_NAME}"
+  Delete "$INSTDIR\${EXPERT_NAME}"
   Delete "$INSTDIR\Uninstall.exe"
   Delete "$SMPROGRAMS\${SHORTCUT}"
   Delete "$SMSTARTUP\${SHORTCUT}"

@@ -1,0 +1,19 @@
+#include "platform/win32/win32_bundled_expert.h"
+
+#include "platform/win32/resource_ids.h"
+#include "platform/win32/win32_api.h"
+
+namespace kv::platform::win32 {
+
+// A loaded resource stays mapped for the life of the module; nothing to free.
+std::string Win32BundledExpert::bytes() {
+    const HMODULE module = GetModuleHandleW(nullptr);
+    const HRSRC found = FindResourceW(module, MAKEINTRESOURCEW(KV_RC_EXPERT), RT_RCDATA);
+    if (!found) return {};
+    const HGLOBAL loaded = LoadResource(module, found);
+    const void* data = loaded ? LockResource(loaded) : nullptr;
+    if (!data) return {};
+    return std::string(static_cast<const char*>(data), SizeofResource(module, found));
+}
+
+}  // namespace kv::platform::win32
