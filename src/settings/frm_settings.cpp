@@ -7,10 +7,6 @@ namespace kv {
 
 using platform::ControlKind;
 
-namespace {
-constexpr const char* kTerminal = "terminal.exe";
-}
-
 FrmSettings::FrmSettings(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
                          FrmLogin& login)
     : Window(platform.windows, "frmSettings", " MT4 Folder Location"),
@@ -39,7 +35,7 @@ void FrmSettings::createControls() {
 
 void FrmSettings::onLoad() {
     centre();
-    control("mt4location").text = main_.pathname + kTerminal;
+    control("mt4location").text = main_.pathname + terminalProgram(main_.terminal);
     showFilesFolder();
 }
 
@@ -50,10 +46,11 @@ void FrmSettings::onTextChange(const std::string& name) {
 // Below the path: where the relay will read the orders of the MT4 named there.
 void FrmSettings::showFilesFolder() {
     const std::string& path = control("mt4location").text;
-    const auto found = path.find(kTerminal);
-    control("LblOrderLog").text = found == std::string::npos || found == 0
-                                      ? "Choose the terminal.exe of your MT4 to see where its orders are read."
-                                      : Mt4FilesFolder(platform_.files, platform_.clock).describe(path.substr(0, found));
+    const auto found = findTerminalProgram(path);
+    control("LblOrderLog").text =
+        !found || found->at == 0
+            ? "Choose the terminal.exe of your MT4 or the terminal64.exe of your MT5 to see where its orders are read."
+            : Mt4FilesFolder(platform_.files, platform_.clock).describe(path.substr(0, found->at), found->terminal);
     refresh();
 }
 
@@ -73,15 +70,16 @@ void FrmSettings::browse() {
 
 void FrmSettings::save() {
     main_.pathname = control("mt4location").text;
-    auto found = main_.pathname.find(kTerminal);
-    if (found == std::string::npos) {
+    const auto found = findTerminalProgram(main_.pathname);
+    if (!found) {
         platform_.messages.show("The Application is invalid. Make sure you have chosen terminal.exe file",
                                 platform::MessageIcon::Error);
         return;
     }
-    const std::string folder = main_.pathname.substr(0, found);
-    settingsWriter_.replace(platform_.dataFile("Settings.dat"), {settingsLine(platform_.files, folder)});
-    main_.setMt4Folder(folder, Mt4FilesFolder(platform_.files, platform_.clock).choose(folder));
+    const std::string folder = main_.pathname.substr(0, found->at);
+    settingsWriter_.replace(platform_.dataFile("Settings.dat"), settingsLines(platform_.files, folder, found->terminal));
+    main_.setMt4Folder(folder, found->terminal,
+                       Mt4FilesFolder(platform_.files, platform_.clock).choose(folder, found->terminal));
     showFilesFolder();
     unload();
 }

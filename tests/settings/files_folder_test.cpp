@@ -32,7 +32,7 @@ struct Disk {
         hp.writeFile(relative + "/systemorder.log", "");
         hp.setWriteTime(relative + "/systemorder.log", hp.clock.utc - ago);
     }
-    std::string choose() { return folders.choose(mt4); }
+    std::string choose(kv::MetaTrader terminal = kv::MetaTrader::Four) { return folders.choose(mt4, terminal); }
 };
 
 }  // namespace
@@ -83,7 +83,8 @@ TEST(FilesFolder, OnlyTheDataFolderThatBelongsIsTaken) {
     // Without any origin.txt naming it, the folder named by the MD5 rule belongs.
     const std::string named = d.dataFolder(kv::mt4DataFolderName(d.hp.files, d.mt4), "");
     EXPECT_EQ(d.choose(), named);
-    EXPECT_EQ(d.folders.describe(d.mt4), "No systemorder.log found yet: the MT4 expert must write it into " + named);
+    EXPECT_EQ(d.folders.describe(d.mt4, kv::MetaTrader::Four),
+              "MetaTrader 4 found. No systemorder.log yet: the expert must write it into " + named);
     // An origin.txt that names it is taken before the MD5 rule.
     const std::string mine = d.dataFolder("BBBB", d.mt4);
     EXPECT_EQ(d.choose(), mine);
@@ -95,7 +96,7 @@ TEST(FilesFolder, AQuietLogIsLeftOnlyForANewerOneStillBeingWritten) {
     const std::string data = d.dataFolder("CCCC", d.mt4);
     d.log(legacy, 90s);
     d.log(data, 10s);
-    EXPECT_EQ(d.folders.recheck(d.mt4, legacy), data);
+    EXPECT_EQ(d.folders.recheck(d.mt4, kv::MetaTrader::Four, legacy), data);
     d.log(data, 70s);
-    EXPECT_EQ(d.folders.recheck(d.mt4, legacy), legacy);  // the other is quiet too
+    EXPECT_EQ(d.folders.recheck(d.mt4, kv::MetaTrader::Four, legacy), legacy);  // the other is quiet too
 }
