@@ -62,7 +62,7 @@ TEST(Settings, RejectedPathStaysInTheWindowAndTheFolderIsKept) {
     EXPECT_EQ(s.location(), "typed");
 }
 
-TEST(Settings, Mt5sTerminal64IsTakenLabelledAndRememberedAndItsFilesFolderIsMql5s) {
+TEST(Settings, Mt5sTerminal64IsTakenLabelledAndRemembered) {
     SettingsScreen s;
     s.save("C:\\MT5\\Terminal64.exe");  // as case-sensitive as terminal.exe
     EXPECT_TRUE(s.told("The Application is invalid. Make sure you have chosen terminal.exe file"));
@@ -72,7 +72,6 @@ TEST(Settings, Mt5sTerminal64IsTakenLabelledAndRememberedAndItsFilesFolderIsMql5
               "MetaTrader 5 found. No systemorder.log yet: the expert must write it into " + mt5 + "MQL5\\Files");
     s.hp.windows.click("frmSettings", "cmdSave");
     EXPECT_EQ(s.read("Data/Settings.dat"), mt5 + "\r\nterminal64.exe\r\n");
-    s.write("MT5/experts/files/systemorder.log", "");  // MT5 never had this folder
     s.start();
     EXPECT_EQ(s.values().pathname1, mt5 + "MQL5\\Files");
     s.pick("mnuflset");

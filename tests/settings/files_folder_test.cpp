@@ -93,17 +93,17 @@ TEST(FilesFolder, OnlyTheDataFolderThatBelongsIsTaken) {
 TEST(FilesFolder, Mt5AndMt4SideBySideEachTakeOnlyTheirOwn) {
     Disk d;
     const std::string mt5 = d.hp.root() + "\\MT5\\";
-    const auto five = kv::MetaTrader::Five;
+    auto choose5 = [&] { return d.folders.choose(mt5, kv::MetaTrader::Five); };
     d.log(mt5 + "experts\\files", 1s);  // no such folder in MT5
-    EXPECT_EQ(d.folders.choose(mt5, five), mt5 + "MQL5\\Files");
+    EXPECT_EQ(choose5(), mt5 + "MQL5\\Files");
     const std::string mt4Data = d.dataFolder("AAAA", d.mt4);
     d.log(mt4Data, 3s);
     const std::string byMd5 = d.dataFolder(kv::mt4DataFolderName(d.hp.files, mt5), "", "MQL5");
-    EXPECT_EQ(d.folders.choose(mt5, five), byMd5);
+    EXPECT_EQ(choose5(), byMd5);
     const std::string byOrigin = d.dataFolder("BBBB", kvtest::utf16WithMark(mt5), "MQL5");
-    EXPECT_EQ(d.folders.choose(mt5, five), byOrigin);
+    EXPECT_EQ(choose5(), byOrigin);
     d.log(mt5 + "MQL5\\Files", 1s);  // portable, and the only log of MT5
-    EXPECT_EQ(d.folders.choose(mt5, five), mt5 + "MQL5\\Files");
+    EXPECT_EQ(choose5(), mt5 + "MQL5\\Files");
     EXPECT_EQ(d.choose(), mt4Data);  // MT4 is not led away by MT5's newer log
 }
 
