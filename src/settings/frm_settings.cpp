@@ -43,7 +43,7 @@ void FrmSettings::onTextChange(const std::string& name) {
     if (name == "mt4location") showFilesFolder();
 }
 
-// Below the path: where the relay will read the orders of the MT4 named there.
+// Below the path: which terminal is named there, and where the relay will read its orders.
 void FrmSettings::showFilesFolder() {
     const std::string& path = control("mt4location").text;
     const auto found = findTerminalProgram(path);
