@@ -104,7 +104,8 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     scene.open_from_menu(FILE_SETTING, SETTINGS)
     expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), old.terminal, "path box")
     expect_equal(driver.text(SETTINGS, "SETTINGS_LBLORDERLOG"),
-                 "Orders are read from " + windows_path(old.files) + "\\systemorder.log", "order log label")
+                 "MetaTrader 4 found. Orders are read from " + windows_path(old.files) + "\\systemorder.log",
+                 "order log label")
     driver.click(SETTINGS, "SETTINGS_CMDCANCEL", closes=True)
     expect(not driver.window_shown(LOGIN, 1000), "closing the settings window opened the login window again")
     scene.open_from_menu(FILE_SETTING, SETTINGS)
