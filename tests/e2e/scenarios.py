@@ -103,9 +103,8 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     # Setting shows the stored folder; Cancel opens nothing else now, Save moves the relay.
     scene.open_from_menu(FILE_SETTING, SETTINGS)
     expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), old.terminal, "path box")
-    expect_equal(driver.text(SETTINGS, "SETTINGS_LBLORDERLOG"),
-                 "MetaTrader 4 found. Orders are read from " + windows_path(old.files) + "\\systemorder.log",
-                 "order log label")
+    label = f"MetaTrader 4 found. Orders are read from {windows_path(old.files)}\\systemorder.log"
+    expect_equal(driver.text(SETTINGS, "SETTINGS_LBLORDERLOG"), label, "order log label")
     driver.click(SETTINGS, "SETTINGS_CMDCANCEL", closes=True)
     expect(not driver.window_shown(LOGIN, 1000), "closing the settings window opened the login window again")
     scene.open_from_menu(FILE_SETTING, SETTINGS)
