@@ -24,7 +24,7 @@ bool FilesFolderFollower::followNow() {
 // its orders are taken as the start-up load takes them, so orders open
 // before the login date are not reported as new.
 bool FilesFolderFollower::follow() {
-    const std::string folder = folders_.recheck(main_.pathname, main_.pathname1);
+    const std::string folder = folders_.recheck(main_.pathname, main_.terminal, main_.pathname1);
     if (folder == main_.pathname1) return false;
     main_.pathname1 = folder;
     if (platform_.files.lookup(manualOrderLogPath(main_)).empty()) manual_.rebuildKnownOrders();

@@ -7,10 +7,6 @@ namespace kv {
 
 using platform::ControlKind;
 
-namespace {
-constexpr const char* kTerminal = "terminal.exe";
-}
-
 FrmSettings::FrmSettings(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
                          FrmLogin& login, ExpertPlacement& expert)
     : Window(platform.windows, "frmSettings", " MT4 Folder Location"),
@@ -41,7 +37,7 @@ void FrmSettings::createControls() {
 
 void FrmSettings::onLoad() {
     centre();
-    control("mt4location").text = main_.pathname + kTerminal;
+    control("mt4location").text = main_.pathname + terminalProgram(main_.terminal);
     showFilesFolder();
     showExpert();
     expertLook_->setInterval(1000);
@@ -52,13 +48,14 @@ void FrmSettings::onTextChange(const std::string& name) {
     if (name == "mt4location") showFilesFolder();
 }
 
-// Below the path: where the relay will read the orders of the MT4 named there.
+// Below the path: which terminal is named there, and where the relay will read its orders.
 void FrmSettings::showFilesFolder() {
     const std::string& path = control("mt4location").text;
-    const auto found = path.find(kTerminal);
-    control("LblOrderLog").text = found == std::string::npos || found == 0
-                                      ? "Choose the terminal.exe of your MT4 to see where its orders are read."
-                                      : Mt4FilesFolder(platform_.files, platform_.clock).describe(path.substr(0, found));
+    const auto found = findTerminalProgram(path);
+    control("LblOrderLog").text =
+        !found || found->at == 0
+            ? "Choose the terminal.exe of your MT4 or the terminal64.exe of your MT5 to see where its orders are read."
+            : Mt4FilesFolder(platform_.files, platform_.clock).describe(path.substr(0, found->at), found->terminal);
     refresh();
 }
 
@@ -85,15 +82,16 @@ void FrmSettings::browse() {
 
 void FrmSettings::save() {
     main_.pathname = control("mt4location").text;
-    auto found = main_.pathname.find(kTerminal);
-    if (found == std::string::npos) {
+    const auto found = findTerminalProgram(main_.pathname);
+    if (!found) {
         platform_.messages.show("The Application is invalid. Make sure you have chosen terminal.exe file",
                                 platform::MessageIcon::Error);
         return;
     }
-    const std::string folder = main_.pathname.substr(0, found);
-    settingsWriter_.replace(platform_.dataFile("Settings.dat"), {settingsLine(platform_.files, folder)});
-    main_.setMt4Folder(folder, Mt4FilesFolder(platform_.files, platform_.clock).choose(folder));
+    const std::string folder = main_.pathname.substr(0, found->at);
+    settingsWriter_.replace(platform_.dataFile("Settings.dat"), settingsLines(platform_.files, folder, found->terminal));
+    main_.setMt4Folder(folder, found->terminal,
+                       Mt4FilesFolder(platform_.files, platform_.clock).choose(folder, found->terminal));
     expert_.place();
     showFilesFolder();
     unload();

@@ -13,8 +13,8 @@
 
 namespace kv {
 
-// Where the MT4 installation is: the trader names its terminal.exe, the
-// window keeps the folder before it in Data\Settings.dat. The first close on a
+// Where the MT4 installation is: the trader names its terminal.exe (or MT5's
+// terminal64.exe), the window keeps the folder before it in Data\Settings.dat. The first close on a
 // new installation leaves the first-run marker Data\Install.dat and opens the
 // login window.
 class FrmSettings : public Window {

@@ -83,7 +83,8 @@ void MainWindow::readsettings() {
     if (platform_.files.readAll(platform_.dataFile("Settings.dat"), bytes) == platform::FileError::None)
         folder = mt4FolderFromSettings(platform_.files, bytes);
     if (folder) {
-        main_.setMt4Folder(*folder, Mt4FilesFolder(platform_.files, platform_.clock).choose(*folder));
+        const MetaTrader terminal = terminalFromSettings(platform_.files, bytes);
+        main_.setMt4Folder(*folder, terminal, Mt4FilesFolder(platform_.files, platform_.clock).choose(*folder, terminal));
         return;
     }
     platform_.messages.show("Please locate your MT4 install folder now!", MessageIcon::Information);

@@ -62,6 +62,22 @@ TEST(Settings, RejectedPathStaysInTheWindowAndTheFolderIsKept) {
     EXPECT_EQ(s.location(), "typed");
 }
 
+TEST(Settings, Mt5sTerminal64IsTakenLabelledAndRemembered) {
+    SettingsScreen s;
+    s.save("C:\\MT5\\Terminal64.exe");  // as case-sensitive as terminal.exe
+    EXPECT_TRUE(s.told("The Application is invalid. Make sure you have chosen terminal.exe file"));
+    const std::string mt5 = s.hp.root() + "\\MT5\\";
+    s.hp.windows.type("frmSettings", "mt4location", mt5 + "terminal64.exe");
+    EXPECT_EQ(s.on("frmSettings", "LblOrderLog").text,
+              "MetaTrader 5 found. No systemorder.log yet: the expert must write it into " + mt5 + "MQL5\\Files");
+    s.hp.windows.click("frmSettings", "cmdSave");
+    EXPECT_EQ(s.read("Data/Settings.dat"), mt5 + "\r\nterminal64.exe\r\n");
+    s.start();
+    EXPECT_EQ(s.values().pathname1, mt5 + "MQL5\\Files");
+    s.pick("mnuflset");
+    EXPECT_EQ(s.location(), mt5 + "terminal64.exe");
+}
+
 TEST(Settings, ACancelledBrowseKeepsTheBox) {
     SettingsScreen s;
     s.hp.fileDialog.answers = {std::nullopt};

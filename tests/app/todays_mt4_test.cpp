@@ -19,13 +19,13 @@ TEST(TodaysMt4, StartSettingsLabelAndSaveTakeTheLiveFolder) {
     EXPECT_EQ(m.program().values().pathname1, live);
     m.pick("mnuflset");
     std::string& label = m.on("frmSettings", "LblOrderLog").text;
-    EXPECT_EQ(label, "Orders are read from " + live + "\\systemorder.log");
+    EXPECT_EQ(label, "MetaTrader 4 found. Orders are read from " + live + "\\systemorder.log");
 
     hp.windows.type("frmSettings", "mt4location", "C:\\Old\\");
-    EXPECT_EQ(label, "Choose the terminal.exe of your MT4 to see where its orders are read.");
+    EXPECT_EQ(label, "Choose the terminal.exe of your MT4 or the terminal64.exe of your MT5 to see where its orders are read.");
     hp.fileDialog.answers = {m.mt4Folder() + "terminal.exe"};
     hp.windows.click("frmSettings", "cmdBrowse");
-    EXPECT_EQ(label, "Orders are read from " + live + "\\systemorder.log");
+    EXPECT_EQ(label, "MetaTrader 4 found. Orders are read from " + live + "\\systemorder.log");
 
     m.program().values().pathname1.clear();
     hp.windows.click("frmSettings", "cmdSave");

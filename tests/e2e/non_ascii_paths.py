@@ -8,8 +8,9 @@ from harness.waiting import expect, expect_equal
 
 def old_settings_and_each_way_to_the_data_folder(scene):
     driver, data = scene.driver, scene.install.data
-    by_name = Mt4Folder(scene.folder / "陈伟 Νίκη 2", "data folder by name",
-                       scene.prefix.user_folder() / "AppData" / "Roaming")
+    roaming = scene.prefix.user_folder() / "AppData" / "Roaming"
+    by_name = Mt4Folder(scene.folder / "陈伟 Νίκη 2", "data folder by name", roaming)
+    mt5 = Mt4Folder(scene.folder / "陈伟 Νίκη 5", "mt5 data folder", roaming)  # beside MT4's data folders
     old = Mt4Folder(scene.folder / "Café")
     scene.install.seed_installed(old)
     old.write_orders([Order("8000")])
@@ -17,12 +18,13 @@ def old_settings_and_each_way_to_the_data_folder(scene):
     scene.login_with_one_system()
     scene.wait_events("/SetTD.do", "8000")
 
-    for number, mt4 in enumerate([scene.mt4, by_name], 8001):
+    for number, mt4 in enumerate([scene.mt4, by_name, mt5], 8001):
         mt4.write_orders([Order(str(number))])
         scene.open_from_menu(LIVE_SETTING, SETTINGS)
         driver.type(SETTINGS, "SETTINGS_MT4LOCATION", mt4.terminal)
         expect_equal([driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), driver.text(SETTINGS, "SETTINGS_LBLORDERLOG")],
-                     [mt4.terminal, f"Orders are read from {windows_path(mt4.files)}\\systemorder.log"], "settings")
+                     [mt4.terminal, f"{mt4.terminal_name} found. Orders are read from "
+                                    f"{windows_path(mt4.files)}\\systemorder.log"], "settings")
         driver.click(SETTINGS, "SETTINGS_CMDSAVE", closes=True)
         expect_equal((data / "Settings.dat").read_bytes(), mt4.settings_bytes, "Settings.dat")
         scene.wait_events("/SetTD.do", str(number))

@@ -113,8 +113,8 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     # Setting shows the stored folder; Cancel opens nothing else now, Save moves the relay.
     scene.open_from_menu(FILE_SETTING, SETTINGS)
     expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), old.terminal, "path box")
-    expect_equal(driver.text(SETTINGS, "SETTINGS_LBLORDERLOG"),
-                 "Orders are read from " + windows_path(old.files) + "\\systemorder.log", "order log label")
+    label = f"MetaTrader 4 found. Orders are read from {windows_path(old.files)}\\systemorder.log"
+    expect_equal(driver.text(SETTINGS, "SETTINGS_LBLORDERLOG"), label, "order log label")
     expect_equal(driver.text(SETTINGS, "SETTINGS_LBLEXPERT").split(". ")[0],
                  "The expert KorvaneVantor.mq4 was put into " + windows_path(old.experts), "expert label")
     driver.click(SETTINGS, "SETTINGS_CMDCANCEL", closes=True)

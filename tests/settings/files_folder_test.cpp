@@ -18,11 +18,11 @@ struct Disk {
     kv::Mt4FilesFolder folders{hp.files, hp.clock};
     std::string mt4 = hp.root() + "\\MT4\\";
 
-    // A data folder with its MQL4\Files, and origin.txt unless its bytes are empty.
-    std::string dataFolder(const std::string& name, const std::string& origin) {
-        hp.makeFolder(kTerminal + name + "/MQL4/Files");
+    // A data folder with its MQL4\Files (or MQL5\Files), and origin.txt unless its bytes are empty.
+    std::string dataFolder(const std::string& name, const std::string& origin, const std::string& mql = "MQL4") {
+        hp.makeFolder(kTerminal + name + "/" + mql + "/Files");
         if (!origin.empty()) hp.writeFile(kTerminal + name + "/origin.txt", origin);
-        return hp.files.roamingAppDataFolder() + "\\MetaQuotes\\Terminal\\" + name + "\\MQL4\\Files";
+        return hp.files.roamingAppDataFolder() + "\\MetaQuotes\\Terminal\\" + name + "\\" + mql + "\\Files";
     }
     // An order log written `ago` before the clock's now.
     void log(const std::string& folder, std::chrono::seconds ago) {
@@ -32,7 +32,7 @@ struct Disk {
         hp.writeFile(relative + "/systemorder.log", "");
         hp.setWriteTime(relative + "/systemorder.log", hp.clock.utc - ago);
     }
-    std::string choose() { return folders.choose(mt4); }
+    std::string choose() { return folders.choose(mt4, kv::MetaTrader::Four); }
 };
 
 }  // namespace
@@ -83,10 +83,28 @@ TEST(FilesFolder, OnlyTheDataFolderThatBelongsIsTaken) {
     // Without any origin.txt naming it, the folder named by the MD5 rule belongs.
     const std::string named = d.dataFolder(kv::mt4DataFolderName(d.hp.files, d.mt4), "");
     EXPECT_EQ(d.choose(), named);
-    EXPECT_EQ(d.folders.describe(d.mt4), "No systemorder.log found yet: the MT4 expert must write it into " + named);
+    EXPECT_EQ(d.folders.describe(d.mt4, kv::MetaTrader::Four),
+              "MetaTrader 4 found. No systemorder.log yet: the expert must write it into " + named);
     // An origin.txt that names it is taken before the MD5 rule.
     const std::string mine = d.dataFolder("BBBB", d.mt4);
     EXPECT_EQ(d.choose(), mine);
+}
+
+TEST(FilesFolder, Mt5AndMt4SideBySideEachTakeOnlyTheirOwn) {
+    Disk d;
+    const std::string mt5 = d.hp.root() + "\\MT5\\";
+    auto choose5 = [&] { return d.folders.choose(mt5, kv::MetaTrader::Five); };
+    d.log(mt5 + "experts\\files", 1s);  // no such folder in MT5
+    EXPECT_EQ(choose5(), mt5 + "MQL5\\Files");
+    const std::string mt4Data = d.dataFolder("AAAA", d.mt4);
+    d.log(mt4Data, 3s);
+    const std::string byMd5 = d.dataFolder(kv::mt4DataFolderName(d.hp.files, mt5), "", "MQL5");
+    EXPECT_EQ(choose5(), byMd5);
+    const std::string byOrigin = d.dataFolder("BBBB", kvtest::utf16WithMark(mt5), "MQL5");
+    EXPECT_EQ(choose5(), byOrigin);
+    d.log(mt5 + "MQL5\\Files", 1s);  // portable, and the only log of MT5
+    EXPECT_EQ(choose5(), mt5 + "MQL5\\Files");
+    EXPECT_EQ(d.choose(), mt4Data);  // MT4 is not led away by MT5's newer log
 }
 
 TEST(FilesFolder, AQuietLogIsLeftOnlyForANewerOneStillBeingWritten) {
@@ -95,7 +113,7 @@ TEST(FilesFolder, AQuietLogIsLeftOnlyForANewerOneStillBeingWritten) {
     const std::string data = d.dataFolder("CCCC", d.mt4);
     d.log(legacy, 90s);
     d.log(data, 10s);
-    EXPECT_EQ(d.folders.recheck(d.mt4, legacy), data);
+    EXPECT_EQ(d.folders.recheck(d.mt4, kv::MetaTrader::Four, legacy), data);
     d.log(data, 70s);
-    EXPECT_EQ(d.folders.recheck(d.mt4, legacy), legacy);  // the other is quiet too
+    EXPECT_EQ(d.folders.recheck(d.mt4, kv::MetaTrader::Four, legacy), legacy);  // the other is quiet too
 }

@@ -14,7 +14,7 @@ std::optional<std::string> CommonFileDialog::choose() {
     std::vector<wchar_t> path(32768, L'\0');
     // The terminal program first, so the trader finds it at once; any file
     // can still be chosen, and the full path goes back unchanged.
-    static constexpr wchar_t kFilter[] = L"MT4 terminal (terminal.exe)\0terminal.exe\0All files (*.*)\0*.*\0";
+    static constexpr wchar_t kFilter[] = L"MetaTrader terminal (terminal.exe, terminal64.exe)\0terminal.exe;terminal64.exe\0All files (*.*)\0*.*\0";
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof dialog;
     dialog.hwndOwner = GetActiveWindow();

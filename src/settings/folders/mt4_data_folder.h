@@ -8,7 +8,8 @@ namespace kv {
 
 // MT4 from build 600 on keeps an installation's files in a data folder under
 // <roaming application data>\MetaQuotes\Terminal\. Its origin.txt names the
-// installation folder; its name is the MD5 of that folder's path.
+// installation folder; its name is the MD5 of that folder's path. MT5 keeps
+// its data folders the same way, beside MT4's.
 
 // The data folders of this MT4 folder: those whose origin.txt names it, or,
 // when none does, the one its path names. Only folders that exist.

@@ -30,32 +30,35 @@ std::string legacyFilesFolder(const std::string& mt4Folder) { return mt4Folder +
 
 std::string orderLogIn(const std::string& filesFolder) { return filesFolder + "\\systemorder.log"; }
 
-std::vector<std::string> Mt4FilesFolder::candidates(const std::string& mt4Folder) {
+std::vector<std::string> Mt4FilesFolder::candidates(const std::string& mt4Folder, MetaTrader terminal) {
+    const std::string files = std::string(mqlFolder(terminal)) + "\\Files";
     std::vector<std::string> folders;
-    for (const std::string& data : mt4DataFolders(files_, mt4Folder)) folders.push_back(data + "\\MQL4\\Files");
-    folders.push_back(mt4Folder + "MQL4\\Files");
-    folders.push_back(legacyFilesFolder(mt4Folder));
+    for (const std::string& data : mt4DataFolders(files_, mt4Folder)) folders.push_back(data + "\\" + files);
+    folders.push_back(mt4Folder + files);
+    if (terminal == MetaTrader::Four) folders.push_back(legacyFilesFolder(mt4Folder));
     return folders;
 }
 
-std::string Mt4FilesFolder::choose(const std::string& mt4Folder) { return chooseAmong(candidates(mt4Folder), mt4Folder); }
+std::string Mt4FilesFolder::choose(const std::string& mt4Folder, MetaTrader terminal) {
+    return chooseAmong(candidates(mt4Folder, terminal));
+}
 
-std::string Mt4FilesFolder::chooseAmong(const std::vector<std::string>& folders, const std::string& mt4Folder) {
+std::string Mt4FilesFolder::chooseAmong(const std::vector<std::string>& folders) {
     if (auto newest = newestLog(files_, folders)) return newest->folder;
     for (const std::string& folder : folders)
         if (files_.subfolders(folder)) return folder;
-    return legacyFilesFolder(mt4Folder);
+    return folders.back();
 }
 
 // Each move makes the engine start afresh, so two logs that both keep
 // changing must never make it swing between them.
-std::string Mt4FilesFolder::recheck(const std::string& mt4Folder, const std::string& current) {
-    const std::vector<std::string> folders = candidates(mt4Folder);
+std::string Mt4FilesFolder::recheck(const std::string& mt4Folder, MetaTrader terminal, const std::string& current) {
+    const std::vector<std::string> folders = candidates(mt4Folder, terminal);
     std::vector<std::string> others = folders;
     // A folder that was not found this way is not this rule's to leave.
     if (std::erase(others, current) == 0) return current;
     const auto own = files_.lastWriteTime(orderLogIn(current));
-    if (!own) return chooseAmong(folders, mt4Folder);
+    if (!own) return chooseAmong(folders);
     const Instant now = clock_.utcNow();
     if (now - *own <= kQuietFor) return current;
     const auto newest = newestLog(files_, others);
@@ -63,10 +66,11 @@ std::string Mt4FilesFolder::recheck(const std::string& mt4Folder, const std::str
     return current;
 }
 
-std::string Mt4FilesFolder::describe(const std::string& mt4Folder) {
-    const std::string folder = choose(mt4Folder);
-    if (!files_.lookup(orderLogIn(folder)).empty()) return "Orders are read from " + orderLogIn(folder);
-    return "No systemorder.log found yet: the MT4 expert must write it into " + folder;
+std::string Mt4FilesFolder::describe(const std::string& mt4Folder, MetaTrader terminal) {
+    const std::string folder = choose(mt4Folder, terminal);
+    const std::string found = std::string(terminalName(terminal)) + " found. ";
+    if (!files_.lookup(orderLogIn(folder)).empty()) return found + "Orders are read from " + orderLogIn(folder);
+    return found + "No systemorder.log yet: the expert must write it into " + folder;
 }
 
 }  // namespace kv

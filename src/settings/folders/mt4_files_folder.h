@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "settings/folders/meta_trader.h"
 
 namespace kv {
 
@@ -16,23 +17,23 @@ public:
     Mt4FilesFolder(platform::FileSystem& files, platform::Clock& clock) : files_(files), clock_(clock) {}
 
     // In order of preference: the data folders' MQL4\Files, the MT4 folder's
-    // own MQL4\Files, its experts\files.
-    std::vector<std::string> candidates(const std::string& mt4Folder);
+    // own MQL4\Files, its experts\files; for MT5 the two MQL5\Files.
+    std::vector<std::string> candidates(const std::string& mt4Folder, MetaTrader terminal);
 
     // Chosen afresh: the folder whose systemorder.log was written last; with
-    // none yet, the first candidate that exists; with none, experts\files.
-    std::string choose(const std::string& mt4Folder);
+    // none yet, the first candidate that exists; with none, the last candidate.
+    std::string choose(const std::string& mt4Folder, MetaTrader terminal);
 
     // Looked at again from the folder in use. A folder that still holds its
     // order log is left only for a newer one, and only once its own has been
     // quiet for over a minute while the other's was written within it.
-    std::string recheck(const std::string& mt4Folder, const std::string& current);
+    std::string recheck(const std::string& mt4Folder, MetaTrader terminal, const std::string& current);
 
-    // What the settings window says about the MT4 folder.
-    std::string describe(const std::string& mt4Folder);
+    // What the settings window says about the MT folder: which terminal, and where its orders are read.
+    std::string describe(const std::string& mt4Folder, MetaTrader terminal);
 
 private:
-    std::string chooseAmong(const std::vector<std::string>& folders, const std::string& mt4Folder);
+    std::string chooseAmong(const std::vector<std::string>& folders);
 
     platform::FileSystem& files_;
     platform::Clock& clock_;

@@ -1,8 +1,10 @@
 #pragma once
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/file_system.h"
+#include "settings/folders/meta_trader.h"
 
 namespace kv {
 
@@ -15,5 +17,12 @@ std::string settingsLine(platform::FileSystem& files, const std::string& mt4Fold
 // The MT4 folder (UTF-8, as the core keeps paths) from the bytes of
 // Settings.dat in either form; nothing when the file has no line at all.
 std::optional<std::string> mt4FolderFromSettings(platform::FileSystem& files, const std::string& bytes);
+
+// The lines of Data\Settings.dat. MT5's program name follows the folder on a
+// second line, which older copies never read; MT4's file keeps its one line.
+std::vector<std::string> settingsLines(platform::FileSystem& files, const std::string& mt4Folder, MetaTrader terminal);
+
+// The terminal Data\Settings.dat names: MT4 unless its second line is MT5's program.
+MetaTrader terminalFromSettings(platform::FileSystem& files, const std::string& bytes);
 
 }  // namespace kv

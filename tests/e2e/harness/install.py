@@ -59,22 +59,25 @@ class Mt4Folder:
     """An MT4 installation as far as the program looks at it; its expert writes into FILES.
     LAYOUT: "legacy" (experts\\files, up to build 509), "portable" (MQL4\\Files in it) or
     "data folder" (build 600 under User Account Control: MQL4\\Files in ROAMING), found by name
-    and origin.txt, or "data folder by name" or "... by origin.txt" alone."""
+    and origin.txt, or "data folder by name" or "... by origin.txt" alone; "mt5 data folder": MT5's."""
 
     def __init__(self, root, layout="legacy", roaming=None):
         self.root = pathlib.Path(root)
         self.root.mkdir(parents=True, exist_ok=True)
-        (self.root / "terminal.exe").write_bytes(b"")
+        mt5 = layout.startswith("mt5 ")
+        program, mql = ("terminal64.exe", "MQL5") if mt5 else ("terminal.exe", "MQL4")
+        self.terminal_name = "MetaTrader " + mql[-1]
+        (self.root / program).write_bytes(b"")
         self.files = self.root / "experts" / "files"
         if layout == "portable":
             self.files = self.root / "MQL4" / "Files"
-        elif layout.startswith("data folder"):
+        elif "data folder" in layout:
             # Named by the MD5 of the upper-cased path as UTF-16LE, with an origin.txt saying whose it is.
             name = hashlib.md5(windows_path(root).upper().encode("utf-16-le")).hexdigest().upper()
             if layout.endswith("origin.txt"):
                 name = name[::-1]
             data = pathlib.Path(roaming) / "MetaQuotes" / "Terminal" / name
-            self.files = data / "MQL4" / "Files"
+            self.files = data / mql / "Files"
             self.files.mkdir(parents=True)
             if not layout.endswith("name"):
                 (data / "origin.txt").write_bytes(b"\xff\xfe" + windows_path(root).encode("utf-16-le"))
@@ -82,13 +85,14 @@ class Mt4Folder:
         # MT4 makes its experts folder beside the files folder at its first start.
         self.experts = self.files.parent if layout == "legacy" else self.files.parent / "Experts"
         self.experts.mkdir(exist_ok=True)
-        self.terminal = windows_path(self.root / "terminal.exe")
+        self.terminal = windows_path(self.root / program)
         self.folder_line = windows_path(self.root) + "\\"  # as Settings.dat holds it
         line = self.folder_line + CRLF  # in the code page (1252 here) when it fits, else in UTF-8 behind a mark
         try:
             self.settings_bytes = line.encode("cp1252")
         except UnicodeEncodeError:
             self.settings_bytes = ("\ufeff" + line).encode()
+        self.settings_bytes += (program + CRLF).encode() if mt5 else b""  # MT5's program follows the folder
         self.write_orders([])
 
     def leave_stale_legacy_log(self, orders):
