@@ -121,7 +121,8 @@ void Terminal::processTriggers(const std::string& name) {
                 pending.state = StateFilled;
                 pending.closeTime = nowSeconds();
                 account.history.push_back(pending);
-                executeMt5(account, pending, true);
+                size_t at = account.history.size() - 1;
+                account.history[at].positionId = executeMt5(account, pending, true);
                 i = 0;  // the positions changed; look at them all again
                 continue;
             }
@@ -188,7 +189,8 @@ int Terminal::openMarket(const std::string& name, int type, double lots, double 
         request.state = StateFilled;
         request.closeTime = o.openTime;
         current().history.push_back(request);
-        executeMt5(current(), o, false);
+        size_t at = current().history.size() - 1;
+        current().history[at].positionId = executeMt5(current(), o, false);
         return o.ticket;
     }
     current().open.push_back(o);
@@ -356,7 +358,7 @@ Deal& Terminal::addDeal(Account& account, const Order& order, int positionId, in
 // The deal of a market order, or of a pending order filled: a new position
 // (hedging, or netting without one on the symbol), or the netting position
 // added to, reduced, closed or reversed.
-void Terminal::executeMt5(Account& account, const Order& order, bool fromPending) {
+int Terminal::executeMt5(Account& account, const Order& order, bool fromPending) {
     const Symbol& s = symbols_.at(order.symbol);
     const bool buy = isBuySide(order.type);
     const double price = fromPending ? order.openPrice : (buy ? s.ask : s.bid);
@@ -376,7 +378,7 @@ void Terminal::executeMt5(Account& account, const Order& order, bool fromPending
         addDeal(account, order, order.ticket, EntryIn, order.lots, price).commission = commission;
         account.open.push_back(p);
         recordLine(account, fromPending ? TicketEventKind::Filled : TicketEventKind::Opened, p);
-        return;
+        return p.ticket;
     }
     Order& pos = *it;
     const int position = pos.ticket;
@@ -396,11 +398,11 @@ void Terminal::executeMt5(Account& account, const Order& order, bool fromPending
         pos.lots += order.lots;
         pos.commission += commission;
         recordLine(account, TicketEventKind::Modified, pos);
-        return;
+        return position;
     }
     if (!reverses) {
         closeMt5(account, static_cast<size_t>(it - account.open.begin()), price, order.lots, &order);
-        return;
+        return position;
     }
     Order closed = pos;
     closed.closePrice = price;
@@ -421,6 +423,7 @@ void Terminal::executeMt5(Account& account, const Order& order, bool fromPending
     pos.line = order.ticket;
     recordLine(account, TicketEventKind::Closed, closed, order.ticket);
     recordLine(account, fromPending ? TicketEventKind::Filled : TicketEventKind::Opened, pos, closed.line ? closed.line : closed.ticket);
+    return position;
 }
 
 // Closes lots of position account.open[index] at price by an order of its
@@ -440,6 +443,7 @@ void Terminal::closeMt5(Account& account, size_t index, double price, double lot
         request.openTime = request.closeTime = nowSeconds();
         request.magic = pos.magic;
         request.state = StateFilled;
+        request.positionId = pos.ticket;
         account.history.push_back(request);
     }
     Deal& d = addDeal(account, request, pos.ticket, EntryOut, lots, price);

@@ -44,6 +44,7 @@ struct Order {
     std::string comment;
     int state = 0;  // MT5 history orders: OrderState
     int line = 0;   // MT5 netting position: its order line's number when not the ticket (after a reversal)
+    int positionId = 0;  // MT5 history orders: the position their deal opened or changed
 };
 
 // An MT5 deal: what opened, added to, reduced, closed or reversed a position.
@@ -180,7 +181,7 @@ private:
     void closeAt(Account& account, size_t index, double price, const std::string& why, double lots);
     void settle(Order& order, double closePrice, double lots) const;
     // MT5: a deal of order `ticket` on the account's positions.
-    void executeMt5(Account& account, const Order& order, bool fromPending);
+    int executeMt5(Account& account, const Order& order, bool fromPending);  // the position id
     void closeMt5(Account& account, size_t index, double price, double lots, const Order* by = nullptr);
     Deal& addDeal(Account& account, const Order& order, int positionId, int entry, double volume, double price);
     void recordLine(Account& account, TicketEventKind kind, const Order& position, int related = 0);
