@@ -14,6 +14,7 @@
 #define KV_BEAT_VAR     "KorvaneVantor.beat"
 #define KV_SILENT_MS    5000
 #define KV_CLOSED_LIMIT 5000
+#define KV_OPEN_LIMIT   10000
 
 input int TimerPeriodMs  = 50;   // Look at the orders every ... ms
 input int RetentionHours = 96;   // Keep closed and deleted orders in the log for ... hours
@@ -34,6 +35,8 @@ string   shownComment;      // what the chart comment says now
 int      lineCount;         // lines in the text last built
 bool     buildComplete;     // every order of the last build could be read
 bool     hedging;           // the account keeps any number of positions per symbol
+ulong    openIds[KV_OPEN_LIMIT];  // the identifiers of the open positions of the last build
+int      openCount;               // how many of them (all, up to KV_OPEN_LIMIT)
 // The X lines of the last build, newest first: the deal that closed the
 // line (a position's) or the history order that ended it (a pending one's).
 datetime closedTimes[KV_CLOSED_LIMIT];
@@ -230,6 +233,7 @@ string BuildLog()
    if(!buildComplete)
       return "";
    int total = PositionsTotal();
+   openCount = 0;
    for(int i = 0; i < total; i++)
      {
       if(PositionGetTicket(i) == 0)
@@ -237,6 +241,8 @@ string BuildLog()
          buildComplete = false;            // the list changed under us; the next period reads it again
          continue;
         }
+      if(openCount < KV_OPEN_LIMIT)
+         openIds[openCount++] = (ulong)PositionGetInteger(POSITION_IDENTIFIER);
       text += PositionLine(account, demo);
       count++;
      }
@@ -351,7 +357,7 @@ int CollectClosed()
       // A reversal always ends a line. Any other closing deal ends one only
       // when it is the position's newest and the position is gone;
       // otherwise it made a line smaller.
-      if(HistoryDealGetInteger(deal, DEAL_ENTRY) != DEAL_ENTRY_INOUT && (Collected(position, count) || PositionSelectByTicket(position)))
+      if(HistoryDealGetInteger(deal, DEAL_ENTRY) != DEAL_ENTRY_INOUT && (Collected(position, count) || PositionOpen(position)))
          continue;
       closedTimes[count] = at;
       closedTicket[count] = deal;
@@ -387,6 +393,22 @@ int CollectClosed()
       closedPosition[pos] = 0;
      }
    return count;
+  }
+
+// By identifier: a position's ticket changes on a netting reversal, and
+// may change when the server reopens it to charge swaps.
+bool PositionOpen(ulong id)
+  {
+   for(int k = 0; k < openCount; k++)
+      if(openIds[k] == id)
+         return true;
+   if(openCount < KV_OPEN_LIMIT)
+      return false;
+   int total = PositionsTotal();
+   for(int i = KV_OPEN_LIMIT; i < total; i++)
+      if(PositionGetTicket(i) != 0 && (ulong)PositionGetInteger(POSITION_IDENTIFIER) == id)
+         return true;
+   return false;
   }
 
 bool Collected(ulong position, int count)

@@ -128,6 +128,8 @@ TEST(Mt5ExpertTradingDay, NettingAddReduceReversalJoinedOrderAndStopLoss) {
     const auto steady = lines;
     mt5.restart();
     EXPECT_EQ(day.log(), steady);
+    mt5.openMarket("EURUSD", mt4sim::Buy, 0.05);  // reduced after the reversal: the line stays open
+    EXPECT_EQ(day.log()[reversal][7], "0.30");
 
     // A pending order that joins the position ends as a deleted order.
     int joining = mt5.placePending("EURUSD", mt4sim::SellLimit, 0.05, 1.10400);
@@ -135,7 +137,7 @@ TEST(Mt5ExpertTradingDay, NettingAddReduceReversalJoinedOrderAndStopLoss) {
     mt5.tick("EURUSD", 1.10400, 1.10420);
     lines = day.log();
     EXPECT_EQ(lines[joining][4][0], 'X');
-    EXPECT_EQ(lines[reversal][7], "0.40");
+    EXPECT_EQ(lines[reversal][7], "0.35");
 
     // Closed by its stop loss.
     int position = mt5.openOrders().front().ticket;

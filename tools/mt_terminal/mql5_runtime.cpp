@@ -71,12 +71,12 @@ ulong Mql5Program::PositionGetTicket(int index) {
         return 0;
     }
     position_ = *o;
-    return static_cast<ulong>(o->ticket);
+    return static_cast<ulong>(o->line != 0 ? o->line : o->ticket);
 }
 
 bool Mql5Program::PositionSelectByTicket(ulong ticket) {
     for (const auto& o : terminal_->openOrders())
-        if (isPosition(o) && static_cast<ulong>(o.ticket) == ticket) {
+        if (isPosition(o) && static_cast<ulong>(o.line != 0 ? o.line : o.ticket) == ticket) {
             position_ = o;
             return positionSelected_ = true;
         }
@@ -90,8 +90,10 @@ long long Mql5Program::PositionGetInteger(ENUM_POSITION_PROPERTY_INTEGER propert
         return 0;
     }
     switch (property_id) {
-        case POSITION_TICKET:
-        case POSITION_IDENTIFIER: return position_.ticket;  // the opening order's ticket, as MT5 gives it
+        // A netting reversal gives the position the reversing order's
+        // ticket; its identifier stays the opening order's.
+        case POSITION_TICKET: return position_.line != 0 ? position_.line : position_.ticket;
+        case POSITION_IDENTIFIER: return position_.ticket;
         case POSITION_TIME: return position_.openTime;
         case POSITION_TYPE: return position_.type == mt4sim::Buy ? POSITION_TYPE_BUY : POSITION_TYPE_SELL;
         case POSITION_MAGIC: return position_.magic;
