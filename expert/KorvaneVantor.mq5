@@ -534,8 +534,16 @@ string ReplayLine(int last, ulong position, string account, string demo)
    ulong closing = HistoryDealGetTicket(last);
    string symbol = HistoryDealGetString(closing, DEAL_SYMBOL);
    int digits = PriceDigits(symbol);
+   // A closing deal has the stops the position had; a reversal deal has
+   // those of the order that reversed it, so the closed line's are unknown.
+   double stopLoss = 0, takeProfit = 0;
+   if(HistoryDealGetInteger(closing, DEAL_ENTRY) != DEAL_ENTRY_INOUT)
+     {
+      stopLoss = HistoryDealGetDouble(closing, DEAL_SL);
+      takeProfit = HistoryDealGetDouble(closing, DEAL_TP);
+     }
    string state = type + ";" + symbol + ";" + DoubleToString(closedVolume, LotDigits(symbol)) + ";" + Price(average, digits) + ";"
-                  + Price(HistoryDealGetDouble(closing, DEAL_SL), digits) + ";" + Price(HistoryDealGetDouble(closing, DEAL_TP), digits);
+                  + Price(stopLoss, digits) + ";" + Price(takeProfit, digits);
    return Line(opened, magic, account, number, "X", state, 0, Price(HistoryDealGetDouble(closing, DEAL_PRICE), digits),
                DoubleToString(net, 2), demo);
   }

@@ -390,10 +390,7 @@ int Terminal::executeMt5(Account& account, const Order& order, bool fromPending)
         recordLine(account, TicketEventKind::Deleted, joined);
     }
     if (adds) {
-        Deal& d = addDeal(account, order, position, EntryIn, order.lots, price);
-        d.commission = commission;
-        d.stopLoss = pos.stopLoss;
-        d.takeProfit = pos.takeProfit;
+        addDeal(account, order, position, EntryIn, order.lots, price).commission = commission;
         pos.openPrice = (pos.openPrice * pos.lots + price * order.lots) / (pos.lots + order.lots);
         pos.lots += order.lots;
         pos.commission += commission;
@@ -411,8 +408,6 @@ int Terminal::executeMt5(Account& account, const Order& order, bool fromPending)
     Deal& d = addDeal(account, order, position, EntryInOut, order.lots, price);
     d.profit = closed.profit;
     d.commission = -roundCents(s.commissionPerLot * (order.lots - pos.lots));
-    d.stopLoss = pos.stopLoss;
-    d.takeProfit = pos.takeProfit;
     pos.type = buy ? Buy : Sell;
     pos.lots = inSteps(order.lots - pos.lots, s.lotStep);
     pos.openPrice = price;

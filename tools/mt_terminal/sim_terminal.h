@@ -55,7 +55,7 @@ struct Deal {
     int entry = EntryIn;
     std::string symbol;
     double volume = 0, price = 0, profit = 0, swap = 0, commission = 0, fee = 0;
-    double stopLoss = 0, takeProfit = 0;  // the position's, as it was at the deal
+    double stopLoss = 0, takeProfit = 0;  // entries and reversals: the order's; exits: the position's
     int magic = 0;
 };
 
