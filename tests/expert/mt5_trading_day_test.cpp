@@ -88,10 +88,23 @@ TEST(Mt5ExpertTradingDay, HedgingPendingFilledPartialCloseStopLossRestart) {
     EXPECT_EQ(lines[buy][12], "-198.10");  // 0.10 x +48 pips, 0.20 x -122 pips, less 2.10 commission
     EXPECT_EQ(lines[limit][11], "1.10000");  // the filled order: closed by its take profit at 1.10500
 
-    // A restart once closed lines are there: the same log again.
-    const auto closed = lines;
+    // A pending order deleted, one expiring, and a restart once closed lines
+    // are there: the same log again.
+    int deleted = mt5.placePending("EURUSD", mt4sim::SellStop, 0.10, 1.08000);
+    mt5.placePending("EURUSD", mt4sim::SellLimit, 0.10, 1.10000, 0, 0, mt5.nowSeconds() + 600);
+    mt5.openMarket("EURUSD", mt4sim::Sell, 0.01);
+    ASSERT_TRUE(mt5.deletePending(deleted));
+    day.log();
+    mt5.advance(600 * 1000);
+    const auto closed = day.log();
+    EXPECT_EQ(closed.size(), 5u);
     mt5.restart();
     EXPECT_EQ(day.log(), closed);
+
+    // Off for longer than the retention window: only the open position is left.
+    mt5.restart(97LL * 3600 * 1000);
+    mt5.advance(60);
+    EXPECT_EQ(readLog(day.folder / "systemorder.log").size(), 1u);
 }
 
 TEST(Mt5ExpertTradingDay, NettingAddReduceReversalJoinedOrderAndStopLoss) {
