@@ -53,8 +53,9 @@ int      cacheNext;
 //+------------------------------------------------------------------+
 int OnInit()
   {
-   // MT4 keeps an expert's globals over a timeframe or account change, so
-   // every one is set here.
+   // The terminal keeps an expert's globals over a timeframe or account
+   // change, so every one is set here; the kept closed lines too, as deal
+   // tickets belong to one account.
    periodMs = TimerPeriodMs < 10 ? 10 : TimerPeriodMs;
    ownsWriter = false;
    toldStandBy = false;
