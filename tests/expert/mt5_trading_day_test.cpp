@@ -163,4 +163,32 @@ TEST(Mt5ExpertTradingDay, NettingAddReduceReversalJoinedOrderAndStopLoss) {
     EXPECT_EQ(lines[reversal][9], "1.10600");
 }
 
+// A random session on each kind of account: after every step each line is
+// what the terminal's record says, and a restart changes nothing.
+TEST(Mt5ExpertTradingDay, RandomSessionsFollowTheRecord) {
+    for (AccountMode mode : {AccountMode::Hedging, AccountMode::Netting}) {
+        Mt5Day day(mode);
+        auto& mt5 = day.mt5;
+        std::mt19937 random(mode == AccountMode::Netting ? 5 : 7);
+        auto pick = [&](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
+        double bid = 1.10000;
+        for (int step = 0; step < 300 && !::testing::Test::HasFailure(); ++step) {
+            const auto& open = mt5.openOrders();
+            int some = open.empty() ? 0 : open[static_cast<size_t>(pick(static_cast<int>(open.size())))].ticket;
+            double lots = 0.01 * (1 + pick(30));
+            switch (pick(6)) {
+                case 0: mt5.openMarket("EURUSD", pick(2), lots, 0, 0, pick(3)); break;
+                case 1: mt5.placePending("EURUSD", 2 + pick(4), lots, bid + 0.0001 * (pick(41) - 20)); break;
+                case 2: mt5.modify(some, bid + 0.0001 * (pick(41) - 20), bid - 0.0050, bid + 0.0050, 0); break;
+                case 3: mt5.close(some, lots); mt5.deletePending(some); break;
+                case 4: mt5.restart(); break;
+                default: bid += 0.0001 * (pick(61) - 30); mt5.tick("EURUSD", bid, bid + 0.0002);
+            }
+            auto lines = day.log();
+            mt5.restart();
+            EXPECT_EQ(day.log(), lines) << "step " << step;
+        }
+    }
+}
+
 }  // namespace
