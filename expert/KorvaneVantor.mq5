@@ -15,6 +15,7 @@
 #define KV_SILENT_MS    5000
 #define KV_CLOSED_LIMIT 5000
 #define KV_OPEN_LIMIT   10000
+#define KV_NETTING_KEPT 1000
 
 input int TimerPeriodMs  = 50;   // Look at the orders every ... ms
 input int RetentionHours = 96;   // Keep closed and deleted orders in the log for ... hours
@@ -49,6 +50,15 @@ ulong    cachedDeal[KV_CLOSED_LIMIT];
 string   cachedLine[KV_CLOSED_LIMIT];
 int      cachedCount;
 int      cacheNext;
+// A netting position's line, once found in the history, by identifier; the
+// deals read since are only the new ones, as only a new reversal changes it.
+ulong    nettingId[KV_NETTING_KEPT];
+ulong    nettingNumber[KV_NETTING_KEPT];
+datetime nettingOpened[KV_NETTING_KEPT];
+int      nettingCount;
+int      nettingNext;
+int      dealsRead;         // the deals the kept netting lines account for
+ulong    lastDealRead;      // the ticket of the last of them, to see the history replaced
 
 //+------------------------------------------------------------------+
 int OnInit()
@@ -70,6 +80,10 @@ int OnInit()
    buildComplete = true;
    cachedCount = 0;
    cacheNext = 0;
+   nettingCount = 0;
+   nettingNext = 0;
+   dealsRead = 0;
+   lastDealRead = 0;
    ownerToken = NewOwnerToken();
    timerSet = EventSetMillisecondTimer(periodMs);
    if(!timerSet)
@@ -233,6 +247,8 @@ string BuildLog()
    buildComplete = HistorySelect(0, TimeCurrent() + 86400);
    if(!buildComplete)
       return "";
+   if(!hedging)
+      ReadNewReversals();
    int total = PositionsTotal();
    openCount = 0;
    for(int i = 0; i < total; i++)
@@ -297,20 +313,61 @@ string PositionLine(string account, string demo)
 // deal reversed it last, or its identifier; `opened` becomes that deal's time.
 ulong NettingLine(ulong id, datetime &opened)
   {
+   for(int k = 0; k < nettingCount; k++)
+      if(nettingId[k] == id)
+        {
+         opened = nettingOpened[k];
+         return nettingNumber[k];
+        }
+   ulong number = id;
    for(int i = HistoryDealsTotal() - 1; i >= 0; i--)
      {
       ulong deal = HistoryDealGetTicket(i);
       if((ulong)HistoryDealGetInteger(deal, DEAL_POSITION_ID) != id)
          continue;
-      bool reversal = HistoryDealGetInteger(deal, DEAL_ENTRY) == DEAL_ENTRY_INOUT;
       ulong order = (ulong)HistoryDealGetInteger(deal, DEAL_ORDER);
-      if(reversal || order == id)
+      if(HistoryDealGetInteger(deal, DEAL_ENTRY) == DEAL_ENTRY_INOUT || order == id)
         {
          opened = (datetime)HistoryDealGetInteger(deal, DEAL_TIME);
-         return order;
+         number = order;
+         break;
         }
      }
-   return id;
+   nettingId[nettingNext] = id;
+   nettingNumber[nettingNext] = number;
+   nettingOpened[nettingNext] = opened;
+   nettingNext = (nettingNext + 1) % KV_NETTING_KEPT;
+   if(nettingCount < KV_NETTING_KEPT)
+      nettingCount++;
+   return number;
+  }
+
+// Brings the kept netting lines up to date with the deals added since the
+// last build; forgets them all when the history is not the one they came from.
+void ReadNewReversals()
+  {
+   int total = HistoryDealsTotal();
+   if(dealsRead > total || (dealsRead > 0 && HistoryDealGetTicket(dealsRead - 1) != lastDealRead))
+     {
+      nettingCount = 0;
+      nettingNext = 0;
+      dealsRead = 0;
+     }
+   for(int i = dealsRead; i < total; i++)
+     {
+      ulong deal = HistoryDealGetTicket(i);
+      if(HistoryDealGetInteger(deal, DEAL_ENTRY) != DEAL_ENTRY_INOUT)
+         continue;
+      ulong id = (ulong)HistoryDealGetInteger(deal, DEAL_POSITION_ID);
+      for(int k = 0; k < nettingCount; k++)
+         if(nettingId[k] == id)
+           {
+            nettingNumber[k] = (ulong)HistoryDealGetInteger(deal, DEAL_ORDER);
+            nettingOpened[k] = (datetime)HistoryDealGetInteger(deal, DEAL_TIME);
+           }
+     }
+   dealsRead = total;
+   lastDealRead = total > 0 ? HistoryDealGetTicket(total - 1) : 0;
   }
 
 // The selected pending order.
