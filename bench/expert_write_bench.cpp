@@ -1,7 +1,8 @@
-// Our expert in the simulated terminal with 500 open orders: the cost of one
-// timer period that rebuilds the log and writes it (one order changed), and
-// of one that rebuilds it and finds nothing to write. Both must stay well
-// within the expert's 50 ms period.
+// Our experts in the simulated terminal with 500 open orders (MT4) or
+// positions (MT5, hedging): the cost of one timer period that rebuilds the
+// log and writes it (one order changed), and of one that rebuilds it and
+// finds nothing to write. Both must stay well within the expert's 50 ms
+// period.
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
@@ -19,11 +20,13 @@ namespace fs = std::filesystem;
 
 struct Desk {
     fs::path folder = fs::temp_directory_path() / ("kv-expert-bench-" + std::to_string(std::random_device{}()));
-    mt4sim::Terminal mt4{(fs::remove_all(folder), folder), makeKorvaneVantorExpert, 1796634000LL * 1000};
+    mt4sim::Terminal mt4;
     int first = 0;
 
-    explicit Desk(int orders) {
-        mt4.addAccount(5551001, true);
+    Desk(int orders, bool mt5)
+        : mt4((fs::remove_all(folder), folder), mt5 ? makeKorvaneVantorExpert5 : makeKorvaneVantorExpert,
+              1796634000LL * 1000) {
+        mt4.addAccount(5551001, true, mt5 ? mt4sim::AccountMode::Hedging : mt4sim::AccountMode::Mt4);
         mt4.addSymbol({"EURUSD", 5, 0.01, 100000, 7.0, 1.10000, 1.10020});
         for (int i = 0; i < orders; ++i) {
             int ticket = mt4.openMarket("EURUSD", i % 2 ? mt4sim::Buy : mt4sim::Sell, 0.01 * (1 + i % 9), 1.05, 1.15, i);
@@ -36,8 +39,8 @@ struct Desk {
 };
 
 // One period in which one order's take profit moved: rebuild and atomic write.
-void writePeriod(benchmark::State& state) {
-    Desk desk(static_cast<int>(state.range(0)));
+void writePeriod(benchmark::State& state, bool mt5) {
+    Desk desk(static_cast<int>(state.range(0)), mt5);
     int step = 0;
     for (auto _ : state) {
         desk.mt4.modify(desk.first, 0, 1.05, 1.15 + 0.0001 * (++step % 2), 0);
@@ -46,8 +49,8 @@ void writePeriod(benchmark::State& state) {
 }
 
 // One period with nothing changed: rebuild and compare only.
-void idlePeriod(benchmark::State& state) {
-    Desk desk(static_cast<int>(state.range(0)));
+void idlePeriod(benchmark::State& state, bool mt5) {
+    Desk desk(static_cast<int>(state.range(0)), mt5);
     for (auto _ : state) desk.mt4.advance(50);
 }
 
@@ -64,13 +67,19 @@ public:
 }  // namespace
 
 int main(int argc, char** argv) {
-    benchmark::RegisterBenchmark("expert_write_period", writePeriod)->Arg(500)->Iterations(200)->Unit(benchmark::kMillisecond);
-    benchmark::RegisterBenchmark("expert_idle_period", idlePeriod)->Arg(500)->Iterations(200)->Unit(benchmark::kMillisecond);
+    for (bool mt5 : {false, true}) {
+        std::string name = mt5 ? "expert5" : "expert";
+        benchmark::RegisterBenchmark((name + "_write_period").c_str(), writePeriod, mt5)->Arg(500)->Iterations(200)->Unit(benchmark::kMillisecond);
+        benchmark::RegisterBenchmark((name + "_idle_period").c_str(), idlePeriod, mt5)->Arg(500)->Iterations(200)->Unit(benchmark::kMillisecond);
+    }
     benchmark::Initialize(&argc, argv);
     SummaryReporter reporter;
     benchmark::RunSpecifiedBenchmarks(&reporter);
     std::printf("\nexpert, 500 open orders: %.3f ms to build and write the log, %.3f ms for a period with nothing to write "
                 "(period 50 ms)\n",
                 reporter.ms["expert_write_period"], reporter.ms["expert_idle_period"]);
+    std::printf("MT5 expert, 500 open positions (hedging): %.3f ms to build and write the log, %.3f ms for a period with "
+                "nothing to write (period 50 ms)\n",
+                reporter.ms["expert5_write_period"], reporter.ms["expert5_idle_period"]);
     benchmark::Shutdown();
 }

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the relay benchmark (Release) and runs it; the table at the end
 # gives milliseconds per cycle and the ratio of the idle cycle to the floor.
-# Then the expert's: milliseconds to build and write the log of 500 orders.
+# Then the experts' (MT4 and MT5): milliseconds to build and write the log of 500 orders.
 # Usage: bench/run.sh [build-dir] [benchmark options...]
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"

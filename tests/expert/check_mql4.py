@@ -20,6 +20,12 @@ RULES = [
     (r"\b(int|double|bool|string|datetime|uint|ushort|char|short)\s*\*", "a pointer to a plain type"),
     (r'"\s*\+\s*[\d.]|\b\d[\d.]*\s*\+\s*"', "number-to-text by +: use IntegerToString/DoubleToString"),
 ]
+# MQL5 only: its trade and history properties are long; MQL5 warns where one
+# goes into a narrower variable without a cast, and the C++ build does not.
+MQL5_RULES = [
+    (r"\b(int|uint|bool|double|datetime|ulong|ushort|char|short)\s+\w+\s*=\s*\w*(GetInteger|InfoInteger)\s*\([^;=<>!?]*\)\s*;",
+     "a long property into a narrower variable without a cast"),
+]
 INCLUDE = re.compile(r'^\s*#include\s*[<"]([^>"]+)[>"]', re.M)
 
 
@@ -37,7 +43,7 @@ def blank(text):
     return pattern.sub(keep, text)
 
 
-def problems(text):
+def problems(text, mq5=False):
     found = []
     code = blank(text)
     for m in INCLUDE.finditer(text):
@@ -47,7 +53,7 @@ def problems(text):
     for m in re.finditer(r"(\w*)\s*::", code):
         if m.group(1) not in enums:
             found.append((code.count("\n", 0, m.start()) + 1, ":: outside enum use"))
-    for rule, what in RULES:
+    for rule, what in RULES + (MQL5_RULES if mq5 else []):
         for m in re.finditer(rule, code):
             found.append((code.count("\n", 0, m.start()) + 1, what))
     return found
@@ -67,6 +73,8 @@ def self_check():
         whats = [what for _, what in problems(snippet)]
         assert any(expected in w for w in whats), f"not caught: {snippet!r} {whats}"
     assert not problems(CLEAN), problems(CLEAN)
+    narrowing = "int t = (int)OrderGetInteger(ORDER_TYPE); bool b = PositionGetInteger(POSITION_TYPE) == 0; int n = OrderGetInteger(ORDER_TYPE);"
+    assert [what for _, what in problems(narrowing, mq5=True)] == [MQL5_RULES[0][1]], problems(narrowing, mq5=True)
 
 
 def main(root):
@@ -77,7 +85,7 @@ def main(root):
         subfolders[:] = [d for d in subfolders if not d.startswith((".", "build"))]
         files += [pathlib.Path(folder, n) for n in names if n.endswith((".mq4", ".mqh", ".mq5"))]
     for path in sorted(files):
-        for line, what in problems(path.read_text(encoding="ascii")):
+        for line, what in problems(path.read_text(encoding="ascii"), path.suffix == ".mq5"):
             print(f"{path}:{line}: {what}")
             failed += 1
     print(f"{len(files)} MQL sources checked, {failed} problems")

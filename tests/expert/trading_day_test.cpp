@@ -3,11 +3,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <map>
 #include <random>
-#include <sstream>
 
+#include "expert_log.h"
 #include "korvane_vantor_expert.h"
 #define KV_MQL4_RUNTIME_IMPLEMENTATION  // the types only, without the expert's input macro
 #include "mql4_runtime.h"
@@ -25,32 +23,6 @@ namespace fs = std::filesystem;
 using mt4sim::Terminal;
 
 constexpr int64_t kDayStartMs = 1796634000LL * 1000;  // 2026-12-07 09:00:00
-
-using Line = std::vector<std::string>;  // the 14 fields
-
-// The log as the relay reads it; fails the test unless every line is whole:
-// CR LF ended, no stray CR or LF, fourteen fields.
-std::map<int, Line> readLog(const fs::path& file) {
-    std::ifstream in(file, std::ios::binary);
-    EXPECT_TRUE(in.good()) << "no " << file;
-    std::stringstream bytes;
-    bytes << in.rdbuf();
-    std::string text = bytes.str();
-    std::map<int, Line> lines;
-    EXPECT_TRUE(text.empty() || text.ends_with("\r\n")) << text;
-    for (size_t start = 0; start < text.size();) {
-        size_t end = text.find("\r\n", start);
-        std::string raw = text.substr(start, end - start);
-        start = end + 2;
-        EXPECT_EQ(raw.find_first_of("\r\n"), std::string::npos) << raw;
-        Line fields;
-        std::stringstream split(raw);
-        for (std::string field; std::getline(split, field, ';');) fields.push_back(field);
-        EXPECT_EQ(fields.size(), 14u) << raw;
-        if (fields.size() == 14) lines[std::stoi(fields[3])] = fields;
-    }
-    return lines;
-}
 
 struct Day {
     // Unique per run: other builds may run the same test at the same time.

@@ -1,6 +1,8 @@
-// Our expert, KorvaneVantor.mq4, compiled as C++ against the MQL4 runtime:
-// one fresh copy per call, for one chart.
+// Our experts compiled as C++, each against its language's runtime: one
+// fresh copy per call, for one chart. KorvaneVantor.mq4 is in kvmt4expert,
+// KorvaneVantor.mq5 in kvmt5expert.
 #pragma once
 #include "sim_expert.h"
 
 std::unique_ptr<mt4sim::Expert> makeKorvaneVantorExpert();
+std::unique_ptr<mt4sim::Expert> makeKorvaneVantorExpert5();

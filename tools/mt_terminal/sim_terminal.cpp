@@ -18,6 +18,10 @@ namespace {
 bool isPending(int type) { return type >= BuyLimit && type <= SellStop; }
 bool isBuySide(int type) { return type == Buy || type == BuyLimit || type == BuyStop; }
 double roundCents(double value) { return std::round(value * 100.0) / 100.0; }
+bool isPosition(const Order& o) { return o.type == Buy || o.type == Sell; }
+double gain(int type, double open, double close, double lots, const Symbol& s) {
+    return roundCents((type == Buy ? close - open : open - close) * lots * s.contractSize);
+}
 // Lots as MT4 takes them: whole lot steps.
 double inSteps(double lots, double step) { return step > 0 ? std::round(lots / step) * step : lots; }
 // Prices as MT4 keeps them: rounded to the symbol's digits.
@@ -39,10 +43,11 @@ Terminal::~Terminal() {
 
 // --- accounts ---
 
-void Terminal::addAccount(int number, bool demo) {
+void Terminal::addAccount(int number, bool demo, AccountMode mode) {
     Account account;
     account.number = number;
     account.demo = demo;
+    account.mode = mode;
     accounts_.push_back(std::move(account));
 }
 
@@ -65,6 +70,7 @@ const Terminal::Account& Terminal::current() const {
 }
 int Terminal::accountNumber() const { return accounts_.empty() ? 0 : current().number; }
 bool Terminal::accountIsDemo() const { return !accounts_.empty() && current().demo; }
+AccountMode Terminal::accountMode() const { return accounts_.empty() ? AccountMode::Mt4 : current().mode; }
 
 void Terminal::deposit(double amount) {
     Order entry;
@@ -73,6 +79,12 @@ void Terminal::deposit(double amount) {
     entry.profit = amount;
     entry.openTime = entry.closeTime = nowSeconds();
     entry.comment = "Deposit";
+    if (current().mode != AccountMode::Mt4) {
+        Deal& d = addDeal(current(), entry, 0, EntryIn, 0, 0);
+        d.type = Balance;
+        d.profit = amount;
+        return;
+    }
     current().history.push_back(entry);
 }
 
@@ -103,6 +115,17 @@ void Terminal::processTriggers(const std::string& name) {
             if (o.symbol != name) { ++i; continue; }
             bool filled = (o.type == BuyLimit && s.ask <= o.openPrice) || (o.type == SellLimit && s.bid >= o.openPrice) ||
                           (o.type == BuyStop && s.ask >= o.openPrice) || (o.type == SellStop && s.bid <= o.openPrice);
+            if (filled && account.mode != AccountMode::Mt4) {
+                Order pending = o;
+                account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(i));
+                pending.state = StateFilled;
+                pending.closeTime = nowSeconds();
+                account.history.push_back(pending);
+                size_t at = account.history.size() - 1;
+                account.history[at].positionId = executeMt5(account, pending, true);
+                i = 0;  // the positions changed; look at them all again
+                continue;
+            }
             if (filled) {
                 o.type = isBuySide(o.type) ? Buy : Sell;
                 o.openTime = nowSeconds();
@@ -113,10 +136,11 @@ void Terminal::processTriggers(const std::string& name) {
             if (isPending(o.type)) { ++i; continue; }
             double market = o.type == Buy ? s.bid : s.ask;
             bool buy = o.type == Buy;
+            bool mt5 = account.mode != AccountMode::Mt4;
             if (o.stopLoss > 0 && (buy ? market <= o.stopLoss : market >= o.stopLoss))
-                closeAt(account, i, o.stopLoss, "[sl]", o.lots);
+                mt5 ? closeMt5(account, i, o.stopLoss, o.lots) : closeAt(account, i, o.stopLoss, "[sl]", o.lots);
             else if (o.takeProfit > 0 && (buy ? market >= o.takeProfit : market <= o.takeProfit))
-                closeAt(account, i, o.takeProfit, "[tp]", o.lots);
+                mt5 ? closeMt5(account, i, o.takeProfit, o.lots) : closeAt(account, i, o.takeProfit, "[tp]", o.lots);
             else
                 ++i;
         }
@@ -143,6 +167,7 @@ const Order* Terminal::findOpen(int ticket) const {
 
 const std::vector<Order>& Terminal::openOrders() const { return current().open; }
 const std::vector<Order>& Terminal::history() const { return current().history; }
+const std::vector<Deal>& Terminal::deals() const { return current().deals; }
 
 int Terminal::openMarket(const std::string& name, int type, double lots, double sl, double tp, int magic) {
     const Symbol* s = symbol(name);
@@ -159,6 +184,15 @@ int Terminal::openMarket(const std::string& name, int type, double lots, double 
     o.openTime = nowSeconds();
     o.commission = -roundCents(s->commissionPerLot * lots);
     o.magic = magic;
+    if (current().mode != AccountMode::Mt4) {
+        Order request = o;
+        request.state = StateFilled;
+        request.closeTime = o.openTime;
+        current().history.push_back(request);
+        size_t at = current().history.size() - 1;
+        current().history[at].positionId = executeMt5(current(), o, false);
+        return o.ticket;
+    }
     current().open.push_back(o);
     record(TicketEventKind::Opened, o);
     return o.ticket;
@@ -200,7 +234,7 @@ bool Terminal::modify(int ticket, double price, double sl, double tp, int64_t ex
         changed.expiration == o->expiration)
         return false;  // MT4 refuses a modification that changes nothing
     *o = changed;
-    record(TicketEventKind::Modified, *o);
+    recordLine(current(), TicketEventKind::Modified, *o);
     return true;
 }
 
@@ -249,6 +283,10 @@ int Terminal::close(int ticket, double lots) {
         const Symbol& s = symbols_.at(o.symbol);
         double closing = lots == 0 ? o.lots : inSteps(lots, s.lotStep);
         if (isPending(o.type) || closing <= 0 || closing > o.lots + 1e-9) return 0;
+        if (account.mode != AccountMode::Mt4) {
+            closeMt5(account, i, o.type == Buy ? s.bid : s.ask, closing);
+            return ticket;
+        }
         bool partial = closing + 1e-9 < o.lots;
         closeAt(account, i, o.type == Buy ? s.bid : s.ask, "", partial ? closing : o.lots);
         return partial ? account.open.back().ticket : ticket;
@@ -265,6 +303,7 @@ bool Terminal::deletePending(int ticket) {
         o.closePrice = isBuySide(o.type) ? s.ask : s.bid;
         o.closeTime = nowSeconds();
         o.comment = "cancelled";
+        o.state = StateCanceled;
         account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(i));
         account.history.push_back(o);
         record(TicketEventKind::Deleted, o);
@@ -282,11 +321,141 @@ void Terminal::processExpiries() {
             o.closePrice = isBuySide(o.type) ? s.ask : s.bid;
             o.closeTime = nowSeconds();
             o.comment = "expiration";
+            o.state = StateExpired;
             account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(i));
             account.history.push_back(o);
             events_.push_back({nowMs_, account.number, TicketEventKind::Expired, o, 0});
         }
     }
+}
+
+// --- MT5 positions and deals ---
+
+void Terminal::recordLine(Account& account, TicketEventKind kind, const Order& position, int related) {
+    Order line = position;
+    if (line.line != 0) line.ticket = line.line;
+    events_.push_back({nowMs_, account.number, kind, line, related});
+}
+
+Deal& Terminal::addDeal(Account& account, const Order& order, int positionId, int entry, double volume, double price) {
+    Deal d;
+    d.ticket = nextDeal_++;
+    d.order = order.ticket;
+    d.positionId = positionId;
+    d.time = nowSeconds();
+    d.type = isBuySide(order.type) ? Buy : Sell;
+    d.entry = entry;
+    d.symbol = order.symbol;
+    d.volume = volume;
+    d.price = price;
+    d.magic = order.magic;
+    d.stopLoss = order.stopLoss;
+    d.takeProfit = order.takeProfit;
+    account.deals.push_back(d);
+    return account.deals.back();
+}
+
+// The deal of a market order, or of a pending order filled: a new position
+// (hedging, or netting without one on the symbol), or the netting position
+// added to, reduced, closed or reversed.
+int Terminal::executeMt5(Account& account, const Order& order, bool fromPending) {
+    const Symbol& s = symbols_.at(order.symbol);
+    const bool buy = isBuySide(order.type);
+    const double price = fromPending ? order.openPrice : (buy ? s.ask : s.bid);
+    const double commission = -roundCents(s.commissionPerLot * order.lots);
+    auto it = account.open.end();
+    if (account.mode == AccountMode::Netting)
+        it = std::find_if(account.open.begin(), account.open.end(),
+                          [&](const Order& o) { return isPosition(o) && o.symbol == order.symbol; });
+    if (it == account.open.end()) {
+        Order p = order;
+        p.type = buy ? Buy : Sell;
+        p.openPrice = price;
+        p.openTime = nowSeconds();
+        p.expiration = 0;
+        p.state = 0;
+        p.commission = commission;
+        addDeal(account, order, order.ticket, EntryIn, order.lots, price).commission = commission;
+        account.open.push_back(p);
+        recordLine(account, fromPending ? TicketEventKind::Filled : TicketEventKind::Opened, p);
+        return p.ticket;
+    }
+    Order& pos = *it;
+    const int position = pos.ticket;
+    const bool adds = (pos.type == Buy) == buy;
+    const bool reverses = !adds && order.lots > pos.lots + 1e-9;
+    if (fromPending && !reverses) {
+        Order joined = order;  // its line ends: the position's line carries on
+        joined.closePrice = price;
+        recordLine(account, TicketEventKind::Deleted, joined);
+    }
+    if (adds) {
+        addDeal(account, order, position, EntryIn, order.lots, price).commission = commission;
+        pos.openPrice = (pos.openPrice * pos.lots + price * order.lots) / (pos.lots + order.lots);
+        pos.lots += order.lots;
+        pos.commission += commission;
+        recordLine(account, TicketEventKind::Modified, pos);
+        return position;
+    }
+    if (!reverses) {
+        closeMt5(account, static_cast<size_t>(it - account.open.begin()), price, order.lots, &order);
+        return position;
+    }
+    Order closed = pos;
+    closed.closePrice = price;
+    closed.profit = gain(pos.type, pos.openPrice, price, pos.lots, s);
+    closed.closeTime = nowSeconds();
+    Deal& d = addDeal(account, order, position, EntryInOut, order.lots, price);
+    d.profit = closed.profit;
+    d.commission = -roundCents(s.commissionPerLot * (order.lots - pos.lots));
+    pos.type = buy ? Buy : Sell;
+    pos.lots = inSteps(order.lots - pos.lots, s.lotStep);
+    pos.openPrice = price;
+    pos.openTime = nowSeconds();
+    pos.stopLoss = order.stopLoss;
+    pos.takeProfit = order.takeProfit;
+    pos.commission = d.commission;
+    pos.line = order.ticket;
+    recordLine(account, TicketEventKind::Closed, closed, order.ticket);
+    recordLine(account, fromPending ? TicketEventKind::Filled : TicketEventKind::Opened, pos, closed.line ? closed.line : closed.ticket);
+    return position;
+}
+
+// Closes lots of position account.open[index] at price by an order of its
+// own (the trader's, or the server's at a stop loss or take profit), or by
+// `by` on netting. The ticket stays on a partial close.
+void Terminal::closeMt5(Account& account, size_t index, double price, double lots, const Order* by) {
+    Order& pos = account.open[index];
+    const Symbol& s = symbols_.at(pos.symbol);
+    Order request;
+    if (by) {
+        request = *by;
+    } else {
+        request.ticket = nextTicket_++;
+        request.type = pos.type == Buy ? Sell : Buy;
+        request.symbol = pos.symbol;
+        request.lots = lots;
+        request.openTime = request.closeTime = nowSeconds();
+        request.magic = pos.magic;
+        request.state = StateFilled;
+        request.positionId = pos.ticket;
+        account.history.push_back(request);
+    }
+    Deal& d = addDeal(account, request, pos.ticket, EntryOut, lots, price);
+    d.profit = gain(pos.type, pos.openPrice, price, lots, s);
+    d.stopLoss = pos.stopLoss;
+    d.takeProfit = pos.takeProfit;
+    if (lots + 1e-9 < pos.lots) {
+        pos.lots = inSteps(pos.lots - lots, s.lotStep);
+        recordLine(account, TicketEventKind::Modified, pos);
+        return;
+    }
+    Order closed = pos;
+    closed.closePrice = price;
+    closed.profit = d.profit;
+    closed.closeTime = nowSeconds();
+    account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(index));
+    recordLine(account, TicketEventKind::Closed, closed);
 }
 
 // --- time ---

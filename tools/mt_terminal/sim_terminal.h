@@ -1,8 +1,10 @@
-// A simulated MT4 terminal: accounts, symbols and their prices, market and
-// pending orders with their history, simulated time with per-chart timers,
-// charts running an expert, terminal-wide global variables and the file
-// sandbox (a real folder). Tests and the session program drive it; the
-// MQL4 runtime (mql4_runtime.h) reads it on the expert's behalf.
+// A simulated MetaTrader terminal: accounts, symbols and their prices, market
+// and pending orders with their history, simulated time with per-chart
+// timers, charts running an expert, terminal-wide global variables and the
+// file sandbox (a real folder). An account is MT4's, or MT5's with positions,
+// pending orders and deals, hedging or netting. Tests and the session program
+// drive it; the MQL runtimes (mql4_runtime.h, mql5_runtime.h) read it on the
+// expert's behalf.
 #pragma once
 #include "sim_expert.h"
 
@@ -21,6 +23,16 @@ enum OrderType { Buy = 0, Sell = 1, BuyLimit = 2, SellLimit = 3, BuyStop = 4, Se
 // MQL4's uninitialisation reasons, as OnDeinit() receives them.
 enum DeinitReason { ReasonRemove = 1, ReasonRecompile = 2, ReasonChartChange = 3, ReasonAccount = 6, ReasonInitFailed = 8, ReasonClose = 9 };
 
+// What kind of account: MT4's orders, or MT5's positions on a hedging
+// account (any number per symbol) or a netting one (one per symbol).
+enum class AccountMode { Mt4, Hedging, Netting };
+
+// MT5's deal entries and history order states, as MQL5 numbers them.
+enum DealEntry { EntryIn = 0, EntryOut = 1, EntryInOut = 2, EntryOutBy = 3 };
+enum OrderState { StatePlaced = 1, StateCanceled = 2, StateFilled = 4, StateExpired = 6 };
+
+// An MT4 order; on an MT5 account a position (Buy or Sell, its ticket also
+// its identifier), a pending order, or a history order (with its state).
 struct Order {
     int ticket = 0;
     int type = Buy;
@@ -30,6 +42,21 @@ struct Order {
     int64_t openTime = 0, closeTime = 0, expiration = 0;  // seconds since 1970
     int magic = 0;
     std::string comment;
+    int state = 0;  // MT5 history orders: OrderState
+    int line = 0;   // MT5 netting position: its order line's number when not the ticket (after a reversal)
+    int positionId = 0;  // MT5 history orders: the position their deal opened or changed
+};
+
+// An MT5 deal: what opened, added to, reduced, closed or reversed a position.
+struct Deal {
+    int ticket = 0, order = 0, positionId = 0;
+    int64_t time = 0;
+    int type = Buy;  // Buy or Sell; Balance for a deposit
+    int entry = EntryIn;
+    std::string symbol;
+    double volume = 0, price = 0, profit = 0, swap = 0, commission = 0, fee = 0;
+    double stopLoss = 0, takeProfit = 0;  // entries and reversals: the order's; exits: the position's
+    int magic = 0;
 };
 
 struct Symbol {
@@ -44,14 +71,15 @@ struct Symbol {
 // What happened to a ticket, as the trader or the server did it: the
 // session's own history, to compare with what the relay reported. The relay
 // reports Opened as new, Modified and Filled as modified, Closed as closed,
-// Deleted and Expired as deleted.
+// Deleted and Expired as deleted. On an MT5 account the events are those of
+// the order lines the expert writes: state.ticket is the line's number.
 enum class TicketEventKind { Opened, Modified, Filled, Closed, Deleted, Expired };
 struct TicketEvent {
     int64_t timeMs = 0;
     int account = 0;
     TicketEventKind kind = TicketEventKind::Opened;
     Order state;          // the order after the event
-    int relatedTicket = 0;  // partial close: the new ticket (on Closed) or the closed one (on Opened)
+    int relatedTicket = 0;  // MT4 partial close, MT5 netting reversal: the new line (on Closed) or the closed one (on Opened)
 };
 
 class Terminal {
@@ -60,7 +88,8 @@ public:
     ~Terminal();
 
     // Accounts: the first added becomes the current one.
-    void addAccount(int number, bool demo);
+    void addAccount(int number, bool demo, AccountMode mode = AccountMode::Mt4);
+    AccountMode accountMode() const;
     void switchAccount(int number);  // every expert deinit (account) and init again
     int accountNumber() const;
     bool accountIsDemo() const;
@@ -74,7 +103,11 @@ public:
     void tick(const std::string& symbol, double bid, double ask);
 
     // The trader's orders on the current account. Each returns the ticket
-    // (0 on refusal) or success.
+    // (0 on refusal) or success. On an MT5 account openMarket sends a market
+    // order (on netting it may add to, reduce, close or reverse the symbol's
+    // position) and returns the order's ticket; close() takes a position's
+    // ticket and keeps it on a partial close; a pending order filled on
+    // netting joins the symbol's position.
     int openMarket(const std::string& symbol, int type, double lots, double sl = 0, double tp = 0, int magic = 0);
     int placePending(const std::string& symbol, int type, double lots, double price, double sl = 0, double tp = 0,
                      int64_t expiration = 0, int magic = 0);
@@ -84,7 +117,8 @@ public:
     int close(int ticket, double lots = 0);  // lots 0 or all: whole close (returns the ticket); less: the new ticket
     bool deletePending(int ticket);
     const std::vector<Order>& openOrders() const;
-    const std::vector<Order>& history() const;
+    const std::vector<Order>& history() const;  // MT5: the history orders
+    const std::vector<Deal>& deals() const;     // MT5 only
     const Order* findOpen(int ticket) const;
     const std::vector<TicketEvent>& events() const { return events_; }
 
@@ -128,7 +162,9 @@ private:
     struct Account {
         int number = 0;
         bool demo = true;
+        AccountMode mode = AccountMode::Mt4;
         std::vector<Order> open, history;
+        std::vector<Deal> deals;
     };
     struct Chart {
         int id = 0;
@@ -144,6 +180,11 @@ private:
     void record(TicketEventKind kind, const Order& state, int related = 0);
     void closeAt(Account& account, size_t index, double price, const std::string& why, double lots);
     void settle(Order& order, double closePrice, double lots) const;
+    // MT5: a deal of order `ticket` on the account's positions.
+    int executeMt5(Account& account, const Order& order, bool fromPending);  // the position id
+    void closeMt5(Account& account, size_t index, double price, double lots, const Order* by = nullptr);
+    Deal& addDeal(Account& account, const Order& order, int positionId, int entry, double volume, double price);
+    void recordLine(Account& account, TicketEventKind kind, const Order& position, int related = 0);
     void processTriggers(const std::string& symbol);
     void processExpiries();
     bool startExpert(Chart& chart);
@@ -158,6 +199,7 @@ private:
     size_t currentAccount_ = 0;
     std::map<std::string, Symbol> symbols_;
     int nextTicket_ = 70001;
+    int nextDeal_ = 900001;  // MT5 numbers deals apart from orders
     std::vector<TicketEvent> events_;
     std::vector<std::unique_ptr<Chart>> charts_;
     int nextChartId_ = 1;
