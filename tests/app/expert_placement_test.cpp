@@ -32,12 +32,13 @@ TEST(ExpertPlacement, EachLayoutHasItsExpertsFolder) {
               "C:\\Users\\t\\AppData\\Roaming\\MetaQuotes\\Terminal\\AB12\\MQL4\\Experts");
     EXPECT_EQ(kv::expertsFolderOf("D:\\MT4\\MQL4\\Files"), "D:\\MT4\\MQL4\\Experts");
     EXPECT_EQ(kv::expertsFolderOf("D:\\MT4\\experts\\files"), "D:\\MT4\\experts");
+    EXPECT_EQ(kv::expertsFolderOf("D:\\MT5\\MQL5\\Files"), "D:\\MT5\\MQL5\\Experts");
 }
 
 // At each start: written when missing or older, else kept; the window tells how it went, no box ever does.
 TEST(ExpertPlacement, StartWritesOnlyWhatIsMissingOrOlderOfOurs) {
     Machine m;
-    m.hp.expert.source = ours("1.10");
+    m.hp.expert.sources["KorvaneVantor.mq4"] = ours("1.10");
     m.start();
     EXPECT_EQ(m.read(kLegacyExpert), ours("1.10"));
     m.hp.setWriteTime(Machine::orderFile("systemorder.log"), m.hp.clock.utc - std::chrono::seconds(2));
@@ -51,6 +52,22 @@ TEST(ExpertPlacement, StartWritesOnlyWhatIsMissingOrOlderOfOurs) {
         EXPECT_EQ(m.read(kLegacyExpert), kept ? there : ours("1.10")) << there;
     }
     EXPECT_EQ(m.messages(), 0);
+}
+
+// An MT5 gets the .mq5 in its MQL5\Experts, by the same rules; the MT4 beside it keeps its own.
+TEST(ExpertPlacement, AnMt5GetsItsOwnExpert) {
+    Machine m;
+    m.write("Data/Settings.dat", m.hp.root() + "\\MT5\\\r\nterminal64.exe\r\n");
+    m.write("MT5/MQL5/Files/systemorder.log", "");
+    m.hp.makeFolder("MT5/MQL5/Experts");
+    m.hp.expert.sources["KorvaneVantor.mq5"] = ours("5.10");
+    m.start();
+    EXPECT_EQ(m.read("MT5/MQL5/Experts/KorvaneVantor.mq5"), ours("5.10"));
+    EXPECT_FALSE(m.exists("MT5/MQL5/Experts/KorvaneVantor.mq4") || m.exists(kLegacyExpert));
+    EXPECT_NE(expertLine(m).find("The expert KorvaneVantor.mq5 was put into "), std::string::npos);
+    m.write("MT5/MQL5/Experts/KorvaneVantor.mq5", ours("6.00"));
+    m.start();
+    EXPECT_EQ(m.read("MT5/MQL5/Experts/KorvaneVantor.mq5"), ours("6.00"));
 }
 
 TEST(ExpertPlacement, AFolderThatRefusesTheFileGetsALineAndKeepsWhatWasThere) {

@@ -12,7 +12,6 @@ namespace {
 using Outcome = ExpertPlacement::Outcome;
 using platform::FileError;
 
-constexpr const char* kExpertFile = "KorvaneVantor.mq4";
 constexpr unsigned kLookEveryMs = 60 * 1000;
 
 bool endsWithNoCase(const std::string& text, const std::string& end) {
@@ -30,6 +29,8 @@ std::string ageText(std::chrono::system_clock::duration age) {
     if (seconds < 48 * 3600) return std::to_string(seconds / 3600) + " h";
     return std::to_string(seconds / 86400) + " days";
 }
+
+const char* shortName(MetaTrader terminal) { return terminal == MetaTrader::Five ? "MT5" : "MT4"; }
 
 }  // namespace
 
@@ -54,6 +55,7 @@ void ExpertPlacement::start() {
 
 void ExpertPlacement::place() {
     placedFor_ = main_.pathname1;
+    terminal_ = main_.terminal;
     error_ = FileError::None;
     foundVersion_.clear();
     folder_ = placedFor_.empty() ? std::string() : expertsFolderOf(placedFor_);
@@ -63,7 +65,7 @@ void ExpertPlacement::place() {
         placeInto(folder_);
 }
 
-// MT4 makes its experts folder at its first start; one that is missing is
+// The terminal makes its experts folder at its first start; one that is missing is
 // never made here, as the files folder it was found from may be a guess.
 void ExpertPlacement::placeInto(const std::string& folder) {
     platform::FileSystem& files = platform_.files;
@@ -71,8 +73,8 @@ void ExpertPlacement::placeInto(const std::string& folder) {
         outcome_ = Outcome::NoExpertsFolder;
         return;
     }
-    const std::string carried = platform_.expert.bytes();
-    const std::string path = folder + "\\" + kExpertFile;
+    const std::string carried = platform_.expert.bytes(expertFile(terminal_));
+    const std::string path = folder + "\\" + expertFile(terminal_);
     std::string found;
     error_ = carried.empty() ? FileError::NotFound : files.readAll(path, found);
     if (error_ == FileError::None)
@@ -97,7 +99,9 @@ ExpertPlacement::Outcome ExpertPlacement::judge(const std::string& found, const 
 }
 
 std::string ExpertPlacement::describe() {
-    const std::string expert = std::string("The expert ") + kExpertFile;
+    const std::string file = expertFile(terminal_);
+    const std::string terminal = shortName(terminal_);
+    const std::string expert = "The expert " + file;
     switch (outcome_) {
         case Outcome::NotYet:
             return expert + " is put into MT4 once the MT4 folder is saved.";
@@ -112,15 +116,15 @@ std::string ExpertPlacement::describe() {
                    (foundVersion_.empty() ? std::string("none given") : foundVersion_) +
                    ") is not older than this program's." + logAge();
         case Outcome::OtherKept:
-            return folder_ + "\\" + kExpertFile +
+            return folder_ + "\\" + file +
                    " is not the Korvane - Vantor expert, so it was left as it is. Move it elsewhere, then Save "
                    "here again to have ours put there.";
         case Outcome::NoExpertsFolder:
-            return "MT4 has no experts folder " + folder_ +
-                   " yet. Start MT4 once (or check the MT4 folder above), then Save here again.";
+            return terminal + " has no experts folder " + folder_ + " yet. Start " + terminal + " once (or check the " +
+                   terminal + " folder above), then Save here again.";
         case Outcome::Failed:
-            return std::string("Could not put ") + kExpertFile + " into " + folder_ + " (" + platform::describe(error_) +
-                   "). Copy " + kExpertFile + " from " + platform_.exeFolder + " into " + folder_ + " by hand.";
+            return "Could not put " + file + " into " + folder_ + " (" + platform::describe(error_) + "). Copy " + file +
+                   " from " + platform_.exeFolder + " into " + folder_ + " by hand.";
     }
     return {};
 }
@@ -129,7 +133,8 @@ std::string ExpertPlacement::describe() {
 // so on a quiet account an old time need not mean a stopped expert.
 std::string ExpertPlacement::logAge() {
     const auto written = platform_.files.lastWriteTime(orderLogIn(placedFor_));
-    if (!written) return " It has not written its order log yet: drag it onto one chart in MT4.";
+    if (!written)
+        return std::string(" It has not written its order log yet: drag it onto one chart in ") + shortName(terminal_) + ".";
     return " Its order log was written " + ageText(platform_.clock.utcNow() - *written) + " ago.";
 }
 

@@ -10,13 +10,14 @@
 namespace kv {
 
 // The experts folder that belongs to a files folder: MQL4\Files gives
-// MQL4\Experts (data folder or portable MT4), experts\files gives experts
-// (MT4 up to build 509).
+// MQL4\Experts and MQL5\Files MQL5\Experts (data folder or portable
+// terminal), experts\files gives experts (MT4 up to build 509).
 std::string expertsFolderOf(const std::string& filesFolder);
 
-// Puts the program's own expert, KorvaneVantor.mq4, into the experts folder
-// that belongs to the files folder the relay reads (pathname1), where MT4
-// compiles it at its next start or Navigator refresh. It writes only where
+// Puts the program's own expert for the trader's terminal (KorvaneVantor.mq4
+// for MT4, KorvaneVantor.mq5 for MT5) into the experts folder that belongs to
+// the files folder the relay reads (pathname1), where the terminal compiles it
+// at its next start or Navigator refresh. It writes only where
 // the file is missing or an older version of ours: a newer version, or
 // another program's file of that name, is left alone. Nothing it finds is
 // told in a box; the settings window shows how it went.
@@ -29,7 +30,7 @@ public:
         AlreadyThere,     // the same version of ours
         OursKept,         // ours, newer or of a version that cannot be read
         OtherKept,        // another expert of that name
-        NoExpertsFolder,  // MT4 has not made its experts folder: the wrong MT4, or one never started
+        NoExpertsFolder,  // the terminal has not made its experts folder: the wrong one, or one never started
         Failed,           // the folder or the file could not be read or written
     };
 
@@ -56,6 +57,7 @@ private:
     const FrmMainMdi& main_;
     std::unique_ptr<platform::Timer> timer_;
     std::string placedFor_;  // the files folder of the last placement
+    MetaTrader terminal_ = MetaTrader::Four;  // and the terminal it belongs to
     std::string folder_;     // its experts folder
     Outcome outcome_ = Outcome::NotYet;
     platform::FileError error_ = platform::FileError::None;

@@ -12,6 +12,10 @@ const char* terminalName(MetaTrader terminal) {
 
 const char* mqlFolder(MetaTrader terminal) { return terminal == MetaTrader::Five ? "MQL5" : "MQL4"; }
 
+const char* expertFile(MetaTrader terminal) {
+    return terminal == MetaTrader::Five ? "KorvaneVantor.mq5" : "KorvaneVantor.mq4";
+}
+
 // Neither name holds the other, so the one that starts first is the one named.
 std::optional<NamedProgram> findTerminalProgram(const std::string& path) {
     std::optional<NamedProgram> first;

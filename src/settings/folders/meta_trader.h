@@ -13,6 +13,7 @@ enum class MetaTrader { Four, Five };
 const char* terminalProgram(MetaTrader terminal);  // "terminal.exe", "terminal64.exe"
 const char* terminalName(MetaTrader terminal);     // "MetaTrader 4", "MetaTrader 5"
 const char* mqlFolder(MetaTrader terminal);        // "MQL4", "MQL5"
+const char* expertFile(MetaTrader terminal);       // our expert for it: "KorvaneVantor.mq4", "KorvaneVantor.mq5"
 
 struct NamedProgram {
     std::size_t at;  // where the first of the two names starts
