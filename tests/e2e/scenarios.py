@@ -18,6 +18,7 @@ SHORTCUT = "Korvane - Vantor.lnk"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvaneVantor"
 OLD_BUILD_TIME = 946684800
 EXPERT = pathlib.Path(__file__).resolve().parents[2] / "expert" / "KorvaneVantor.mq4"
+EXPERTS = (EXPERT, EXPERT.with_suffix(".mq5"))
 
 
 def child(folder, name):
@@ -40,7 +41,8 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     programs = user / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
     exe, data = folder / "KorvaneVantor.exe", folder / "Data"
     expect(exe.is_file(), f"no program in {folder}")
-    expect_equal(text_of(folder / EXPERT.name), text_of(EXPERT), "the expert in the install folder")
+    for expert in EXPERTS:
+        expect_equal(text_of(folder / expert.name), text_of(expert), "the experts in the install folder")
     expect(data.is_dir() and not any(data.iterdir()), "the Data folder is missing or not empty")
     expect(child(programs, SHORTCUT).is_file(), "no Start-menu shortcut")
     expect(child(child(programs, "Startup"), SHORTCUT).is_file(), "no Startup shortcut (ticked by default)")
@@ -83,7 +85,8 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     # The uninstaller runs on from a copy of itself: wait for the Wine server.
     expect_equal(prefix.run([str(folder / "Uninstall.exe"), "/S"])[0], 0, "silent uninstall's exit code")
     prefix.wait_server()
-    expect(not exe.exists() and not (folder / "Uninstall.exe").exists() and not (folder / EXPERT.name).exists(),
+    left = [exe, folder / "Uninstall.exe"] + [folder / expert.name for expert in EXPERTS]
+    expect(not any(path.exists() for path in left),
            "program left after the uninstall")
     expect(not child(programs, SHORTCUT).exists(), "Start-menu shortcut left")
     expect(not child(child(programs, "Startup"), SHORTCUT).exists(), "Startup shortcut left")

@@ -12,8 +12,10 @@
 #define KV_IDI_IDLE 101      /* tray icon while nobody is logged in (greyed) */
 #define KV_IDI_ATTENTION 102 /* tray icon when the service is long silent or the order log is missing */
 
-/* The MT4 expert KorvaneVantor.mq4 the program puts into MT4 (RCDATA). */
-#define KV_RC_EXPERT 200
+/* The experts the program puts into MT4 (KorvaneVantor.mq4) and MT5
+ * (KorvaneVantor.mq5), as RCDATA. */
+#define KV_RC_EXPERT_MT4 200
+#define KV_RC_EXPERT_MT5 201
 
 /* frmLogin */
 #define KV_IDC_LOGIN_LABEL1 1001

@@ -67,6 +67,7 @@ class Mt4Folder:
         mt5 = layout.startswith("mt5 ")
         program, mql = ("terminal64.exe", "MQL5") if mt5 else ("terminal.exe", "MQL4")
         self.terminal_name = "MetaTrader " + mql[-1]
+        self.expert_name = "KorvaneVantor.mq" + mql[-1]
         (self.root / program).write_bytes(b"")
         self.files = self.root / "experts" / "files"
         if layout == "portable":
@@ -113,7 +114,7 @@ class Mt4Folder:
         return text_of(self.files / name)
 
     def read_expert(self):
-        return text_of(self.experts / "KorvaneVantor.mq4")
+        return text_of(self.experts / self.expert_name)
 
 
 class ProgramInstall:

@@ -1,7 +1,7 @@
 ; KorvaneVantor-Setup.exe: installs Korvane - Vantor for the current user only,
 ; where a standard user may write (the program keeps its files in the Data
 ; folder beside it). Built by the CMake target `installer`, which passes
-; VERSION, PROGRAM_EXE, EXPERT_FILE, ICON_FILE and OUT_FILE.
+; VERSION, PROGRAM_EXE, EXPERT4_FILE, EXPERT5_FILE, ICON_FILE and OUT_FILE.
 Target amd64-unicode
 
 !include "MUI2.nsh"
@@ -10,8 +10,10 @@ Target amd64-unicode
 !define PRODUCT "Korvane - Vantor"
 !define PUBLISHER "Korvane"
 !define EXE_NAME "KorvaneVantor.exe"
-; The MT4 expert; the program puts it into MT4 itself, this copy is for doing it by hand.
-!define EXPERT_NAME "KorvaneVantor.mq4"
+; The MT4 and MT5 experts; the program puts them into the terminal itself, these
+; copies are for doing it by hand.
+!define EXPERT4_NAME "KorvaneVantor.mq4"
+!define EXPERT5_NAME "KorvaneVantor.mq5"
 !define SHORTCUT "${PRODUCT}.lnk"
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvaneVantor"
 ; The running program's hidden main window, and the message that asks it to
@@ -94,7 +96,8 @@ Section "-${PRODUCT}" SecProgram
   Call CloseRunningCopy
   SetOutPath "$INSTDIR"
   File "/oname=${EXE_NAME}" "${PROGRAM_EXE}"
-  File "/oname=${EXPERT_NAME}" "${EXPERT_FILE}"
+  File "/oname=${EXPERT4_NAME}" "${EXPERT4_FILE}"
+  File "/oname=${EXPERT5_NAME}" "${EXPERT5_FILE}"
   ; The trader's settings and journals: created empty, never touched by an upgrade.
   CreateDirectory "$INSTDIR\Data"
   WriteUninstaller "$INSTDIR\Uninstall.exe"
@@ -123,7 +126,8 @@ Section "Uninstall"
   SetShellVarContext current
   Call un.CloseRunningCopy
   Delete "$INSTDIR\${EXE_NAME}"
-  Delete "$INSTDIR\${EXPERT_NAME}"
+  Delete "$INSTDIR\${EXPERT4_NAME}"
+  Delete "$INSTDIR\${EXPERT5_NAME}"
   Delete "$INSTDIR\Uninstall.exe"
   Delete "$SMPROGRAMS\${SHORTCUT}"
   Delete "$SMSTARTUP\${SHORTCUT}"
