@@ -1,0 +1,88 @@
+#!/usr/bin/env python3
+"""Rejects constructs in the repository's MQL sources (.mq4, .mqh, .mq5) that
+MQL lacks or treats differently from the C++ build that tests them.
+Usage: check_mql4.py <repository root>   (runs its own self-check first)"""
+import os
+import pathlib
+import re
+import sys
+
+RULES = [
+    (r"\bstd::", "std:: (MQL has no C++ standard library)"),
+    (r"\bauto\b", "auto"),
+    (r"->", "-> (MQL reaches members with .)"),
+    (r"\btemplate\b|\btypename\b", "templates"),
+    (r"\[[^\]\n]*\]\s*\([^)]*\)\s*(mutable\b|->|\{)", "lambdas"),
+    (r"\bnullptr\b", "nullptr (MQL has NULL)"),
+    (r"\b(namespace|using|constexpr|decltype|noexcept|static_assert|throw|try|catch|unsigned)\b", "a C++-only keyword"),
+    (r"\blong\b", "long (8 bytes in MQL, 4 in a Windows C++ build)"),
+    (r"\b(int|double|bool|string|datetime|uint|ushort|char|short)\s*&\s*\w+\s*[=;]", "a reference to a local"),
+    (r"\b(int|double|bool|string|datetime|uint|ushort|char|short)\s*\*", "a pointer to a plain type"),
+    (r'"\s*\+\s*[\d.]|\b\d[\d.]*\s*\+\s*"', "number-to-text by +: use IntegerToString/DoubleToString"),
+]
+INCLUDE = re.compile(r'^\s*#include\s*[<"]([^>"]+)[>"]', re.M)
+
+
+def blank(text):
+    """Comments and the contents of strings become blanks (line numbers
+    kept); the quotes stay, so a + next to a string still shows."""
+    pattern = re.compile(r'//[^\n]*|/\*.*?\*/|"(?:\\.|[^"\\\n])*"|\'(?:\\.|[^\'\\\n])*\'', re.S)
+
+    def keep(m):
+        s = m.group(0)
+        if s[0] in "\"'":
+            return s[0] + " " * (len(s) - 2) + s[0]
+        return re.sub(r"[^\n]", " ", s)
+
+    return pattern.sub(keep, text)
+
+
+def problems(text):
+    found = []
+    code = blank(text)
+    for m in INCLUDE.finditer(text):
+        if not m.group(1).endswith(".mqh"):
+            found.append((text.count("\n", 0, m.start()) + 1, "a C++ header: " + m.group(1)))
+    enums = set(re.findall(r"\benum\s+(\w+)", code))
+    for m in re.finditer(r"(\w*)\s*::", code):
+        if m.group(1) not in enums:
+            found.append((code.count("\n", 0, m.start()) + 1, ":: outside enum use"))
+    for rule, what in RULES:
+        for m in re.finditer(rule, code):
+            found.append((code.count("\n", 0, m.start()) + 1, what))
+    return found
+
+
+SELF_CHECK = {
+    "std::string s;": "std::", "auto n = 1;": "auto", "p->x = 1;": "->", "template<class T> T f();": "templates",
+    "f([&](int a) { return a; });": "lambdas", "int *p = nullptr;": "nullptr", "#include <string>": "C++ header",
+    "int &r = n;": "reference", "string s = \"n=\" + 5;": "number-to-text", "long n = 0;": "long",
+    "x = A::b;": ":: outside", "namespace kv {}": "C++-only",
+}
+CLEAN = 'enum Side { UP }; int f(const string &s, int &n) { int a[3]; a[0] = UP; return Side::UP + n; } // std:: "->"'
+
+
+def self_check():
+    for snippet, expected in SELF_CHECK.items():
+        whats = [what for _, what in problems(snippet)]
+        assert any(expected in w for w in whats), f"not caught: {snippet!r} {whats}"
+    assert not problems(CLEAN), problems(CLEAN)
+
+
+def main(root):
+    self_check()
+    failed = 0
+    files = []
+    for folder, subfolders, names in os.walk(root):
+        subfolders[:] = [d for d in subfolders if not d.startswith((".", "build"))]
+        files += [pathlib.Path(folder, n) for n in names if n.endswith((".mq4", ".mqh", ".mq5"))]
+    for path in sorted(files):
+        for line, what in problems(path.read_text(encoding="ascii")):
+            print(f"{path}:{line}: {what}")
+            failed += 1
+    print(f"{len(files)} MQL sources checked, {failed} problems")
+    return 1 if failed or not files else 0
+
+
+if __name__ == "__main__":
+    sys.exit(main(sys.argv[1] if len(sys.argv) > 1 else "."))

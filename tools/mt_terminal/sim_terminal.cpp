@@ -1,0 +1,455 @@
+#include "sim_terminal.h"
+
+#include <algorithm>
+#include <cmath>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+
+namespace mt4sim {
+
+struct Terminal::OpenFile {
+    std::ofstream out;
+    bool text = false;
+};
+
+namespace {
+
+bool isPending(int type) { return type >= BuyLimit && type <= SellStop; }
+bool isBuySide(int type) { return type == Buy || type == BuyLimit || type == BuyStop; }
+double roundCents(double value) { return std::round(value * 100.0) / 100.0; }
+
+}  // namespace
+
+Terminal::Terminal(std::filesystem::path filesFolder, ExpertFactory factory, int64_t startMs)
+    : files_(std::move(filesFolder)), factory_(std::move(factory)), nowMs_(startMs) {
+    std::filesystem::create_directories(files_);
+}
+
+Terminal::~Terminal() {
+    for (auto& c : charts_) stopExpert(*c, ReasonClose);
+}
+
+// --- accounts ---
+
+void Terminal::addAccount(int number, bool demo) {
+    Account account;
+    account.number = number;
+    account.demo = demo;
+    accounts_.push_back(std::move(account));
+}
+
+void Terminal::switchAccount(int number) {
+    auto it = std::find_if(accounts_.begin(), accounts_.end(), [&](const Account& a) { return a.number == number; });
+    if (it == accounts_.end()) throw std::invalid_argument("no such account");
+    for (auto& c : charts_) stopExpert(*c, ReasonAccount);
+    currentAccount_ = static_cast<size_t>(it - accounts_.begin());
+    for (auto& c : charts_)
+        if (c->expert) startExpert(*c);
+}
+
+Terminal::Account& Terminal::current() {
+    if (accounts_.empty()) throw std::logic_error("no account");
+    return accounts_[currentAccount_];
+}
+const Terminal::Account& Terminal::current() const {
+    if (accounts_.empty()) throw std::logic_error("no account");
+    return accounts_[currentAccount_];
+}
+int Terminal::accountNumber() const { return accounts_.empty() ? 0 : current().number; }
+bool Terminal::accountIsDemo() const { return !accounts_.empty() && current().demo; }
+
+void Terminal::deposit(double amount) {
+    Order entry;
+    entry.ticket = nextTicket_++;
+    entry.type = Balance;
+    entry.profit = amount;
+    entry.openTime = entry.closeTime = nowSeconds();
+    entry.comment = "Deposit";
+    current().history.push_back(entry);
+}
+
+// --- symbols and prices ---
+
+void Terminal::addSymbol(const Symbol& symbol) { symbols_[symbol.name] = symbol; }
+
+const Symbol* Terminal::symbol(const std::string& name) const {
+    auto it = symbols_.find(name);
+    return it == symbols_.end() ? nullptr : &it->second;
+}
+
+void Terminal::tick(const std::string& name, double bid, double ask) {
+    auto it = symbols_.find(name);
+    if (it == symbols_.end()) throw std::invalid_argument("no such symbol");
+    it->second.bid = bid;
+    it->second.ask = ask;
+    processTriggers(name);
+    for (auto& c : charts_)
+        if (c->expert && c->symbol == name) c->expert->tick();
+}
+
+void Terminal::processTriggers(const std::string& name) {
+    const Symbol& s = symbols_.at(name);
+    for (auto& account : accounts_) {
+        for (size_t i = 0; i < account.open.size();) {
+            Order& o = account.open[i];
+            if (o.symbol != name) { ++i; continue; }
+            bool filled = (o.type == BuyLimit && s.ask <= o.openPrice) || (o.type == SellLimit && s.bid >= o.openPrice) ||
+                          (o.type == BuyStop && s.ask >= o.openPrice) || (o.type == SellStop && s.bid <= o.openPrice);
+            if (filled) {
+                o.type = isBuySide(o.type) ? Buy : Sell;
+                o.openTime = nowSeconds();
+                o.commission = -roundCents(s.commissionPerLot * o.lots);
+                Order copy = o;
+                events_.push_back({nowMs_, account.number, TicketEventKind::Filled, copy, 0});
+            }
+            if (isPending(o.type)) { ++i; continue; }
+            double market = o.type == Buy ? s.bid : s.ask;
+            bool buy = o.type == Buy;
+            if (o.stopLoss > 0 && (buy ? market <= o.stopLoss : market >= o.stopLoss))
+                closeAt(account, i, o.stopLoss, "[sl]", o.lots);
+            else if (o.takeProfit > 0 && (buy ? market >= o.takeProfit : market <= o.takeProfit))
+                closeAt(account, i, o.takeProfit, "[tp]", o.lots);
+            else
+                ++i;
+        }
+    }
+}
+
+// --- orders ---
+
+void Terminal::record(TicketEventKind kind, const Order& state, int related) {
+    events_.push_back({nowMs_, current().number, kind, state, related});
+}
+
+Order* Terminal::openOrder(int ticket) {
+    for (auto& o : current().open)
+        if (o.ticket == ticket) return &o;
+    return nullptr;
+}
+
+const Order* Terminal::findOpen(int ticket) const {
+    for (auto& o : current().open)
+        if (o.ticket == ticket) return &o;
+    return nullptr;
+}
+
+const std::vector<Order>& Terminal::openOrders() const { return current().open; }
+const std::vector<Order>& Terminal::history() const { return current().history; }
+
+int Terminal::openMarket(const std::string& name, int type, double lots, double sl, double tp, int magic) {
+    const Symbol* s = symbol(name);
+    if (!s || (type != Buy && type != Sell) || lots <= 0) return 0;
+    Order o;
+    o.ticket = nextTicket_++;
+    o.type = type;
+    o.symbol = name;
+    o.lots = lots;
+    o.openPrice = type == Buy ? s->ask : s->bid;
+    o.stopLoss = sl;
+    o.takeProfit = tp;
+    o.openTime = nowSeconds();
+    o.commission = -roundCents(s->commissionPerLot * lots);
+    o.magic = magic;
+    current().open.push_back(o);
+    record(TicketEventKind::Opened, o);
+    return o.ticket;
+}
+
+int Terminal::placePending(const std::string& name, int type, double lots, double price, double sl, double tp,
+                           int64_t expiration, int magic) {
+    if (!symbol(name) || !isPending(type) || lots <= 0 || price <= 0) return 0;
+    Order o;
+    o.ticket = nextTicket_++;
+    o.type = type;
+    o.symbol = name;
+    o.lots = lots;
+    o.openPrice = price;
+    o.stopLoss = sl;
+    o.takeProfit = tp;
+    o.openTime = nowSeconds();
+    o.expiration = expiration;
+    o.magic = magic;
+    current().open.push_back(o);
+    record(TicketEventKind::Opened, o);
+    return o.ticket;
+}
+
+bool Terminal::modify(int ticket, double price, double sl, double tp, int64_t expiration) {
+    Order* o = openOrder(ticket);
+    if (!o) return false;
+    if (isPending(o->type)) {
+        o->openPrice = price;
+        o->expiration = expiration;
+    }
+    o->stopLoss = sl;
+    o->takeProfit = tp;
+    record(TicketEventKind::Modified, *o);
+    return true;
+}
+
+void Terminal::settle(Order& o, double closePrice, double lots) const {
+    const Symbol& s = symbols_.at(o.symbol);
+    double move = o.type == Buy ? closePrice - o.openPrice : o.openPrice - closePrice;
+    o.closePrice = closePrice;
+    o.profit = roundCents(move * lots * s.contractSize);
+}
+
+// Closes all or part of account.open[index] at price. MT4 closes the ticket
+// with the closed lots and opens the rest under a new ticket.
+void Terminal::closeAt(Account& account, size_t index, double price, const std::string& why, double lots) {
+    Order closed = account.open[index];
+    Order rest;
+    bool partial = lots + 1e-9 < closed.lots;
+    if (partial) {
+        rest = closed;
+        rest.ticket = nextTicket_++;
+        rest.lots = closed.lots - lots;
+        double share = lots / closed.lots;
+        rest.commission = roundCents(closed.commission * (1 - share));
+        closed.commission -= rest.commission;
+        rest.comment = "from #" + std::to_string(closed.ticket);
+        closed.lots = lots;
+        closed.comment = "to #" + std::to_string(rest.ticket);
+    } else {
+        closed.comment = why;
+    }
+    settle(closed, price, closed.lots);
+    closed.closeTime = nowSeconds();
+    account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(index));
+    account.history.push_back(closed);
+    events_.push_back({nowMs_, account.number, TicketEventKind::Closed, closed, partial ? rest.ticket : 0});
+    if (partial) {
+        account.open.push_back(rest);
+        events_.push_back({nowMs_, account.number, TicketEventKind::Opened, rest, closed.ticket});
+    }
+}
+
+int Terminal::close(int ticket, double lots) {
+    Account& account = current();
+    for (size_t i = 0; i < account.open.size(); ++i) {
+        Order& o = account.open[i];
+        if (o.ticket != ticket) continue;
+        if (isPending(o.type) || lots < 0 || lots > o.lots + 1e-9) return 0;
+        const Symbol& s = symbols_.at(o.symbol);
+        bool partial = lots > 0 && lots + 1e-9 < o.lots;
+        closeAt(account, i, o.type == Buy ? s.bid : s.ask, "", partial ? lots : o.lots);
+        return partial ? account.open.back().ticket : ticket;
+    }
+    return 0;
+}
+
+bool Terminal::deletePending(int ticket) {
+    Account& account = current();
+    for (size_t i = 0; i < account.open.size(); ++i) {
+        Order o = account.open[i];
+        if (o.ticket != ticket || !isPending(o.type)) continue;
+        const Symbol& s = symbols_.at(o.symbol);
+        o.closePrice = isBuySide(o.type) ? s.ask : s.bid;
+        o.closeTime = nowSeconds();
+        o.comment = "cancelled";
+        account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(i));
+        account.history.push_back(o);
+        record(TicketEventKind::Deleted, o);
+        return true;
+    }
+    return false;
+}
+
+void Terminal::processExpiries() {
+    for (auto& account : accounts_) {
+        for (size_t i = 0; i < account.open.size();) {
+            Order o = account.open[i];
+            if (!isPending(o.type) || o.expiration == 0 || nowSeconds() < o.expiration) { ++i; continue; }
+            const Symbol& s = symbols_.at(o.symbol);
+            o.closePrice = isBuySide(o.type) ? s.ask : s.bid;
+            o.closeTime = nowSeconds();
+            o.comment = "expiration";
+            account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(i));
+            account.history.push_back(o);
+            events_.push_back({nowMs_, account.number, TicketEventKind::Expired, o, 0});
+        }
+    }
+}
+
+// --- time ---
+
+void Terminal::advance(int64_t ms) {
+    const int64_t target = nowMs_ + std::max<int64_t>(ms, 0);
+    for (;;) {
+        int64_t next = target + 1;
+        for (auto& c : charts_)
+            if (c->expert && c->timerMs > 0) next = std::min(next, c->nextTimerMs);
+        for (auto& account : accounts_)
+            for (auto& o : account.open)
+                if (isPending(o.type) && o.expiration > 0) next = std::min(next, o.expiration * 1000);
+        if (next > target) break;
+        nowMs_ = std::max(nowMs_, next);
+        processExpiries();
+        for (size_t i = 0; i < charts_.size(); ++i) {
+            Chart& c = *charts_[i];
+            if (!c.expert || c.timerMs <= 0 || c.nextTimerMs > nowMs_) continue;
+            c.nextTimerMs = nowMs_ + c.timerMs;  // MT4 queues at most one timer event
+            c.expert->timer();
+        }
+    }
+    nowMs_ = target;
+    processExpiries();
+}
+
+// --- charts ---
+
+bool Terminal::startExpert(Chart& chart) {
+    if (!chart.expert) {
+        chart.expert = factory_();
+        chart.expert->bind(*this, chart.id);
+    }
+    if (chart.expert->init() == 0) return true;
+    chart.expert->deinit(ReasonInitFailed);
+    chart.expert.reset();
+    chart.timerMs = 0;
+    return false;
+}
+
+void Terminal::stopExpert(Chart& chart, int reason) {
+    if (!chart.expert) return;
+    chart.expert->deinit(reason);
+    chart.timerMs = 0;  // the terminal destroys a timer left running
+}
+
+Terminal::Chart* Terminal::chart(int id) {
+    for (auto& c : charts_)
+        if (c->id == id) return c.get();
+    return nullptr;
+}
+
+int Terminal::attachExpert(const std::string& symbolName) {
+    auto c = std::make_unique<Chart>();
+    c->id = nextChartId_++;
+    c->symbol = symbolName;
+    charts_.push_back(std::move(c));
+    Chart& added = *charts_.back();
+    return startExpert(added) ? added.id : 0;
+}
+
+void Terminal::detachExpert(int chartId) {
+    Chart* c = chart(chartId);
+    if (!c) return;
+    stopExpert(*c, ReasonRemove);
+    c->expert.reset();
+}
+
+void Terminal::changeTimeframe(int chartId) {
+    Chart* c = chart(chartId);
+    if (!c || !c->expert) return;
+    stopExpert(*c, ReasonChartChange);
+    startExpert(*c);
+}
+
+void Terminal::recompile() {
+    for (auto& c : charts_) {
+        if (!c->expert) continue;
+        stopExpert(*c, ReasonRecompile);
+        c->expert.reset();
+        startExpert(*c);
+    }
+}
+
+void Terminal::restart(int64_t offMs) {
+    std::vector<int> running;
+    for (auto& c : charts_) {
+        if (!c->expert) continue;
+        stopExpert(*c, ReasonClose);
+        c->expert.reset();
+        running.push_back(c->id);
+    }
+    openFiles_.clear();
+    std::erase_if(globals_, [](const auto& g) { return g.second.temporary; });
+    nowMs_ += std::max<int64_t>(offMs, 0);  // the server went on meanwhile
+    processExpiries();
+    for (int id : running) startExpert(*chart(id));
+}
+
+bool Terminal::hasExpert(int chartId) const {
+    for (auto& c : charts_)
+        if (c->id == chartId) return c->expert != nullptr;
+    return false;
+}
+
+std::string Terminal::chartComment(int chartId) const {
+    for (auto& c : charts_)
+        if (c->id == chartId) return c->comment;
+    return {};
+}
+
+void Terminal::setTimer(int chartId, int periodMs) {
+    Chart* c = chart(chartId);
+    if (!c) return;
+    c->timerMs = periodMs;
+    c->nextTimerMs = nowMs_ + periodMs;
+}
+
+void Terminal::setComment(int chartId, const std::string& text) {
+    if (Chart* c = chart(chartId)) c->comment = text;
+}
+
+// --- file sandbox ---
+
+std::filesystem::path Terminal::sandboxPath(const std::string& name) const {
+    std::string relative = name;
+    std::replace(relative.begin(), relative.end(), '\\', '/');
+    return files_ / relative;
+}
+
+int Terminal::openFile(const std::string& name, bool text) {
+    if (failOpens_ > 0) {
+        --failOpens_;
+        return -1;
+    }
+    auto file = std::make_unique<OpenFile>();
+    file->text = text;
+    file->out.open(sandboxPath(name), std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!file->out) return -1;
+    int handle = nextHandle_++;
+    openFiles_[handle] = std::move(file);
+    return handle;
+}
+
+size_t Terminal::writeFile(int handle, const std::string& bytes, size_t length) {
+    auto it = openFiles_.find(handle);
+    if (it == openFiles_.end()) return 0;
+    std::string out;
+    if (it->second->text) {
+        for (size_t i = 0; i < bytes.size(); ++i) {
+            if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) out += '\r';
+            out += bytes[i];
+        }
+    } else {
+        out = bytes;
+        if (length > 0) out.resize(length, '\0');
+    }
+    it->second->out.write(out.data(), static_cast<std::streamsize>(out.size()));
+    it->second->out.flush();  // FileClose reports nothing, so a failure must show here
+    return it->second->out ? out.size() : 0;
+}
+
+void Terminal::closeFile(int handle) { openFiles_.erase(handle); }
+
+bool Terminal::fileExists(const std::string& name) const {
+    std::error_code ec;
+    return std::filesystem::is_regular_file(sandboxPath(name), ec);
+}
+
+bool Terminal::moveFile(const std::string& from, const std::string& to, bool rewrite) {
+    if (failMoves_ > 0) {
+        --failMoves_;
+        return false;
+    }
+    std::error_code ec;
+    const auto target = sandboxPath(to);
+    if (!rewrite && std::filesystem::exists(target, ec)) return false;
+    std::filesystem::rename(sandboxPath(from), target, ec);
+    return !ec;
+}
+
+}  // namespace mt4sim
