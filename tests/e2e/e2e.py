@@ -13,9 +13,10 @@ from harness.waiting import CheckFailed
 from harness.wine import WineRun
 from kill_restart import killed_mid_stream_loses_nothing
 from scenarios import SCENARIOS
+from session import real_expert_session_reaches_the_service_event_for_event
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
-ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing]
+ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing, real_expert_session_reaches_the_service_event_for_event]
 LIMIT_SECONDS = 240  # a hung scenario fails instead of stalling the run
 
 

@@ -54,10 +54,11 @@ void RandomSession::step() {
 }
 
 void RandomSession::tick() {
-    const Market& market = markets_[static_cast<std::size_t>(between(0, 1))];
-    const mt4sim::Symbol& now = *mt4_.symbol(market.symbol);
-    const double bid = price(market, now.bid + between(-kTickPoints, kTickPoints) * market.point);
-    mt4_.tick(market.symbol, bid, price(market, bid + kSpreadPoints * market.point));
+    for (const Market& market : markets_) {
+        const mt4sim::Symbol& now = *mt4_.symbol(market.symbol);
+        const double bid = price(market, now.bid + between(-kTickPoints, kTickPoints) * market.point);
+        mt4_.tick(market.symbol, bid, price(market, bid + kSpreadPoints * market.point));
+    }
 }
 
 void RandomSession::act(const std::set<int>& touched) {
@@ -73,7 +74,7 @@ void RandomSession::act(const std::set<int>& touched) {
     }
     const mt4sim::Order order = free[static_cast<std::size_t>(between(0, static_cast<int>(free.size()) - 1))];
     if (isPending(order.type)) {
-        chance(0.6) ? modifyPending(order) : (void)mt4_.deletePending(order.ticket);
+        chance(0.7) ? modifyPending(order) : (void)mt4_.deletePending(order.ticket);
     } else if (chance(0.5)) {
         modifyMarket(order);
     } else {
@@ -87,8 +88,8 @@ void RandomSession::open() {
     const bool buy = chance(0.5);
     const double at = buy ? now.ask : now.bid;
     const double side = buy ? 1 : -1;
-    const double sl = price(market, at - side * between(25, 90) * market.point);
-    const double tp = chance(0.8) ? price(market, at + side * between(25, 90) * market.point) : 0;
+    const double sl = price(market, at - side * between(20, 60) * market.point);
+    const double tp = chance(0.8) ? price(market, at + side * between(20, 60) * market.point) : 0;
     mt4_.openMarket(market.symbol, buy ? mt4sim::Buy : mt4sim::Sell, between(2, 50) * 0.01, sl, tp, between(0, 3));
 }
 
@@ -98,11 +99,11 @@ void RandomSession::place() {
     const int type = between(mt4sim::BuyLimit, mt4sim::SellStop);
     const bool buy = isBuySide(type);
     const bool below = type == mt4sim::BuyLimit || type == mt4sim::SellStop;
-    const double at = price(market, (buy ? now.ask : now.bid) + (below ? -1 : 1) * between(5, 40) * market.point);
+    const double at = price(market, (buy ? now.ask : now.bid) + (below ? -1 : 1) * between(3, 20) * market.point);
     const double side = buy ? 1 : -1;
     const double sl = price(market, at - side * between(kPendingStopPoints, 120) * market.point);
     const double tp = price(market, at + side * between(kPendingStopPoints, 120) * market.point);
-    const std::int64_t expiration = chance(0.3) ? mt4_.nowSeconds() + between(3, 8) : 0;
+    const std::int64_t expiration = chance(0.5) ? mt4_.nowSeconds() + between(3, 6) : 0;
     mt4_.placePending(market.symbol, type, between(1, 50) * 0.01, at, sl, tp, expiration, between(0, 3));
 }
 

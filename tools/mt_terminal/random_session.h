@@ -20,7 +20,7 @@ public:
     // The account, the symbols and the expert on its chart; false when the
     // expert did not start.
     bool setUp();
-    // One price tick and perhaps one action of the trader.
+    // A price tick on every symbol and perhaps one action of the trader.
     void step();
 
 private:

@@ -24,6 +24,14 @@ const char* typeName(int type) {
     return type >= 0 && type < 6 ? names[type] : "OTHER";
 }
 
+// Why a ticket closed, from the comment MT4 gives it.
+std::string closeReason(const mt4sim::TicketEvent& event) {
+    if (event.relatedTicket != 0) return "partly";
+    if (event.state.comment == "[sl]") return "at-stop-loss";
+    if (event.state.comment == "[tp]") return "at-take-profit";
+    return "by-trader";
+}
+
 }  // namespace
 
 std::int64_t wallMicros() {
@@ -40,8 +48,10 @@ void SessionRecord::catchUp(const std::vector<mt4sim::TicketEvent>& events) {
     const std::int64_t now = wallMicros();
     for (; told_ < events.size(); ++told_) {
         const mt4sim::TicketEvent& event = events[told_];
-        line(now, std::string(kindName(event.kind)) + " " + std::to_string(event.state.ticket) + " " +
-                      typeName(event.state.type));
+        std::string text = kindName(event.kind);
+        text.append(" ").append(std::to_string(event.state.ticket)).append(" ").append(typeName(event.state.type));
+        if (event.kind == mt4sim::TicketEventKind::Closed) text.append(" ").append(closeReason(event));
+        line(now, text);
     }
 }
 

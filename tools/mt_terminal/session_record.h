@@ -1,7 +1,7 @@
 // The simulated session's own history, one line per event, for the
 // end-to-end test, the benchmark and the demo to set beside what the relay
 // reported:
-//   <wall clock, microseconds since 1970> <what> [<ticket> <order type>]
+//   <wall clock, microseconds since 1970> <what> [<ticket> <order type> [<why closed>]]
 // what: Opened, Modified, Filled, Closed, Deleted, Expired for a ticket;
 // Written (the expert replaced the log during the call just made),
 // Restarted (MT4 closed and started again), Held and Resumed (trading

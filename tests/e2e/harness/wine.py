@@ -36,9 +36,9 @@ class WinePrefix:
     def user_folder(self):
         return next(u for u in (self.folder / "drive_c" / "users").iterdir() if u.name.lower() != "public")
 
-    def start(self, exe, log_path):
+    def start(self, exe, log_path, arguments=()):
         log = open(log_path, "wb")
-        process = subprocess.Popen([WINE, str(exe)], env=self.env, cwd=pathlib.Path(exe).parent,
+        process = subprocess.Popen([WINE, str(exe), *arguments], env=self.env, cwd=pathlib.Path(exe).parent,
                                    stdout=log, stderr=subprocess.STDOUT)
         process.log_file = log
         return process
@@ -109,7 +109,9 @@ class WineRun:
         self.service_binary = native / "tools" / "reference_service" / "reference_service"
         self.installer_exe = mingw / "KorvaneVantor-Setup.exe"  # built by the target installer
         driver_exe = mingw / "tools" / "wine_driver" / "kvdriver.exe"
-        missing = [str(p) for p in (self.program_exe, self.service_binary, driver_exe) if not p.exists()]
+        self.terminal_exe = mingw / "tools" / "mt_terminal" / "kvterminal.exe"
+        missing = [str(p) for p in (self.program_exe, self.service_binary, driver_exe, self.terminal_exe)
+                   if not p.exists()]
         if missing:
             raise FileNotFoundError("not built: " + ", ".join(missing))
         if "DISPLAY" not in os.environ:
