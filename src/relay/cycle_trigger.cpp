@@ -55,11 +55,14 @@ void CycleTrigger::runCycle() {
 
 void CycleTrigger::fileChanged(const std::string& name, platform::FolderChange how) {
     if (!on_ || !mayBeOrderLog(name)) return;
-    if (poll_.running()) {
+    const bool renamedIn = how == platform::FolderChange::RenamedIn;
+    if (poll_.running() && renamedIn) {
+        // Read once the running cycle has ended and the short spacing passed.
+        spacing_ = kRenameSpacingMs;
+        soon(kRenameSpacingMs);
+    } else if (poll_.running()) {
         changedInCycle_ = true;
-        return;
-    }
-    if (how == platform::FolderChange::RenamedIn) {
+    } else if (renamedIn) {
         // Whole: no settling, and whatever a write before it left waiting is superseded.
         runSpaced(kRenameSpacingMs);
     } else if (!settle_->enabled()) {

@@ -83,6 +83,18 @@ TEST(CycleTrigger, ALogRenamedInIsReadAtOnce) {
     t.hp.clock.steady += kv::CycleTrigger::kSpacingMs - 5;
     t.writeOrders({orderLine("1", "X2")});
     EXPECT_EQ(t.renamedIn(), Requests{"CloseTD 1"});
+
+    // One heard while a cycle runs is read after it by the same short spacing.
+    t.writeOrders({orderLine("2", "O1")});
+    t.spoil = [&](const std::string&, const std::string& answer) {
+        t.spoil = nullptr;
+        t.writeOrders({orderLine("2", "O1"), orderLine("3", "O1")});
+        t.change("SystemOrder.log", kv::platform::FolderChange::RenamedIn);
+        return answer;
+    };
+    EXPECT_EQ(t.cycle(), Requests{"SetTD 2"});
+    EXPECT_EQ(t.settleTimer().interval(), kv::CycleTrigger::kRenameSpacingMs);
+    EXPECT_EQ(t.settleAndTakeRequests(), Requests{"SetTD 3"});
 }
 
 TEST(CycleTrigger, WatchingFollowsTheTimer) {
