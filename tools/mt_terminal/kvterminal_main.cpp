@@ -81,10 +81,11 @@ void play(const Options& options) {
     auto nextRestart = started + restartPeriod;
     auto nextLook = started;  // for the hold file
     bool held = false;
+    // A change and the write that carries it, in one call, are told in that order.
     for (auto now = started; options.seconds <= 0 || now < end; now = Clock::now()) {
         mt4.advance(std::max<std::int64_t>(0, wallMs() - mt4.nowMs()));
-        record.noticeWrite();
         record.catchUp(mt4.events());
+        record.noticeWrite();
         if (now >= nextLook) {
             nextLook = now + std::chrono::milliseconds(20);
             const bool hold = !options.holdFile.empty() && std::filesystem::exists(options.holdFile);
@@ -101,8 +102,8 @@ void play(const Options& options) {
             } else {
                 session.step();
             }
-            record.noticeWrite();
             record.catchUp(mt4.events());
+            record.noticeWrite();
             nextStep = Clock::now() + stepGap();
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
