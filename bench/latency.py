@@ -209,7 +209,8 @@ def main():
                   f"ratio {per_event / per_request:.2f}")
             relay_cpu, server_cpu, writes, sent = busy_expert_cpu(scene, options.cpu_seconds, 0.05)
             print(f"CPU over {options.cpu_seconds:.0f} s, expert rewriting 100 open orders every 50 ms "
-                  f"({writes} writes, {sent} requests): relay {relay_cpu:.2f}% of one core, wineserver {server_cpu:.2f}%")
+                  f"({writes} writes, {sent} requests): relay {relay_cpu:.2f}% of one core, "
+                  f"wineserver {server_cpu:.2f}%")
         finally:
             scene.close()
         to_request, from_write, cpu, unmatched = expert_session(run, options.session_seconds)
