@@ -158,7 +158,9 @@ def expert_session(run, seconds):
             key = (request, ticket)
             times = arrivals[key]
             write = next((w for w in writes if w >= when), None)
-            if seen[key] >= len(times) or write is None:
+            if write is None:
+                continue  # the session ended before the expert wrote it
+            if seen[key] >= len(times):
                 unmatched += 1
                 continue
             arrived = times[seen[key]]

@@ -100,7 +100,11 @@ void play(const Options& options) {
                 mt4.restart(std::max<std::int64_t>(0, wallMs() - mt4.nowMs()));
                 nextRestart = Clock::now() + restartPeriod;
             } else {
-                session.step();
+                // The expert may write on the tick, before the trader acts.
+                const auto touched = session.tick();
+                record.catchUp(mt4.events());
+                record.noticeWrite();
+                session.act(touched);
             }
             record.catchUp(mt4.events());
             record.noticeWrite();

@@ -45,23 +45,20 @@ const RandomSession::Market& RandomSession::marketOf(const std::string& symbol) 
     return markets_.front();
 }
 
-void RandomSession::step() {
+std::set<int> RandomSession::tick() {
     const std::size_t before = mt4_.events().size();
-    tick();
-    std::set<int> touched;
-    for (std::size_t i = before; i < mt4_.events().size(); ++i) touched.insert(mt4_.events()[i].state.ticket);
-    if (chance(0.6)) act(touched);
-}
-
-void RandomSession::tick() {
     for (const Market& market : markets_) {
         const mt4sim::Symbol& now = *mt4_.symbol(market.symbol);
         const double bid = price(market, now.bid + between(-kTickPoints, kTickPoints) * market.point);
         mt4_.tick(market.symbol, bid, price(market, bid + kSpreadPoints * market.point));
     }
+    std::set<int> touched;
+    for (std::size_t i = before; i < mt4_.events().size(); ++i) touched.insert(mt4_.events()[i].state.ticket);
+    return touched;
 }
 
 void RandomSession::act(const std::set<int>& touched) {
+    if (!chance(0.6)) return;
     std::vector<mt4sim::Order> free;
     for (const mt4sim::Order& order : mt4_.openOrders()) {
         const bool expiresSoon =

@@ -20,8 +20,10 @@ public:
     // The account, the symbols and the expert on its chart; false when the
     // expert did not start.
     bool setUp();
-    // A price tick on every symbol and perhaps one action of the trader.
-    void step();
+    // A price tick on every symbol: the tickets it filled or closed.
+    std::set<int> tick();
+    // Perhaps one action of the trader, on none of the TOUCHED tickets.
+    void act(const std::set<int>& touched);
 
 private:
     struct Market {
@@ -34,8 +36,6 @@ private:
     bool chance(double share);
     double price(const Market& market, double value) const;
     const Market& marketOf(const std::string& symbol) const;
-    void tick();
-    void act(const std::set<int>& touched);
     void open();
     void place();
     void modifyMarket(const mt4sim::Order& order);
