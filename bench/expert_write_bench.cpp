@@ -7,6 +7,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <map>
+#include <random>
 #include <string>
 
 #include "korvane_vantor_expert.h"
@@ -17,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct Desk {
-    fs::path folder = fs::temp_directory_path() / "kv-expert-bench";
+    fs::path folder = fs::temp_directory_path() / ("kv-expert-bench-" + std::to_string(std::random_device{}()));
     mt4sim::Terminal mt4{(fs::remove_all(folder), folder), makeKorvaneVantorExpert, 1796634000LL * 1000};
     int first = 0;
 

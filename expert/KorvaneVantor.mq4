@@ -12,6 +12,8 @@
 #define KV_TEMP_FILE    "systemorder.tmp"
 #define KV_WRITER_VAR   "KorvaneVantor.writer"
 #define KV_TOKENS_VAR   "KorvaneVantor.tokens"
+#define KV_BEAT_VAR     "KorvaneVantor.beat"
+#define KV_SILENT_MS    5000
 #define KV_CLOSED_LIMIT 5000
 
 input int TimerPeriodMs  = 50;   // Look at the orders every ... ms
@@ -19,6 +21,7 @@ input int RetentionHours = 96;   // Keep closed and deleted orders in the log fo
 input int MaxClosedLines = 500;  // At most this many closed and deleted orders in the log
 
 int      periodMs;          // the timer period in use
+bool     timerSet;          // the timer runs
 double   ownerToken;        // this copy's token in KV_WRITER_VAR; 0 when it has none
 bool     ownsWriter;        // this copy writes the log
 bool     toldStandBy;       // the stand-by has been printed
@@ -52,12 +55,13 @@ int OnInit()
    lineCount = 0;
    buildComplete = true;
    ownerToken = NewOwnerToken();
-   if(!EventSetMillisecondTimer(periodMs))
+   timerSet = EventSetMillisecondTimer(periodMs);
+   if(!timerSet)
      {
       Print("Korvane - Vantor: the timer could not be set, error " + IntegerToString(GetLastError()));
       return INIT_FAILED;
      }
-   Refresh();
+   Refresh(true);
    return INIT_SUCCEEDED;
   }
 
@@ -74,20 +78,23 @@ void OnDeinit(const int reason)
 //+------------------------------------------------------------------+
 void OnTimer()
   {
-   Refresh();
+   Refresh(true);
   }
 
 //+------------------------------------------------------------------+
 void OnTick()
   {
-   Refresh();
+   if(!timerSet)
+      timerSet = EventSetMillisecondTimer(periodMs);
+   Refresh(false);
   }
 
 //+------------------------------------------------------------------+
 //| Rebuilds the log's text and writes it when it changed, at most   |
-//| once a period.                                                   |
+//| once a period (four fifths of it, as GetTickCount() moves in     |
+//| steps of about 16 ms).                                           |
 //+------------------------------------------------------------------+
-void Refresh()
+void Refresh(bool onTimer)
   {
    if(!ClaimWriter())
      {
@@ -104,7 +111,7 @@ void Refresh()
       return;
      }
    uint now = GetTickCount();
-   if(hasTried && now - lastTryTick < (uint)periodMs)
+   if(hasTried && now - lastTryTick < (uint)(periodMs * 4 / 5))
       return;                               // the next timer event writes it
    hasTried = true;
    lastTryTick = now;
@@ -115,13 +122,28 @@ void Refresh()
       lastWriteTime = TimeLocal();
       lastError = "";
      }
+   if(!onTimer)
+      RestartTimer();
    ShowStatus();
+  }
+
+// After a write on a tick the period starts again, so a change held back
+// by it is written one period later, not up to two.
+void RestartTimer()
+  {
+   EventKillTimer();
+   timerSet = EventSetMillisecondTimer(periodMs);
+   if(!timerSet)
+      Print("Korvane - Vantor: the timer could not be set again, error " + IntegerToString(GetLastError())
+            + "; writing on ticks only until it can.");
   }
 
 //+------------------------------------------------------------------+
 //| One writer per terminal: a temporary terminal variable holds the  |
 //| token of the copy that writes, 0 when none does. Temporary, so a  |
-//| terminal restart frees it.                                        |
+//| terminal restart frees it. The writer beats every period; a copy  |
+//| that stopped without OnDeinit (a critical error) falls silent and |
+//| a standing-by copy takes over.                                    |
 //+------------------------------------------------------------------+
 double NewOwnerToken()
   {
@@ -139,19 +161,36 @@ double NewOwnerToken()
 
 bool ClaimWriter()
   {
+   if(ownsWriter && GlobalVariableGet(KV_WRITER_VAR) != ownerToken)
+      ownsWriter = false;                   // taken over while this copy was silent
    if(ownsWriter)
+     {
+      Beat();
       return true;
+     }
    if(ownerToken <= 0)
       return false;
    if(!GlobalVariableCheck(KV_WRITER_VAR))
       GlobalVariableTemp(KV_WRITER_VAR);
    ownsWriter = GlobalVariableSetOnCondition(KV_WRITER_VAR, ownerToken, 0);
+   double owner = GlobalVariableGet(KV_WRITER_VAR);
+   if(!ownsWriter && owner != 0 && GetTickCount() - (uint)GlobalVariableGet(KV_BEAT_VAR) > (uint)KV_SILENT_MS)
+      ownsWriter = GlobalVariableSetOnCondition(KV_WRITER_VAR, ownerToken, owner);
+   if(ownsWriter)
+      Beat();
    if(ownsWriter && toldStandBy)
       Print("Korvane - Vantor: the other copy has gone; this copy now writes systemorder.log.");
    if(!ownsWriter && !toldStandBy)
       Print("Korvane - Vantor: another chart already writes systemorder.log; this copy stands by.");
    toldStandBy = !ownsWriter;
    return ownsWriter;
+  }
+
+void Beat()
+  {
+   if(!GlobalVariableCheck(KV_BEAT_VAR))
+      GlobalVariableTemp(KV_BEAT_VAR);
+   GlobalVariableSet(KV_BEAT_VAR, GetTickCount());
   }
 
 void ReleaseWriter()
@@ -272,7 +311,7 @@ string OrderLine(string mark, int account, string demo)
 // every restart, and nothing needs to be kept on disk for it.
 string Stamp(string state)
   {
-   uint hash = 2166136261;
+   uint hash = (uint)2166136261;
    int length = StringLen(state);
    for(int i = 0; i < length; i++)
      {

@@ -5,10 +5,19 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 
 #include "korvane_vantor_expert.h"
+#define KV_MQL4_RUNTIME_IMPLEMENTATION  // the types only, without the expert's input macro
+#include "mql4_runtime.h"
 #include "sim_terminal.h"
+
+// MQL4 turns a number joined to text into text; the C++ build must refuse it
+// instead of compiling something else (pointer arithmetic, a char).
+template <class T>
+concept JoinsNumber = requires(T text) { text + 1; } || requires(T text) { text = 2.5; } || requires { T(3); };
+static_assert(!JoinsNumber<string>);
 
 namespace {
 
@@ -44,7 +53,8 @@ std::map<int, Line> readLog(const fs::path& file) {
 }
 
 struct Day {
-    fs::path folder = fs::temp_directory_path() / ("kv-expert-" + std::to_string(::testing::UnitTest::GetInstance()->random_seed()) + "-" +
+    // Unique per run: other builds may run the same test at the same time.
+    fs::path folder = fs::temp_directory_path() / ("kv-expert-" + std::to_string(std::random_device{}()) + "-" +
                                                    ::testing::UnitTest::GetInstance()->current_test_info()->name());
     Terminal mt4{(fs::remove_all(folder), folder), makeKorvaneVantorExpert, kDayStartMs};
     int chart = 0;
@@ -57,7 +67,7 @@ struct Day {
         chart = mt4.attachExpert("EURUSD");
     }
     ~Day() { fs::remove_all(folder); }
-    std::map<int, Line> log(int64_t ms = 110) {  // a write on a tick can hold the next one back a period
+    std::map<int, Line> log(int64_t ms = 60) {  // one timer period and a bit
         mt4.advance(ms);
         return readLog(folder / "systemorder.log");
     }
@@ -184,7 +194,7 @@ TEST(ExpertTerminalEvents, OneWriterPerTerminalAccountSwitchAndFiveHundredOrders
 
     // A second chart stands down and says so; when the first copy goes, it takes over.
     int second = mt4.attachExpert("USDJPY");
-    mt4.advance(100);
+    mt4.advance(6000);  // longer than a silent writer is given
     EXPECT_NE(mt4.chartComment(second).find("stands by"), std::string::npos);
     EXPECT_NE(mt4.chartComment(day.chart).find("1 orders"), std::string::npos);
     mt4.detachExpert(day.chart);
@@ -192,10 +202,19 @@ TEST(ExpertTerminalEvents, OneWriterPerTerminalAccountSwitchAndFiveHundredOrders
     EXPECT_EQ(day.log().size(), 1u);
     EXPECT_NE(mt4.chartComment(second).find("1 orders"), std::string::npos);
 
+    // A writer stopped by a critical error (no OnDeinit) falls silent; a new
+    // copy takes over once it has been silent for 5 s.
+    int third = mt4.attachExpert("EURUSD");
+    mt4.crashExpert(second);
+    mt4.openMarket("EURUSD", mt4sim::Sell, 0.5);
+    EXPECT_EQ(day.log(4000).size(), 1u);
+    EXPECT_EQ(day.log(2000).size(), 2u);
+    EXPECT_NE(mt4.chartComment(third).find("2 orders"), std::string::npos);
+
     // The restart frees the claim: one of the copies writes again.
     mt4.restart();
     fs::remove(day.folder / "systemorder.log");
-    EXPECT_EQ(day.log().size(), 1u);
+    EXPECT_EQ(day.log().size(), 2u);
 
     // After an account switch only the new account's orders are written.
     mt4.switchAccount(7002);
@@ -207,6 +226,7 @@ TEST(ExpertTerminalEvents, OneWriterPerTerminalAccountSwitchAndFiveHundredOrders
     EXPECT_EQ(lines[other][2], "7002");
     EXPECT_EQ(lines[other][13], "0");
     EXPECT_FALSE(lines.count(first));
+    EXPECT_TRUE(mt4.hasExpert(third));
 
     // 500 open orders at once: all written in one period.
     for (int i = 0; i < 499; ++i) mt4.openMarket("EURUSD", i % 2 ? mt4sim::Buy : mt4sim::Sell, 0.01 * (1 + i % 7));

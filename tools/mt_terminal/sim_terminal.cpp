@@ -18,6 +18,13 @@ namespace {
 bool isPending(int type) { return type >= BuyLimit && type <= SellStop; }
 bool isBuySide(int type) { return type == Buy || type == BuyLimit || type == BuyStop; }
 double roundCents(double value) { return std::round(value * 100.0) / 100.0; }
+// Lots as MT4 takes them: whole lot steps.
+double inSteps(double lots, double step) { return step > 0 ? std::round(lots / step) * step : lots; }
+// Prices as MT4 keeps them: rounded to the symbol's digits.
+double normalized(double price, int digits) {
+    double scale = std::pow(10.0, digits);
+    return std::round(price * scale) / scale;
+}
 
 }  // namespace
 
@@ -139,6 +146,7 @@ const std::vector<Order>& Terminal::history() const { return current().history; 
 
 int Terminal::openMarket(const std::string& name, int type, double lots, double sl, double tp, int magic) {
     const Symbol* s = symbol(name);
+    lots = s ? inSteps(lots, s->lotStep) : 0;
     if (!s || (type != Buy && type != Sell) || lots <= 0) return 0;
     Order o;
     o.ticket = nextTicket_++;
@@ -146,8 +154,8 @@ int Terminal::openMarket(const std::string& name, int type, double lots, double 
     o.symbol = name;
     o.lots = lots;
     o.openPrice = type == Buy ? s->ask : s->bid;
-    o.stopLoss = sl;
-    o.takeProfit = tp;
+    o.stopLoss = normalized(sl, s->digits);
+    o.takeProfit = normalized(tp, s->digits);
     o.openTime = nowSeconds();
     o.commission = -roundCents(s->commissionPerLot * lots);
     o.magic = magic;
@@ -158,15 +166,17 @@ int Terminal::openMarket(const std::string& name, int type, double lots, double 
 
 int Terminal::placePending(const std::string& name, int type, double lots, double price, double sl, double tp,
                            int64_t expiration, int magic) {
-    if (!symbol(name) || !isPending(type) || lots <= 0 || price <= 0) return 0;
+    const Symbol* s = symbol(name);
+    lots = s ? inSteps(lots, s->lotStep) : 0;
+    if (!s || !isPending(type) || lots <= 0 || price <= 0) return 0;
     Order o;
     o.ticket = nextTicket_++;
     o.type = type;
     o.symbol = name;
     o.lots = lots;
-    o.openPrice = price;
-    o.stopLoss = sl;
-    o.takeProfit = tp;
+    o.openPrice = normalized(price, s->digits);
+    o.stopLoss = normalized(sl, s->digits);
+    o.takeProfit = normalized(tp, s->digits);
     o.openTime = nowSeconds();
     o.expiration = expiration;
     o.magic = magic;
@@ -178,12 +188,18 @@ int Terminal::placePending(const std::string& name, int type, double lots, doubl
 bool Terminal::modify(int ticket, double price, double sl, double tp, int64_t expiration) {
     Order* o = openOrder(ticket);
     if (!o) return false;
+    const Symbol& s = symbols_.at(o->symbol);
+    Order changed = *o;
     if (isPending(o->type)) {
-        o->openPrice = price;
-        o->expiration = expiration;
+        changed.openPrice = normalized(price, s.digits);
+        changed.expiration = expiration;
     }
-    o->stopLoss = sl;
-    o->takeProfit = tp;
+    changed.stopLoss = normalized(sl, s.digits);
+    changed.takeProfit = normalized(tp, s.digits);
+    if (changed.openPrice == o->openPrice && changed.stopLoss == o->stopLoss && changed.takeProfit == o->takeProfit &&
+        changed.expiration == o->expiration)
+        return false;  // MT4 refuses a modification that changes nothing
+    *o = changed;
     record(TicketEventKind::Modified, *o);
     return true;
 }
@@ -228,12 +244,13 @@ void Terminal::closeAt(Account& account, size_t index, double price, const std::
 int Terminal::close(int ticket, double lots) {
     Account& account = current();
     for (size_t i = 0; i < account.open.size(); ++i) {
-        Order& o = account.open[i];
+        const Order& o = account.open[i];
         if (o.ticket != ticket) continue;
-        if (isPending(o.type) || lots < 0 || lots > o.lots + 1e-9) return 0;
         const Symbol& s = symbols_.at(o.symbol);
-        bool partial = lots > 0 && lots + 1e-9 < o.lots;
-        closeAt(account, i, o.type == Buy ? s.bid : s.ask, "", partial ? lots : o.lots);
+        double closing = lots == 0 ? o.lots : inSteps(lots, s.lotStep);
+        if (isPending(o.type) || closing <= 0 || closing > o.lots + 1e-9) return 0;
+        bool partial = closing + 1e-9 < o.lots;
+        closeAt(account, i, o.type == Buy ? s.bid : s.ask, "", partial ? closing : o.lots);
         return partial ? account.open.back().ticket : ticket;
     }
     return 0;
@@ -337,6 +354,13 @@ void Terminal::detachExpert(int chartId) {
     if (!c) return;
     stopExpert(*c, ReasonRemove);
     c->expert.reset();
+}
+
+void Terminal::crashExpert(int chartId) {
+    Chart* c = chart(chartId);
+    if (!c) return;
+    c->expert.reset();
+    c->timerMs = 0;
 }
 
 void Terminal::changeTimeframe(int chartId) {

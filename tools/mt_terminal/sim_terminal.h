@@ -42,7 +42,9 @@ struct Symbol {
 };
 
 // What happened to a ticket, as the trader or the server did it: the
-// session's own history, to compare with what the relay reported.
+// session's own history, to compare with what the relay reported. The relay
+// reports Opened as new, Modified and Filled as modified, Closed as closed,
+// Deleted and Expired as deleted.
 enum class TicketEventKind { Opened, Modified, Filled, Closed, Deleted, Expired };
 struct TicketEvent {
     int64_t timeMs = 0;
@@ -76,6 +78,8 @@ public:
     int openMarket(const std::string& symbol, int type, double lots, double sl = 0, double tp = 0, int magic = 0);
     int placePending(const std::string& symbol, int type, double lots, double price, double sl = 0, double tp = 0,
                      int64_t expiration = 0, int magic = 0);
+    // Prices are rounded to the symbol's digits; a modification that changes
+    // nothing is refused, as MT4 does. price and expiration: pending orders only.
     bool modify(int ticket, double price, double sl, double tp, int64_t expiration);
     int close(int ticket, double lots = 0);  // lots 0 or all: whole close (returns the ticket); less: the new ticket
     bool deletePending(int ticket);
@@ -92,6 +96,7 @@ public:
     // Charts with the expert.
     int attachExpert(const std::string& symbol);  // the chart id, 0 when OnInit failed
     void detachExpert(int chartId);
+    void crashExpert(int chartId);      // stopped by a critical error: gone without OnDeinit
     void changeTimeframe(int chartId);  // deinit and init of the same copy: MT4 keeps its globals
     void recompile();                   // every copy replaced by a fresh one
     void restart(int64_t offMs = 0);    // terminal closed (for offMs) and started: fresh copies, temporary globals gone
