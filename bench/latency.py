@@ -1,8 +1,11 @@
 """The relay under Wine against the reference service on loopback: how soon a
 new order in systemorder.log reaches the service, what a burst of 200 costs
-against a bare WinHTTP loop, and the relay's CPU while an expert rewrites its
-log every 50 ms. Prints the figures; judges nothing."""
+against a bare WinHTTP loop, the relay's CPU while an expert rewrites its
+log every 50 ms, and our expert in the simulated terminal trading at random:
+from each change, and from the write that carried it, to its request.
+Prints the figures; judges nothing."""
 import argparse
+import collections
 import math
 import os
 import pathlib
@@ -16,6 +19,7 @@ import time
 sys.path.insert(0, str(pathlib.Path(__file__).resolve().parent.parent / "tests" / "e2e"))
 from harness.install import Order  # noqa: E402
 from harness.scene import Scene  # noqa: E402
+from harness.terminal import EVENT_REQUEST, SimulatedTerminal  # noqa: E402
 from harness.waiting import wait_for  # noqa: E402
 from harness.wine import WineRun  # noqa: E402
 
@@ -128,6 +132,51 @@ def busy_expert_cpu(scene, seconds, period):
             writes, sent)
 
 
+def expert_session(run, seconds):
+    """Our expert (50 ms period) in kvterminal.exe, trading at random for SECONDS:
+    (change to request ms, the expert's write to request ms, relay CPU %, unmatched)."""
+    scene = Scene(run, "session", "data folder")
+    try:
+        scene.install.seed_installed(scene.mt4)
+        scene.start()
+        scene.login_with_one_system()
+        relay = windows_process("KorvaneVantor.exe", scene.prefix.folder)
+        relay_before, started = cpu_seconds(relay), time.monotonic()
+        mt4 = SimulatedTerminal(scene, 20261207, seconds, restart_every=0)
+        mt4.wait_end(seconds + 30)
+        cpu = 100 * (cpu_seconds(relay) - relay_before) / (time.monotonic() - started)
+        time.sleep(2)  # the last requests
+        wall_minus_steady = time.time() - time.monotonic()  # the service stamps by the monotonic clock
+        arrivals = collections.defaultdict(list)
+        for line in scene.service.get("/__requests?times=1").splitlines():
+            micros, target = line.split(" ", 1)
+            if match := EVENT_REQUEST.match(target):
+                arrivals[match.groups()].append(int(micros) / 1e6 + wall_minus_steady)
+        writes = [int(f[0]) / 1e6 for f in mt4.lines() if f[1] == "Written"]
+        to_request, from_write, unmatched, seen = [], [], 0, collections.Counter()
+        for when, request, ticket in mt4.changes():
+            key = (request, ticket)
+            times = arrivals[key]
+            write = next((w for w in writes if w >= when), None)
+            if write is None:
+                continue  # the session ended before the expert wrote it
+            if seen[key] >= len(times):
+                unmatched += 1
+                continue
+            arrived = times[seen[key]]
+            seen[key] += 1
+            to_request.append((arrived - when) * 1000)
+            from_write.append((arrived - write) * 1000)
+        return to_request, from_write, cpu, unmatched
+    finally:
+        scene.close()
+
+
+def spread(delays):
+    return (f"p50 {statistics.median(delays):.1f} ms, p90 {percentile(delays, 0.9):.1f} ms, "
+            f"max {max(delays):.1f} ms")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__)
     parser.add_argument("mingw", type=pathlib.Path)
@@ -135,6 +184,7 @@ def main():
     parser.add_argument("--program", type=pathlib.Path, help="another KorvaneVantor.exe, to compare builds")
     parser.add_argument("--events", type=int, default=30)
     parser.add_argument("--cpu-seconds", type=float, default=60)
+    parser.add_argument("--session-seconds", type=float, default=40)
     options = parser.parse_args()
     random.seed(20261207)
     loop_exe = options.mingw.resolve() / "bench" / "win32" / "kvhttploop.exe"
@@ -142,27 +192,34 @@ def main():
     run = WineRun(options.mingw.resolve(), options.native.resolve(), root)
     if options.program:
         run.program_exe = options.program.resolve()
-    scene = Scene(run, "latency")
     try:
-        orders = [Order(str(40000 + i)) for i in range(5)]
-        scene.mt4.write_orders(orders)
-        scene.install.seed_installed(scene.mt4)
-        scene.start()
-        scene.login_with_one_system()
-        wait_reported(scene, [o.number for o in orders])
+        scene = Scene(run, "latency")
+        try:
+            orders = [Order(str(40000 + i)) for i in range(5)]
+            scene.mt4.write_orders(orders)
+            scene.install.seed_installed(scene.mt4)
+            scene.start()
+            scene.login_with_one_system()
+            wait_reported(scene, [o.number for o in orders])
 
-        delays = latency(scene, orders, options.events)
-        print(f"event to request over {len(delays)} new orders: p50 {statistics.median(delays):.1f} ms, "
-              f"p90 {percentile(delays, 0.9):.1f} ms, max {max(delays):.1f} ms")
-        to_last, per_event, per_request = burst(scene, orders, 200, loop_exe)
-        print(f"burst of 200 new orders, best of 3: {per_event:.2f} ms per event inside it ({to_last:.0f} ms from "
-              f"the write to the last request); bare WinHTTP loop, best of 3: {per_request:.2f} ms per request; "
-              f"ratio {per_event / per_request:.2f}")
-        relay_cpu, server_cpu, writes, sent = busy_expert_cpu(scene, options.cpu_seconds, 0.05)
-        print(f"CPU over {options.cpu_seconds:.0f} s, expert rewriting 100 open orders every 50 ms ({writes} writes, "
-              f"{sent} requests): relay {relay_cpu:.2f}% of one core, wineserver {server_cpu:.2f}%")
+            delays = latency(scene, orders, options.events)
+            print(f"event to request over {len(delays)} new orders: p50 {statistics.median(delays):.1f} ms, "
+                  f"p90 {percentile(delays, 0.9):.1f} ms, max {max(delays):.1f} ms")
+            to_last, per_event, per_request = burst(scene, orders, 200, loop_exe)
+            print(f"burst of 200 new orders, best of 3: {per_event:.2f} ms per event inside it ({to_last:.0f} ms from "
+                  f"the write to the last request); bare WinHTTP loop, best of 3: {per_request:.2f} ms per request; "
+                  f"ratio {per_event / per_request:.2f}")
+            relay_cpu, server_cpu, writes, sent = busy_expert_cpu(scene, options.cpu_seconds, 0.05)
+            print(f"CPU over {options.cpu_seconds:.0f} s, expert rewriting 100 open orders every 50 ms "
+                  f"({writes} writes, {sent} requests): relay {relay_cpu:.2f}% of one core, "
+                  f"wineserver {server_cpu:.2f}%")
+        finally:
+            scene.close()
+        to_request, from_write, cpu, unmatched = expert_session(run, options.session_seconds)
+        print(f"our expert in the simulated terminal, {len(to_request)} changes over {options.session_seconds:.0f} s "
+              f"({unmatched} without a request): the trade to the request {spread(to_request)}; the expert's write "
+              f"to the request {spread(from_write)}; relay CPU {cpu:.2f}% of one core")
     finally:
-        scene.close()
         run.close()
         shutil.rmtree(root, ignore_errors=True)
 

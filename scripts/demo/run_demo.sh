@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The demo: KorvaneVantor.exe under Wine, relaying a changing demo MT4 order log
-# to the reference service on 127.0.0.1, which prints each request it acknowledges.
+# The demo: KorvaneVantor.exe under Wine, relaying to the reference service on
+# 127.0.0.1 (which prints each request it acknowledges) what our expert writes
+# in the simulated MT4 terminal (kvterminal.exe), where a trader trades at random.
 #   scripts/demo/run_demo.sh [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]] [--auto-login]
 # Log in from the tray icon (right-click, Login) as demo@korvane.test, password
 # demo, then pick a trade system. With no DISPLAY the program runs under Xvfb
@@ -20,14 +21,15 @@ for arg in "$@"; do
 done
 exe=$mingw/src/platform/win32/KorvaneVantor.exe
 driver=$mingw/tools/wine_driver/kvdriver.exe
+terminal=$mingw/tools/mt_terminal/kvterminal.exe
 service=$native/tools/reference_service/reference_service
-for f in "$exe" "$driver" "$service"; do
+for f in "$exe" "$driver" "$terminal" "$service"; do
   [ -e "$f" ] || { echo "not built: $f (build the native and the MinGW-w64 trees first)"; exit 1; }
 done
 
 demo=${KV_DEMO_DIR:-/tmp/korvane-vantor-demo}
 rm -rf "$demo/install" "$demo/mt4"
-mkdir -p "$demo/install/Data" "$demo/mt4/experts/files"
+mkdir -p "$demo/install/Data" "$demo/mt4"
 : > "$demo/mt4/terminal.exe"
 cp "$exe" "$demo/install/"
 winpath() { printf 'Z:%s' "$(cd "$1" && pwd)" | tr / '\\'; }
@@ -43,21 +45,6 @@ cleanup() {
 }
 trap cleanup EXIT INT TERM
 
-"$service" --port 0 --accounts "$demo/accounts.txt" --mt4-files "$demo/mt4/experts/files" \
-  --record "$demo/requests.txt" --lifetime 7200 > "$demo/service.log" 2>&1 &
-pids+=($!)
-for _ in $(seq 50); do grep -q '^listening on ' "$demo/service.log" && break; sleep 0.1; done
-url=$(sed -n 's/^listening on //p' "$demo/service.log")
-[ -n "$url" ] || { cat "$demo/service.log"; exit 1; }
-
-# A later run: MT4 folder known, first-run marker present, so only the icon shows.
-printf '%s\r\n' "$url" > "$demo/install/Data/Service.dat"
-printf '%s\\\r\n' "$(winpath "$demo/mt4")" > "$demo/install/Data/Settings.dat"
-printf '\r\n' > "$demo/install/Data/Install.dat"
-
-python3 "$root/scripts/demo/order_feeder.py" "$demo/mt4/experts/files" --every 5 --minutes 120 &
-pids+=($!)
-
 export WINEPREFIX="$demo/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 if [ -z "${DISPLAY:-}" ]; then
   rm -f "$demo/display"
@@ -69,6 +56,34 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 wine=/usr/lib/wine/wine64
 $wine reg add 'HKCU\Software\Wine\WineDbg' /v ShowCrashDialog /t REG_DWORD /d 0 /f >/dev/null 2>&1
+# MT4 build 600 and later keeps its files in a data folder named by the MD5 of
+# the MT4 folder; the simulated terminal writes there, as MT4 does.
+mt4_windows=$(winpath "$demo/mt4")
+data_id=$(python3 -c 'import hashlib, sys; print(hashlib.md5(sys.argv[1].upper().encode("utf-16-le")).hexdigest())' \
+  "$mt4_windows" | tr a-f A-F)
+roaming=$(find "$WINEPREFIX/drive_c/users" -mindepth 3 -maxdepth 3 -path '*/AppData/Roaming' ! -path '*/Public/*' | head -n1)
+files="$roaming/MetaQuotes/Terminal/$data_id/MQL4/Files"
+rm -rf "$files"  # a new session: neither its orders nor the relay's record of them stay
+mkdir -p "$files"
+
+"$service" --port 0 --accounts "$demo/accounts.txt" --mt4-files "$files" \
+  --record "$demo/requests.txt" --lifetime 7200 > "$demo/service.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 50); do grep -q '^listening on ' "$demo/service.log" && break; sleep 0.1; done
+url=$(sed -n 's/^listening on //p' "$demo/service.log")
+[ -n "$url" ] || { cat "$demo/service.log"; exit 1; }
+
+# A later run: MT4 folder known, first-run marker present, so only the icon shows.
+printf '%s\r\n' "$url" > "$demo/install/Data/Service.dat"
+printf '%s\\\r\n' "$(winpath "$demo/mt4")" > "$demo/install/Data/Settings.dat"
+printf '\r\n' > "$demo/install/Data/Install.dat"
+
+# A change every two to five seconds; MT4 restarted every five minutes.
+$wine "$terminal" --mt4 "$mt4_windows" --history "$(winpath "$demo")\\session.txt" --seconds 0 --step-ms 2000-5000 \
+  --restart-every 300 > "$demo/terminal.log" 2>&1 &
+pids+=($!)
+for _ in $(seq 100); do [ -e "$files/../../origin.txt" ] && break; sleep 0.1; done
+
 echo "service: $url    program: $demo/install/KorvaneVantor.exe"
 (cd "$demo/install" && exec $wine KorvaneVantor.exe > "$demo/program.log" 2>&1) &
 program=$!

@@ -53,13 +53,22 @@ void CycleTrigger::runCycle() {
     if (changedInCycle_ || poll_.leftEventsPending()) soon(kSpacingMs);
 }
 
-void CycleTrigger::fileChanged(const std::string& name) {
+void CycleTrigger::fileChanged(const std::string& name, platform::FolderChange how) {
     if (!on_ || !mayBeOrderLog(name)) return;
-    if (poll_.running()) {
+    const bool renamedIn = how == platform::FolderChange::RenamedIn;
+    if (poll_.running() && renamedIn) {
+        // Read once the running cycle has ended and the short spacing passed.
+        spacing_ = kRenameSpacingMs;
+        soon(kRenameSpacingMs);
+    } else if (poll_.running()) {
         changedInCycle_ = true;
-        return;
+    } else if (renamedIn) {
+        // Whole: no settling, and whatever a write before it left waiting is superseded.
+        runSpaced(kRenameSpacingMs);
+    } else if (!settle_->enabled()) {
+        spacing_ = kSpacingMs;
+        soon(kSettleMs);
     }
-    if (!settle_->enabled()) soon(kSettleMs);
 }
 
 void CycleTrigger::settled() {
@@ -69,11 +78,17 @@ void CycleTrigger::settled() {
         changedInCycle_ = true;
         return;
     }
+    runSpaced(spacing_);
+}
+
+void CycleTrigger::runSpaced(unsigned spacing) {
     const std::uint64_t now = platform_.clock.steadyMilliseconds();
-    if (lastCycleEnd_ && now - *lastCycleEnd_ < kSpacingMs) {
-        soon(static_cast<unsigned>(kSpacingMs - (now - *lastCycleEnd_)));
+    if (lastCycleEnd_ && now - *lastCycleEnd_ < spacing) {
+        spacing_ = spacing;
+        soon(static_cast<unsigned>(spacing - (now - *lastCycleEnd_)));
         return;
     }
+    settle_->setEnabled(false);
     runCycle();
 }
 
@@ -87,7 +102,8 @@ void CycleTrigger::follow() {
     if (watch_ && watched_ == main_.pathname1) return;
     watch_.reset();
     watched_ = main_.pathname1;
-    watch_ = platform_.folderWatch.watch(watched_, [this](const std::string& name) { fileChanged(name); });
+    watch_ = platform_.folderWatch.watch(
+        watched_, [this](const std::string& name, platform::FolderChange how) { fileChanged(name, how); });
 }
 
 }  // namespace kv

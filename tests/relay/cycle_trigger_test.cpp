@@ -14,7 +14,14 @@ struct Triggered : Machine {
         start();
     }
     std::string& folder() { return program().values().pathname1; }
-    void change(const std::string& name) { hp.folderWatch.change(folder(), name); }
+    void change(const std::string& name, kv::platform::FolderChange how = kv::platform::FolderChange::Written) {
+        hp.folderWatch.change(folder(), name, how);
+    }
+    Requests renamedIn() {
+        sent.clear();
+        change("SystemOrder.log", kv::platform::FolderChange::RenamedIn);
+        return sent;
+    }
     // The settling timer, when it is on, runs out.
     Requests settleAndTakeRequests() {
         sent.clear();
@@ -51,6 +58,43 @@ TEST(CycleTrigger, AWriteOfTheOrderLogRunsOneCycleSoonAndABusyExpertIsSpacedOut)
     ASSERT_TRUE(t.settleTimer().enabled());
     EXPECT_EQ(t.settleTimer().interval(), kv::CycleTrigger::kSpacingMs - kv::CycleTrigger::kSettleMs);
     EXPECT_EQ(t.settleAndTakeRequests(), Requests{"SetTD 2"});
+}
+
+// The expert's atomic replace brings a whole log: read at once, not settled,
+// and spaced only so far that one rename a period is never held back.
+TEST(CycleTrigger, ALogRenamedInIsReadAtOnce) {
+    Triggered t;
+    t.logIn();
+    t.writeOrders({orderLine("1", "O1")});
+    t.change("systemorder.log");  // a write in place, then the rename that supersedes it
+    EXPECT_EQ(t.renamedIn(), Requests{"SetTD 1"});
+    EXPECT_FALSE(t.settleTimer().enabled());
+
+    // Right after that cycle a rename waits out the short spacing, and a write
+    // heard meanwhile neither delays nor doubles it.
+    t.writeOrders({orderLine("1", "O2")});
+    EXPECT_EQ(t.renamedIn(), Requests{});
+    t.change("systemorder.log");
+    EXPECT_EQ(t.settleTimer().interval(), kv::CycleTrigger::kRenameSpacingMs);
+    EXPECT_EQ(t.settleAndTakeRequests(), Requests{"EditTD 1"});
+    EXPECT_FALSE(t.settleTimer().enabled());
+
+    // The next period's rename runs at once.
+    t.hp.clock.steady += kv::CycleTrigger::kSpacingMs - 5;
+    t.writeOrders({orderLine("1", "X2")});
+    EXPECT_EQ(t.renamedIn(), Requests{"CloseTD 1"});
+
+    // One heard while a cycle runs is read after it by the same short spacing.
+    t.writeOrders({orderLine("2", "O1")});
+    t.spoil = [&](const std::string&, const std::string& answer) {
+        t.spoil = nullptr;
+        t.writeOrders({orderLine("2", "O1"), orderLine("3", "O1")});
+        t.change("SystemOrder.log", kv::platform::FolderChange::RenamedIn);
+        return answer;
+    };
+    EXPECT_EQ(t.cycle(), Requests{"SetTD 2"});
+    EXPECT_EQ(t.settleTimer().interval(), kv::CycleTrigger::kRenameSpacingMs);
+    EXPECT_EQ(t.settleAndTakeRequests(), Requests{"SetTD 3"});
 }
 
 TEST(CycleTrigger, WatchingFollowsTheTimer) {

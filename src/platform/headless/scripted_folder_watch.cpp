@@ -14,18 +14,17 @@ private:
     Entry entry_;
 };
 
-std::unique_ptr<FolderWatch> ScriptedFolderWatches::watch(const std::string& folder,
-                                                          std::function<void(const std::string& name)> onChange) {
+std::unique_ptr<FolderWatch> ScriptedFolderWatches::watch(const std::string& folder, OnChange onChange) {
     if (failing) return nullptr;
     return std::make_unique<Watch>(live_, Entry{folder, std::move(onChange)});
 }
 
-void ScriptedFolderWatches::change(const std::string& folder, const std::string& name) {
+void ScriptedFolderWatches::change(const std::string& folder, const std::string& name, FolderChange how) {
     // A callback may end its own watch, so the list is copied first.
     const std::vector<Entry*> hearing = live_;
     for (Entry* entry : hearing)
         if (std::find(live_.begin(), live_.end(), entry) != live_.end() && entry->folder == folder)
-            entry->onChange(name);
+            entry->onChange(name, how);
 }
 
 std::vector<std::string> ScriptedFolderWatches::watched() const {

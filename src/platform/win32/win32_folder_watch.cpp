@@ -1,6 +1,7 @@
 #include "platform/win32/win32_folder_watch.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "platform/win32/callback_guard.h"
 #include "platform/win32/text_codec.h"
@@ -17,7 +18,7 @@ constexpr DWORD kWatched = FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_LAS
 class Win32FolderWatch : public FolderWatch {
 public:
     Win32FolderWatch(Win32FolderWatchFactory& factory, UniqueHandle folder, UniqueHandle event,
-                     std::function<void(const std::string&)> onChange)
+                     FolderWatchFactory::OnChange onChange)
         : factory_(factory), folder_(std::move(folder)), event_(std::move(event)), onChange_(std::move(onChange)) {}
 
     ~Win32FolderWatch() override {
@@ -48,35 +49,36 @@ public:
         DWORD bytes = 0;
         const bool ok = GetOverlappedResult(folder_.get(), &overlapped_, &bytes, FALSE) != 0;
         reading_ = false;
-        std::vector<std::string> names;
-        if (!ok || bytes == 0) names.emplace_back();
+        std::vector<std::pair<std::string, FolderChange>> changes;
+        if (!ok || bytes == 0) changes.emplace_back(std::string(), FolderChange::Written);
         for (DWORD at = 0; ok && at < bytes;) {
             const auto* entry = reinterpret_cast<const FILE_NOTIFY_INFORMATION*>(buffer_ + at);
             // A file that leaves brings nothing to read; heard, it would only
             // make a cycle find the log missing while its writer replaces it.
             if (entry->Action != FILE_ACTION_REMOVED && entry->Action != FILE_ACTION_RENAMED_OLD_NAME)
-                names.push_back(utf8FromWide(std::wstring_view(entry->FileName, entry->FileNameLength / sizeof(wchar_t))));
+                changes.emplace_back(
+                    utf8FromWide(std::wstring_view(entry->FileName, entry->FileNameLength / sizeof(wchar_t))),
+                    entry->Action == FILE_ACTION_RENAMED_NEW_NAME ? FolderChange::RenamedIn : FolderChange::Written);
             if (entry->NextEntryOffset == 0) break;
             at += entry->NextEntryOffset;
         }
         if (!ok || !read()) ResetEvent(event_.get());
         // The callback may end this watch; what it needs is copied first.
         const auto onChange = onChange_;
-        for (const std::string& name : names) onChange(name);
+        for (const auto& [name, how] : changes) onChange(name, how);
     }
 
 private:
     Win32FolderWatchFactory& factory_;
     UniqueHandle folder_;
     UniqueHandle event_;
-    std::function<void(const std::string&)> onChange_;
+    FolderWatchFactory::OnChange onChange_;
     OVERLAPPED overlapped_{};
     alignas(DWORD) BYTE buffer_[16384];
     bool reading_ = false;
 };
 
-std::unique_ptr<FolderWatch> Win32FolderWatchFactory::watch(const std::string& folder,
-                                                            std::function<void(const std::string& name)> onChange) {
+std::unique_ptr<FolderWatch> Win32FolderWatchFactory::watch(const std::string& folder, OnChange onChange) {
     UniqueHandle handle(CreateFileW(utf8ToWide(folder).c_str(), FILE_LIST_DIRECTORY,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));

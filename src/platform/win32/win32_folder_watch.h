@@ -16,8 +16,7 @@ class Win32FolderWatch;
 // change is heard on the user-interface thread without a thread of its own.
 class Win32FolderWatchFactory : public FolderWatchFactory {
 public:
-    std::unique_ptr<FolderWatch> watch(const std::string& folder,
-                                       std::function<void(const std::string& name)> onChange) override;
+    std::unique_ptr<FolderWatch> watch(const std::string& folder, OnChange onChange) override;
 
     std::vector<HANDLE> events() const;  // of the live watches, for the message loop
     void signalled(HANDLE event);        // one of them is set: tell what changed

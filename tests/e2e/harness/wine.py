@@ -111,7 +111,9 @@ class WineRun:
         self.service_binary = native / "tools" / "reference_service" / "reference_service"
         self.installer_exe = mingw / "KorvaneVantor-Setup.exe"  # built by the target installer
         driver_exe = mingw / "tools" / "wine_driver" / "kvdriver.exe"
-        missing = [str(p) for p in (self.program_exe, self.service_binary, driver_exe) if not p.exists()]
+        self.terminal_exe = mingw / "tools" / "mt_terminal" / "kvterminal.exe"
+        missing = [str(p) for p in (self.program_exe, self.service_binary, driver_exe, self.terminal_exe)
+                   if not p.exists()]
         if missing:
             raise FileNotFoundError("not built: " + ", ".join(missing))
         if "DISPLAY" not in os.environ:

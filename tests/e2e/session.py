@@ -1,0 +1,60 @@
+"""Our expert, in the simulated MT4 terminal, feeding the real program: a
+seeded random session with MT4 restarts and a relay killed and started
+again must reach the service event for event, and nothing more."""
+import time
+
+from harness.scene import SETTLE_SECONDS
+from harness.terminal import SimulatedTerminal, reported, requests_by_ticket
+from harness.waiting import expect, wait_for
+
+SEED = 6  # a session that has every kind of change below
+# Each must happen, or the session proves less than it claims.
+COVERED = [["Opened"], ["Modified"], ["Filled"], ["Closed partly"], ["Closed at-stop-loss", "Closed at-take-profit"],
+           ["Deleted", "Expired"], ["Restarted"]]
+
+
+def wait_quiet(scene, quiet=1.5, timeout=15):
+    """Until the service has heard nothing new for QUIET seconds."""
+    seen = {"count": -1, "since": time.monotonic()}
+
+    def still():
+        count = len(scene.service.requests())
+        if count != seen["count"]:
+            seen.update(count=count, since=time.monotonic())
+        return time.monotonic() - seen["since"] >= quiet
+
+    wait_for(still, timeout, "the relay to fall quiet")
+
+
+def real_expert_session_reaches_the_service_event_for_event(scene):
+    scene.install.seed_installed(scene.mt4)
+    scene.start()
+    scene.login_with_one_system()
+    mt4 = SimulatedTerminal(scene, SEED, seconds=40, restart_every=9)
+    time.sleep(12)
+    # The relay dies while the trader pauses, so that it can miss nothing; it
+    # must then neither repeat nor lose anything.
+    mt4.hold()
+    wait_quiet(scene)
+    scene.kill()
+    scene.start()
+    scene.login_with_one_system()
+    mt4.resume()
+    mt4.wait_end(90)
+
+    wanted = requests_by_ticket((request, ticket) for _, request, ticket in mt4.changes())
+    wait_for(lambda: requests_by_ticket(reported(scene.service)).keys() >= wanted.keys(), 20,
+             "every order to reach the service")
+    wait_quiet(scene)
+    time.sleep(SETTLE_SECONDS)
+    got = requests_by_ticket(reported(scene.service))
+    wrong = {ticket: (wanted.get(ticket), got.get(ticket)) for ticket in wanted.keys() | got.keys()
+             if wanted.get(ticket) != got.get(ticket)}
+    expect(not wrong, "orders whose requests differ from the session (session, service): " + repr(wrong))
+    kinds = mt4.kinds()
+    print(f"session: {len(wanted)} orders, {dict(sorted(kinds.items()))}, 1 relay kill", flush=True)
+    missing = [" or ".join(names) for names in COVERED if not any(kinds[name] for name in names)]
+    expect(not missing, f"the session had no {missing}")
+
+
+real_expert_session_reaches_the_service_event_for_event.mt4_layout = "data folder"

@@ -1,0 +1,151 @@
+// kvterminal: the simulated MT4 terminal with our expert on a chart, playing
+// a random trading session in real time into an MT4 data folder, for the
+// demo, the end-to-end test and the latency benchmark.
+//   kvterminal --mt4 FOLDER --history FILE [--roaming DIR] [--seed N] [--seconds S]
+//              [--step-ms LOW-HIGH] [--restart-every S] [--hold-file FILE]
+// FOLDER is the MT4 installation folder as Windows writes it; the data
+// folder goes under DIR (default: %APPDATA%). Arguments are taken as UTF-8
+// (on Windows from the UTF-16 command line), so no path loses a character. --seconds 0 plays until the
+// program is ended. While the hold file exists, the trader and the market
+// pause (the expert keeps running), so a relay that is down misses nothing.
+// MT4 is closed and started again every --restart-every seconds (0: never).
+#include <chrono>
+#include <cstdlib>
+#include <iostream>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "data_folder.h"
+#include "korvane_vantor_expert.h"
+#include "platform/utf8_text.h"
+#include "random_session.h"
+#include "session_record.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+struct Options {
+    std::string mt4Folder;
+    std::filesystem::path history, roaming, holdFile;
+    unsigned seed = 1;
+    double seconds = 0, restartEvery = 15;
+    int stepLowMs = 300, stepHighMs = 700;
+};
+
+std::filesystem::path pathOf(const std::string& utf8) { return std::u8string(utf8.begin(), utf8.end()); }
+
+Options parse(const std::vector<std::string>& arguments, const std::string& appData) {
+    std::map<std::string, std::string> values;
+    for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) values[arguments[i]] = arguments[i + 1];
+    if (arguments.size() % 2 == 1 || !values.count("--mt4") || !values.count("--history"))
+        throw std::invalid_argument("usage: kvterminal --mt4 FOLDER --history FILE [--roaming DIR] [--seed N] "
+                                    "[--seconds S] [--step-ms LOW-HIGH] [--restart-every S] [--hold-file FILE]");
+    Options options;
+    options.mt4Folder = values["--mt4"];
+    options.history = pathOf(values["--history"]);
+    options.roaming = pathOf(values.count("--roaming") ? values["--roaming"] : appData);
+    if (options.roaming.empty()) throw std::invalid_argument("no --roaming and no APPDATA");
+    if (values.count("--hold-file")) options.holdFile = pathOf(values["--hold-file"]);
+    if (values.count("--seed")) options.seed = static_cast<unsigned>(std::stoul(values["--seed"]));
+    if (values.count("--seconds")) options.seconds = std::stod(values["--seconds"]);
+    if (values.count("--restart-every")) options.restartEvery = std::stod(values["--restart-every"]);
+    if (values.count("--step-ms")) {
+        const std::string range = values["--step-ms"];
+        options.stepLowMs = std::stoi(range);
+        options.stepHighMs = std::stoi(range.substr(range.find('-') + 1));
+        if (options.stepLowMs <= 0 || options.stepHighMs < options.stepLowMs)
+            throw std::invalid_argument("--step-ms wants LOW-HIGH, 0 < LOW <= HIGH");
+    }
+    return options;
+}
+
+std::int64_t wallMs() { return kvterminal::wallMicros() / 1000; }
+
+void play(const Options& options) {
+    const auto files = kvterminal::makeDataFolder(options.roaming, options.mt4Folder);
+    const std::u8string shown = files.u8string();
+    std::cout << "files folder: " << std::string(shown.begin(), shown.end()) << std::endl;
+    mt4sim::Terminal mt4(files, makeKorvaneVantorExpert, wallMs());
+    kvterminal::RandomSession session(mt4, options.seed);
+    if (!session.setUp()) throw std::runtime_error("the expert did not start");
+    kvterminal::SessionRecord record(options.history, files / "systemorder.log");
+    std::mt19937 pace(options.seed);
+    const auto stepGap = [&] {
+        return std::chrono::milliseconds(std::uniform_int_distribution<int>(options.stepLowMs, options.stepHighMs)(pace));
+    };
+
+    const auto started = Clock::now();
+    const auto end = started + std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.seconds));
+    const auto restartPeriod =
+        std::chrono::duration_cast<Clock::duration>(std::chrono::duration<double>(options.restartEvery));
+    auto nextStep = started + stepGap();
+    auto nextRestart = started + restartPeriod;
+    auto nextLook = started;  // for the hold file
+    bool held = false;
+    // A change and the write that carries it, in one call, are told in that order.
+    for (auto now = started; options.seconds <= 0 || now < end; now = Clock::now()) {
+        mt4.advance(std::max<std::int64_t>(0, wallMs() - mt4.nowMs()));
+        record.catchUp(mt4.events());
+        record.noticeWrite();
+        if (now >= nextLook) {
+            nextLook = now + std::chrono::milliseconds(20);
+            const bool hold = !options.holdFile.empty() && std::filesystem::exists(options.holdFile);
+            if (hold != held) record.note(hold ? "Held" : "Resumed");
+            held = hold;
+        }
+        if (!held && now >= nextStep) {
+            if (options.restartEvery > 0 && now >= nextRestart) {
+                // MT4 is closed for a moment: no expert runs, then fresh copies start.
+                record.note("Restarted");
+                std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(500, 1500)(pace)));
+                mt4.restart(std::max<std::int64_t>(0, wallMs() - mt4.nowMs()));
+                nextRestart = Clock::now() + restartPeriod;
+            } else {
+                // The expert may write on the tick, before the trader acts.
+                const auto touched = session.tick();
+                record.catchUp(mt4.events());
+                record.noticeWrite();
+                session.act(touched);
+            }
+            record.catchUp(mt4.events());
+            record.noticeWrite();
+            nextStep = Clock::now() + stepGap();
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+    record.note("End");
+}
+
+int run(const std::vector<std::string>& arguments, const std::string& appData) {
+    try {
+        play(parse(arguments, appData));
+        return 0;
+    } catch (const std::exception& error) {
+        std::cerr << "kvterminal: " << error.what() << std::endl;
+        return 2;
+    }
+}
+
+}  // namespace
+
+#ifdef _WIN32
+// The narrow arguments and environment of a Windows program are in the code
+// page; the wide ones hold every character of a user's or a folder's name.
+int wmain(int argc, wchar_t** argv) {
+    const auto utf8 = [](const wchar_t* text) {
+        return kv::platform::utf8FromUtf16(reinterpret_cast<const char16_t*>(text ? text : L""));
+    };
+    std::vector<std::string> arguments;
+    for (int i = 1; i < argc; ++i) arguments.push_back(utf8(argv[i]));
+    return run(arguments, utf8(_wgetenv(L"APPDATA")));
+}
+#else
+int main(int argc, char** argv) {
+    const char* appData = std::getenv("APPDATA");
+    return run(std::vector<std::string>(argv + 1, argv + argc), appData ? appData : "");
+}
+#endif

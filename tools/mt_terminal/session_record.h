@@ -1,0 +1,44 @@
+// The simulated session's own history, one line per event, for the
+// end-to-end test, the benchmark and the demo to set beside what the relay
+// reported:
+//   <wall clock, microseconds since 1970> <what> [<ticket> <order type> [<why closed>]]
+// what: Opened, Modified, Filled, Closed, Deleted, Expired for a ticket;
+// Written (the expert replaced the log during the call just made),
+// Restarted (MT4 closed and started again), Held and Resumed (trading
+// paused and taken up again), End.
+#pragma once
+#include <cstdint>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "sim_terminal.h"
+
+namespace kvterminal {
+
+std::int64_t wallMicros();
+
+class SessionRecord {
+public:
+    SessionRecord(const std::filesystem::path& file, std::filesystem::path orderLog);
+
+    // The terminal's events not written yet, stamped with the time now.
+    void catchUp(const std::vector<mt4sim::TicketEvent>& events);
+    // A replace of the order log not told yet. Called right after each call
+    // into the terminal that may run the expert: the file's own time is too
+    // coarse (the system's clock tick), so the time now stands for it, and
+    // the expert writes far less often than the tick.
+    void noticeWrite();
+    void note(const std::string& what);
+
+private:
+    void line(std::int64_t micros, const std::string& text);
+
+    std::ofstream out_;
+    std::filesystem::path orderLog_;
+    std::size_t told_ = 0;
+    std::filesystem::file_time_type lastWrite_{};
+};
+
+}  // namespace kvterminal
