@@ -1,14 +1,16 @@
-// kvterminal: the simulated MT4 terminal with our expert on a chart, playing
-// a random trading session in real time into an MT4 data folder, for the
-// demo, the end-to-end test and the latency benchmark.
-//   kvterminal --mt4 FOLDER --history FILE [--roaming DIR] [--seed N] [--seconds S]
-//              [--step-ms LOW-HIGH] [--restart-every S] [--hold-file FILE]
-// FOLDER is the MT4 installation folder as Windows writes it; the data
-// folder goes under DIR (default: %APPDATA%). Arguments are taken as UTF-8
+// kvterminal: the simulated MT4 or MT5 terminal with our expert on a chart,
+// playing a random trading session in real time into its data folder, for
+// the demo, the end-to-end test and the latency benchmark.
+//   kvterminal (--mt4 FOLDER | --mt5 FOLDER [--account hedging|netting]) --history FILE
+//              [--roaming DIR] [--seed N] [--seconds S] [--step-ms LOW-HIGH]
+//              [--restart-every S] [--hold-file FILE]
+// FOLDER is the terminal's installation folder as Windows writes it; the data
+// folder (MQL4\Files or MQL5\Files) goes under DIR (default: %APPDATA%). An
+// MT5 account is a hedging one unless told otherwise. Arguments are taken as UTF-8
 // (on Windows from the UTF-16 command line), so no path loses a character. --seconds 0 plays until the
 // program is ended. While the hold file exists, the trader and the market
 // pause (the expert keeps running), so a relay that is down misses nothing.
-// MT4 is closed and started again every --restart-every seconds (0: never).
+// The terminal is closed and started again every --restart-every seconds (0: never).
 #include <chrono>
 #include <cstdlib>
 #include <iostream>
@@ -29,7 +31,8 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 struct Options {
-    std::string mt4Folder;
+    std::string terminalFolder;
+    mt4sim::AccountMode mode = mt4sim::AccountMode::Mt4;
     std::filesystem::path history, roaming, holdFile;
     unsigned seed = 1;
     double seconds = 0, restartEvery = 15;
@@ -41,11 +44,16 @@ std::filesystem::path pathOf(const std::string& utf8) { return std::u8string(utf
 Options parse(const std::vector<std::string>& arguments, const std::string& appData) {
     std::map<std::string, std::string> values;
     for (std::size_t i = 0; i + 1 < arguments.size(); i += 2) values[arguments[i]] = arguments[i + 1];
-    if (arguments.size() % 2 == 1 || !values.count("--mt4") || !values.count("--history"))
-        throw std::invalid_argument("usage: kvterminal --mt4 FOLDER --history FILE [--roaming DIR] [--seed N] "
-                                    "[--seconds S] [--step-ms LOW-HIGH] [--restart-every S] [--hold-file FILE]");
+    const bool mt5 = values.count("--mt5") != 0;
+    const std::string account = values.count("--account") ? values["--account"] : "hedging";
+    if (arguments.size() % 2 == 1 || values.count("--mt4") + values.count("--mt5") != 1 || !values.count("--history") ||
+        (account != "hedging" && account != "netting") || (!mt5 && values.count("--account")))
+        throw std::invalid_argument("usage: kvterminal (--mt4 FOLDER | --mt5 FOLDER [--account hedging|netting]) "
+                                    "--history FILE [--roaming DIR] [--seed N] [--seconds S] [--step-ms LOW-HIGH] "
+                                    "[--restart-every S] [--hold-file FILE]");
     Options options;
-    options.mt4Folder = values["--mt4"];
+    options.terminalFolder = values[mt5 ? "--mt5" : "--mt4"];
+    if (mt5) options.mode = account == "netting" ? mt4sim::AccountMode::Netting : mt4sim::AccountMode::Hedging;
     options.history = pathOf(values["--history"]);
     options.roaming = pathOf(values.count("--roaming") ? values["--roaming"] : appData);
     if (options.roaming.empty()) throw std::invalid_argument("no --roaming and no APPDATA");
@@ -66,13 +74,14 @@ Options parse(const std::vector<std::string>& arguments, const std::string& appD
 std::int64_t wallMs() { return kvterminal::wallMicros() / 1000; }
 
 void play(const Options& options) {
-    const auto files = kvterminal::makeDataFolder(options.roaming, options.mt4Folder);
+    const bool mt5 = options.mode != mt4sim::AccountMode::Mt4;
+    const auto files = kvterminal::makeDataFolder(options.roaming, options.terminalFolder, mt5 ? "MQL5" : "MQL4");
     const std::u8string shown = files.u8string();
     std::cout << "files folder: " << std::string(shown.begin(), shown.end()) << std::endl;
-    mt4sim::Terminal mt4(files, makeKorvaneVantorExpert, wallMs());
-    kvterminal::RandomSession session(mt4, options.seed);
+    mt4sim::Terminal mt4(files, mt5 ? makeKorvaneVantorExpert5 : makeKorvaneVantorExpert, wallMs());
+    kvterminal::RandomSession session(mt4, options.seed, options.mode);
     if (!session.setUp()) throw std::runtime_error("the expert did not start");
-    kvterminal::SessionRecord record(options.history, files / "systemorder.log");
+    kvterminal::SessionRecord record(options.history, files / "systemorder.log", mt5);
     std::mt19937 pace(options.seed);
     const auto stepGap = [&] {
         return std::chrono::milliseconds(std::uniform_int_distribution<int>(options.stepLowMs, options.stepHighMs)(pace));
@@ -99,7 +108,7 @@ void play(const Options& options) {
         }
         if (!held && now >= nextStep) {
             if (options.restartEvery > 0 && now >= nextRestart) {
-                // MT4 is closed for a moment: no expert runs, then fresh copies start.
+                // The terminal is closed for a moment: no expert runs, then fresh copies start.
                 record.note("Restarted");
                 std::this_thread::sleep_for(std::chrono::milliseconds(std::uniform_int_distribution<int>(500, 1500)(pace)));
                 mt4.restart(std::max<std::int64_t>(0, wallMs() - mt4.nowMs()));

@@ -17,14 +17,16 @@ constexpr std::int64_t kNoActionBeforeExpiryMs = 2000;
 
 bool isPending(int type) { return type >= mt4sim::BuyLimit && type <= mt4sim::SellStop; }
 bool isBuySide(int type) { return type == mt4sim::Buy || type == mt4sim::BuyLimit || type == mt4sim::BuyStop; }
+// The number of the order line the expert writes for it (a netting position keeps its line's after a reversal).
+int lineOf(const mt4sim::Order& order) { return order.line != 0 ? order.line : order.ticket; }
 
 }  // namespace
 
-RandomSession::RandomSession(mt4sim::Terminal& mt4, unsigned seed)
-    : mt4_(mt4), rng_(seed), markets_{{"EURUSD", 0.00001, 5}, {"USDJPY", 0.001, 3}} {}
+RandomSession::RandomSession(mt4sim::Terminal& mt4, unsigned seed, mt4sim::AccountMode mode)
+    : mt4_(mt4), mode_(mode), rng_(seed), markets_{{"EURUSD", 0.00001, 5}, {"USDJPY", 0.001, 3}} {}
 
 bool RandomSession::setUp() {
-    mt4_.addAccount(kAccount, true);
+    mt4_.addAccount(kAccount, true, mode_);
     mt4_.addSymbol({"EURUSD", 5, 0.01, 100000, 7.0, 1.10000, 1.10020});
     mt4_.addSymbol({"USDJPY", 3, 0.01, 100000, 0, 150.000, 150.020});
     return mt4_.attachExpert("EURUSD") != 0;
@@ -45,6 +47,18 @@ const RandomSession::Market& RandomSession::marketOf(const std::string& symbol) 
     return markets_.front();
 }
 
+// On netting a deal joins the symbol's position. So a symbol holds a pending
+// order only when it holds nothing else (its fill, in a tick that may also
+// reach the position's stops, would change that line twice), and the trader
+// deals only on a position no tick has just changed.
+bool RandomSession::mayTrade(const std::string& symbol, bool pending, const std::set<int>& touched) const {
+    if (mode_ != mt4sim::AccountMode::Netting) return true;
+    for (const mt4sim::Order& order : mt4_.openOrders())
+        if (order.symbol == symbol && (pending || isPending(order.type) || touched.contains(lineOf(order))))
+            return false;
+    return true;
+}
+
 std::set<int> RandomSession::tick() {
     const std::size_t before = mt4_.events().size();
     for (const Market& market : markets_) {
@@ -63,10 +77,10 @@ void RandomSession::act(const std::set<int>& touched) {
     for (const mt4sim::Order& order : mt4_.openOrders()) {
         const bool expiresSoon =
             order.expiration != 0 && order.expiration * 1000 - mt4_.nowMs() < kNoActionBeforeExpiryMs;
-        if (!touched.contains(order.ticket) && !expiresSoon) free.push_back(order);
+        if (!touched.contains(lineOf(order)) && !expiresSoon) free.push_back(order);
     }
     if (free.empty() || (mt4_.openOrders().size() < kMostOrders && chance(0.3))) {
-        chance(0.5) ? open() : place();
+        chance(0.5) ? open(touched) : place(touched);
         return;
     }
     const mt4sim::Order order = free[static_cast<std::size_t>(between(0, static_cast<int>(free.size()) - 1))];
@@ -79,8 +93,9 @@ void RandomSession::act(const std::set<int>& touched) {
     }
 }
 
-void RandomSession::open() {
+void RandomSession::open(const std::set<int>& touched) {
     const Market& market = markets_[static_cast<std::size_t>(between(0, 1))];
+    if (!mayTrade(market.symbol, false, touched)) return;
     const mt4sim::Symbol& now = *mt4_.symbol(market.symbol);
     const bool buy = chance(0.5);
     const double at = buy ? now.ask : now.bid;
@@ -90,8 +105,9 @@ void RandomSession::open() {
     mt4_.openMarket(market.symbol, buy ? mt4sim::Buy : mt4sim::Sell, between(2, 50) * 0.01, sl, tp, between(0, 3));
 }
 
-void RandomSession::place() {
+void RandomSession::place(const std::set<int>& touched) {
     const Market& market = markets_[static_cast<std::size_t>(between(0, 1))];
+    if (!mayTrade(market.symbol, true, touched)) return;
     const mt4sim::Symbol& now = *mt4_.symbol(market.symbol);
     const int type = between(mt4sim::BuyLimit, mt4sim::SellStop);
     const bool buy = isBuySide(type);

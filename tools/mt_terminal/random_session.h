@@ -1,8 +1,9 @@
 // A trader's random session in the simulated terminal, driven by a seed:
 // price ticks that fill pending orders and close orders at their stop loss
 // or take profit, and the trader's opens, modifications, partial and whole
-// closes and deletions. No order changes twice in one step, so a relay that
-// looks between steps sees every state of every order.
+// closes and deletions, on an MT4 account or an MT5 hedging or netting one.
+// No order line changes twice in one step, so a relay that looks between
+// steps sees every state of every order.
 #pragma once
 #include <random>
 #include <set>
@@ -15,7 +16,7 @@ namespace kvterminal {
 
 class RandomSession {
 public:
-    RandomSession(mt4sim::Terminal& mt4, unsigned seed);
+    RandomSession(mt4sim::Terminal& mt4, unsigned seed, mt4sim::AccountMode mode = mt4sim::AccountMode::Mt4);
 
     // The account, the symbols and the expert on its chart; false when the
     // expert did not start.
@@ -36,13 +37,15 @@ private:
     bool chance(double share);
     double price(const Market& market, double value) const;
     const Market& marketOf(const std::string& symbol) const;
-    void open();
-    void place();
+    bool mayTrade(const std::string& symbol, bool pending, const std::set<int>& touched) const;
+    void open(const std::set<int>& touched);
+    void place(const std::set<int>& touched);
     void modifyMarket(const mt4sim::Order& order);
     void modifyPending(const mt4sim::Order& order);
     void reduce(const mt4sim::Order& order);
 
     mt4sim::Terminal& mt4_;
+    mt4sim::AccountMode mode_;
     std::mt19937 rng_;
     std::vector<Market> markets_;
 };

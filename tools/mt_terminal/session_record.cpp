@@ -24,11 +24,14 @@ const char* typeName(int type) {
     return type >= 0 && type < 6 ? names[type] : "OTHER";
 }
 
-// Why a ticket closed, from the comment MT4 gives it.
-std::string closeReason(const mt4sim::TicketEvent& event) {
-    if (event.relatedTicket != 0) return "partly";
-    if (event.state.comment == "[sl]") return "at-stop-loss";
-    if (event.state.comment == "[tp]") return "at-take-profit";
+// Why a line closed: from the comment MT4 gives it, or, on MT5, which gives
+// none, from its price; a netting position reversed goes on in a new line.
+std::string closeReason(const mt4sim::TicketEvent& event, bool mt5) {
+    const mt4sim::Order& line = event.state;
+    if (event.relatedTicket != 0) return mt5 ? "reversed" : "partly";
+    if (line.comment == "[sl]" || (mt5 && line.stopLoss != 0 && line.closePrice == line.stopLoss)) return "at-stop-loss";
+    if (line.comment == "[tp]" || (mt5 && line.takeProfit != 0 && line.closePrice == line.takeProfit))
+        return "at-take-profit";
     return "by-trader";
 }
 
@@ -39,8 +42,8 @@ std::int64_t wallMicros() {
     return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-SessionRecord::SessionRecord(const std::filesystem::path& file, std::filesystem::path orderLog)
-    : out_(file, std::ios::binary | std::ios::trunc), orderLog_(std::move(orderLog)) {
+SessionRecord::SessionRecord(const std::filesystem::path& file, std::filesystem::path orderLog, bool mt5)
+    : out_(file, std::ios::binary | std::ios::trunc), orderLog_(std::move(orderLog)), mt5_(mt5) {
     if (!out_) throw std::runtime_error("cannot write the session history");
 }
 
@@ -50,7 +53,7 @@ void SessionRecord::catchUp(const std::vector<mt4sim::TicketEvent>& events) {
         const mt4sim::TicketEvent& event = events[told_];
         std::string text = kindName(event.kind);
         text.append(" ").append(std::to_string(event.state.ticket)).append(" ").append(typeName(event.state.type));
-        if (event.kind == mt4sim::TicketEventKind::Closed) text.append(" ").append(closeReason(event));
+        if (event.kind == mt4sim::TicketEventKind::Closed) text.append(" ").append(closeReason(event, mt5_));
         line(now, text);
     }
 }

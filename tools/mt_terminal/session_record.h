@@ -2,7 +2,9 @@
 // end-to-end test, the benchmark and the demo to set beside what the relay
 // reported:
 //   <wall clock, microseconds since 1970> <what> [<ticket> <order type> [<why closed>]]
-// what: Opened, Modified, Filled, Closed, Deleted, Expired for a ticket;
+// what: Opened, Modified, Filled, Closed, Deleted, Expired for a ticket (on
+// MT5, an order line); why closed: partly (MT4), reversed (MT5 netting),
+// at-stop-loss, at-take-profit, by-trader;
 // Written (the expert replaced the log during the call just made),
 // Restarted (MT4 closed and started again), Held and Resumed (trading
 // paused and taken up again), End.
@@ -21,7 +23,7 @@ std::int64_t wallMicros();
 
 class SessionRecord {
 public:
-    SessionRecord(const std::filesystem::path& file, std::filesystem::path orderLog);
+    SessionRecord(const std::filesystem::path& file, std::filesystem::path orderLog, bool mt5);
 
     // The terminal's events not written yet, stamped with the time now.
     void catchUp(const std::vector<mt4sim::TicketEvent>& events);
@@ -37,6 +39,7 @@ private:
 
     std::ofstream out_;
     std::filesystem::path orderLog_;
+    bool mt5_;
     std::size_t told_ = 0;
     std::filesystem::file_time_type lastWrite_{};
 };
