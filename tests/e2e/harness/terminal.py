@@ -1,5 +1,5 @@
-"""kvterminal.exe: the simulated MT4 terminal with our expert, playing a seeded
-random session into the scene's MT4 data folder, and its own history."""
+"""kvterminal.exe: the simulated MT4 or MT5 terminal with our expert, playing a
+seeded random session into the scene's terminal's data folder, and its own history."""
 import collections
 import re
 
@@ -13,10 +13,16 @@ EVENT_REQUEST = re.compile(r"/(SetTD|EditTD|CloseTD|DeleteTD)\.do\?.*&orderno=(\
 
 
 class SimulatedTerminal:
-    def __init__(self, scene, seed, seconds, restart_every=0, step_ms="300-700"):
+    def __init__(self, scene, seed, seconds, restart_every=0, step_ms="300-700", account=None, held=False):
+        """ACCOUNT: "hedging" or "netting" for an MT5 (the scene's must be one), nothing for MT4.
+        HELD: paused from the start, with the expert's first log written, until resume()."""
         self.history = scene.folder / "session.txt"
         self.hold_file = scene.folder / "hold"
-        arguments = ["--mt4", windows_path(scene.mt4.root), "--history", windows_path(self.history),
+        if held:
+            self.hold_file.touch()
+        terminal = ["--mt5", windows_path(scene.mt4.root), "--account", account] if account else \
+            ["--mt4", windows_path(scene.mt4.root)]
+        arguments = terminal + ["--history", windows_path(self.history),
                      "--seed", str(seed), "--seconds", str(seconds), "--restart-every", str(restart_every),
                      "--step-ms", step_ms, "--hold-file", windows_path(self.hold_file)]
         self.process = scene.prefix.start(scene.terminal_exe, scene.folder / "terminal.log", *arguments)
