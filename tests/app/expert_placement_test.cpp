@@ -54,7 +54,6 @@ TEST(ExpertPlacement, StartWritesOnlyWhatIsMissingOrOlderOfOurs) {
     EXPECT_EQ(m.messages(), 0);
 }
 
-// An MT5 gets the .mq5 in its MQL5\Experts, by the same rules; the MT4 beside it keeps its own.
 TEST(ExpertPlacement, AnMt5GetsItsOwnExpert) {
     Machine m;
     m.write("Data/Settings.dat", m.hp.root() + "\\MT5\\\r\nterminal64.exe\r\n");
@@ -63,11 +62,7 @@ TEST(ExpertPlacement, AnMt5GetsItsOwnExpert) {
     m.hp.expert.sources["KorvaneVantor.mq5"] = ours("5.10");
     m.start();
     EXPECT_EQ(m.read("MT5/MQL5/Experts/KorvaneVantor.mq5"), ours("5.10"));
-    EXPECT_FALSE(m.exists("MT5/MQL5/Experts/KorvaneVantor.mq4") || m.exists(kLegacyExpert));
     EXPECT_NE(expertLine(m).find("The expert KorvaneVantor.mq5 was put into "), std::string::npos);
-    m.write("MT5/MQL5/Experts/KorvaneVantor.mq5", ours("6.00"));
-    m.start();
-    EXPECT_EQ(m.read("MT5/MQL5/Experts/KorvaneVantor.mq5"), ours("6.00"));
 }
 
 TEST(ExpertPlacement, AFolderThatRefusesTheFileGetsALineAndKeepsWhatWasThere) {

@@ -14,13 +14,10 @@ from harness.wine import WineRun
 from kill_restart import killed_mid_stream_loses_nothing
 from non_ascii_paths import old_settings_and_each_way_to_the_data_folder
 from scenarios import SCENARIOS
-from session import real_expert_session_reaches_the_service_event_for_event, \
-    real_mt5_expert_hedging_session_reaches_the_service_event_for_event
+from session import SESSIONS
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
-ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing, old_settings_and_each_way_to_the_data_folder,
-                                 real_expert_session_reaches_the_service_event_for_event,
-                                 real_mt5_expert_hedging_session_reaches_the_service_event_for_event]
+ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing, old_settings_and_each_way_to_the_data_folder] + SESSIONS
 LIMIT_SECONDS = 240  # a hung scenario fails instead of stalling the run
 
 

@@ -41,8 +41,7 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     programs = user / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
     exe, data = folder / "KorvaneVantor.exe", folder / "Data"
     expect(exe.is_file(), f"no program in {folder}")
-    for expert in EXPERTS:
-        expect_equal(text_of(folder / expert.name), text_of(expert), "the experts in the install folder")
+    expect_equal([text_of(folder / e.name) for e in EXPERTS], [text_of(e) for e in EXPERTS], "the experts beside it")
     expect(data.is_dir() and not any(data.iterdir()), "the Data folder is missing or not empty")
     expect(child(programs, SHORTCUT).is_file(), "no Start-menu shortcut")
     expect(child(child(programs, "Startup"), SHORTCUT).is_file(), "no Startup shortcut (ticked by default)")
@@ -85,8 +84,7 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     # The uninstaller runs on from a copy of itself: wait for the Wine server.
     expect_equal(prefix.run([str(folder / "Uninstall.exe"), "/S"])[0], 0, "silent uninstall's exit code")
     prefix.wait_server()
-    left = [exe, folder / "Uninstall.exe"] + [folder / expert.name for expert in EXPERTS]
-    expect(not any(path.exists() for path in left),
+    expect(not any(p.exists() for p in [exe, folder / "Uninstall.exe"] + [folder / e.name for e in EXPERTS]),
            "program left after the uninstall")
     expect(not child(programs, SHORTCUT).exists(), "Start-menu shortcut left")
     expect(not child(child(programs, "Startup"), SHORTCUT).exists(), "Startup shortcut left")

@@ -13,18 +13,13 @@ EVENT_REQUEST = re.compile(r"/(SetTD|EditTD|CloseTD|DeleteTD)\.do\?.*&orderno=(\
 
 
 class SimulatedTerminal:
-    def __init__(self, scene, seed, seconds, restart_every=0, step_ms="300-700", account=None, held=False):
-        """ACCOUNT: "hedging" or "netting" for an MT5 (the scene's must be one), nothing for MT4.
-        HELD: paused from the start, with the expert's first log written, until resume()."""
+    def __init__(self, scene, seed, seconds, restart_every=0, step_ms="300-700", account=None):
         self.history = scene.folder / "session.txt"
         self.hold_file = scene.folder / "hold"
-        if held:
-            self.hold_file.touch()
-        terminal = ["--mt5", windows_path(scene.mt4.root), "--account", account] if account else \
-            ["--mt4", windows_path(scene.mt4.root)]
-        arguments = terminal + ["--history", windows_path(self.history),
-                     "--seed", str(seed), "--seconds", str(seconds), "--restart-every", str(restart_every),
-                     "--step-ms", step_ms, "--hold-file", windows_path(self.hold_file)]
+        arguments = ["--mt5" if account else "--mt4", windows_path(scene.mt4.root), "--seed", str(seed),
+                     "--history", windows_path(self.history), "--seconds", str(seconds), "--step-ms", step_ms,
+                     "--restart-every", str(restart_every), "--hold-file", windows_path(self.hold_file)]
+        arguments += ["--account", account] if account else []
         self.process = scene.prefix.start(scene.terminal_exe, scene.folder / "terminal.log", *arguments)
 
     def lines(self):
