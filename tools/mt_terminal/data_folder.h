@@ -9,7 +9,8 @@ namespace kvterminal {
 
 // Creates <roaming>\MetaQuotes\Terminal\<id>\MQL4\Files and origin.txt for
 // the installation folder MT4_FOLDER (as Windows writes it, in UTF-8) and
-// returns the Files folder. The id is MT4's own: the MD5 of the upper-cased
+// returns the Files folder: the data folder whose origin.txt names the
+// installation, else a new one named as MT4 names it, the MD5 of the upper-cased
 // folder as UTF-16LE.
 std::filesystem::path makeDataFolder(const std::filesystem::path& roaming, const std::string& mt4Folder);
 
