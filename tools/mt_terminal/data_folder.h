@@ -9,8 +9,9 @@ namespace kvterminal {
 
 // Creates <roaming>\MetaQuotes\Terminal\<id>\<MQL>\Files (MQL: "MQL4" or
 // "MQL5") and origin.txt for the installation folder TERMINAL_FOLDER (as
-// Windows writes it, in UTF-8) and returns the Files folder. The id is the
-// terminal's own: the MD5 of the upper-cased folder as UTF-16LE.
+// Windows writes it, in UTF-8) and returns the Files folder: the data folder
+// whose origin.txt names the installation, else a new one named as the
+// terminal names it, the MD5 of the upper-cased folder as UTF-16LE.
 std::filesystem::path makeDataFolder(const std::filesystem::path& roaming, const std::string& terminalFolder,
                                      const std::string& mql);
 
