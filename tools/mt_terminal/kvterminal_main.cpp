@@ -126,6 +126,17 @@ void play(const Options& options) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
+    // The trader stops; the terminal runs on until nothing has happened for a
+    // while (an order may still expire), so the expert writes the last change
+    // into the log before the session ends.
+    for (auto lastChange = Clock::now(); Clock::now() - lastChange < std::chrono::milliseconds(300);) {
+        const std::size_t before = mt4.events().size();
+        mt4.advance(std::max<std::int64_t>(0, wallMs() - mt4.nowMs()));
+        record.catchUp(mt4.events());
+        record.noticeWrite();
+        if (mt4.events().size() != before) lastChange = Clock::now();
+        std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
     record.note("End");
 }
 
