@@ -294,19 +294,25 @@ int Terminal::close(int ticket, double lots) {
     return 0;
 }
 
+// A pending order leaves the pool for the history at the market's price.
+Order Terminal::retirePending(Account& account, size_t index, const char* comment, OrderState state) {
+    Order o = account.open[index];
+    const Symbol& s = symbols_.at(o.symbol);
+    o.closePrice = isBuySide(o.type) ? s.ask : s.bid;
+    o.closeTime = nowSeconds();
+    o.comment = comment;
+    o.state = state;
+    account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(index));
+    account.history.push_back(o);
+    return o;
+}
+
 bool Terminal::deletePending(int ticket) {
     Account& account = current();
     for (size_t i = 0; i < account.open.size(); ++i) {
-        Order o = account.open[i];
+        const Order& o = account.open[i];
         if (o.ticket != ticket || !isPending(o.type)) continue;
-        const Symbol& s = symbols_.at(o.symbol);
-        o.closePrice = isBuySide(o.type) ? s.ask : s.bid;
-        o.closeTime = nowSeconds();
-        o.comment = "cancelled";
-        o.state = StateCanceled;
-        account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(i));
-        account.history.push_back(o);
-        record(TicketEventKind::Deleted, o);
+        record(TicketEventKind::Deleted, retirePending(account, i, "cancelled", StateCanceled));
         return true;
     }
     return false;
@@ -315,16 +321,10 @@ bool Terminal::deletePending(int ticket) {
 void Terminal::processExpiries() {
     for (auto& account : accounts_) {
         for (size_t i = 0; i < account.open.size();) {
-            Order o = account.open[i];
+            const Order& o = account.open[i];
             if (!isPending(o.type) || o.expiration == 0 || nowSeconds() < o.expiration) { ++i; continue; }
-            const Symbol& s = symbols_.at(o.symbol);
-            o.closePrice = isBuySide(o.type) ? s.ask : s.bid;
-            o.closeTime = nowSeconds();
-            o.comment = "expiration";
-            o.state = StateExpired;
-            account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(i));
-            account.history.push_back(o);
-            events_.push_back({nowMs_, account.number, TicketEventKind::Expired, o, 0});
+            events_.push_back({nowMs_, account.number, TicketEventKind::Expired,
+                               retirePending(account, i, "expiration", StateExpired), 0});
         }
     }
 }

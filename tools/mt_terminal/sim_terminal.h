@@ -187,6 +187,7 @@ private:
     void recordLine(Account& account, TicketEventKind kind, const Order& position, int related = 0);
     void processTriggers(const std::string& symbol);
     void processExpiries();
+    Order retirePending(Account& account, size_t index, const char* comment, OrderState state);
     bool startExpert(Chart& chart);
     void stopExpert(Chart& chart, int reason);
     Chart* chart(int id);
