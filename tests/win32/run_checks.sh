@@ -4,6 +4,8 @@
 # there is no display, with the native build's reference service to talk to.
 # Usage: run_checks.sh MINGW_BUILD_DIR NATIVE_BUILD_DIR [NAME_PART]
 set -euo pipefail
+# One Wine run at a time on this machine: two at once interfere.
+[ -n "${KV_WINE_LOCKED:-}" ] || KV_WINE_LOCKED=1 exec flock /tmp/kv-wine.lock "$0" "$@"
 usage="usage: run_checks.sh MINGW_BUILD_DIR NATIVE_BUILD_DIR [NAME_PART]"
 exe="$(cd "${1:?$usage}" && pwd)/tests/win32/KorvaneVantorChecks.exe"
 service="$(cd "${2:?$usage}" && pwd)/tools/reference_service/reference_service"
