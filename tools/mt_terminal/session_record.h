@@ -6,8 +6,8 @@
 // MT5, an order line); why closed: partly (MT4), reversed (MT5 netting),
 // at-stop-loss, at-take-profit, by-trader;
 // Written (the expert replaced the log during the call just made),
-// Restarted (MT4 closed and started again), Held and Resumed (trading
-// paused and taken up again), End.
+// Restarted (the terminal closed and started again), Disconnected and
+// Reconnected, Held and Resumed (trading paused and taken up again), End.
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -26,7 +26,7 @@ public:
     SessionRecord(const std::filesystem::path& file, std::filesystem::path orderLog, bool mt5);
 
     // The terminal's events not written yet, stamped with the time now.
-    void catchUp(const std::vector<mt4sim::TicketEvent>& events);
+    void catchUp(const std::vector<mtsim::TicketEvent>& events);
     // A replace of the order log not told yet. Called right after each call
     // into the terminal that may run the expert: the file's own time is too
     // coarse (the system's clock tick), so the time now stands for it, and
