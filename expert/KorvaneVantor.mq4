@@ -19,6 +19,7 @@ double   openPrice[KV_OPEN_LIMIT];
 double   openStop[KV_OPEN_LIMIT];
 double   openTake[KV_OPEN_LIMIT];
 datetime openExpiry[KV_OPEN_LIMIT];
+string   openLine[KV_OPEN_LIMIT];  // its line, "" until built for these numbers
 int      openCount;
 // The history read so far, and the tickets at its two ends, to see it
 // replaced (another account, the Account History tab's period or sort).
@@ -73,6 +74,7 @@ bool OrdersChanged()
       openStop[i] = stop;
       openTake[i] = take;
       openExpiry[i] = expiry;
+      openLine[i] = "";
      }
    openCount = total;
    return changed;
@@ -98,7 +100,9 @@ string BuildLog()
      {
       if(!OrderSelect(openTicket[i], SELECT_BY_TICKET) || OrderCloseTime() != 0)
          return "";                         // closed meanwhile
-      text += OrderLine("O", account, demo);
+      if(openLine[i] == "")
+         openLine[i] = OrderLine("O", account, demo);
+      text += openLine[i];
      }
    text += ClosedText();
    if(OrdersTotal() != openTotal || OrdersHistoryTotal() != historyTotal)

@@ -22,6 +22,8 @@ double   seenPrice[KV_OPEN_LIMIT];
 double   seenStop[KV_OPEN_LIMIT];
 double   seenTake[KV_OPEN_LIMIT];
 datetime seenExpiry[KV_OPEN_LIMIT];
+string   seenLine[KV_OPEN_LIMIT];    // its line, "" until built for these numbers
+ulong    seenNumber[KV_OPEN_LIMIT];  // the number it was built with
 int      seenCount;
 // Each open position's line as its deals make it, by identifier: the line's
 // number (the identifier; the reversing order's ticket after a netting
@@ -129,6 +131,7 @@ bool OrdersChanged()
       seenStop[i] = stop;
       seenTake[i] = take;
       seenExpiry[i] = expiry;
+      seenLine[i] = "";
      }
    seenCount = total;
    return changed;
@@ -149,6 +152,8 @@ string BuildLog()
    int orders = OrdersTotal();
    if(Executing() || !ReadHistory())
       return "";
+   if(positions + orders != seenCount)
+      return "";                            // the lists moved since they were compared
    string account = AccountText();
    string demo = DemoText();
    string text = "";
@@ -164,7 +169,13 @@ string BuildLog()
             return "";                      // its deals have not reached the history yet
          slot = -1;
         }
-      text += PositionLine(slot, account, demo);
+      ulong number = slot >= 0 ? posNumber[slot] : (ulong)PositionGetInteger(POSITION_IDENTIFIER);
+      if(seenLine[i] == "" || seenNumber[i] != number)
+        {
+         seenLine[i] = PositionLine(slot, account, demo);
+         seenNumber[i] = number;
+        }
+      text += seenLine[i];
       count++;
      }
    for(int i = 0; i < orders; i++)
@@ -176,7 +187,9 @@ string BuildLog()
       // position's line now; its rest waits unseen.
       if(IsPositionLine(ticket))
          continue;
-      text += PendingLine(account, demo);
+      if(seenLine[positions + i] == "")
+         seenLine[positions + i] = PendingLine(account, demo);
+      text += seenLine[positions + i];
       count++;
      }
    text += ClosedText();
@@ -302,6 +315,7 @@ bool ReadHistory()
    if(endedCount > 0 && (!replayed || HistorySelect(from, TimeCurrent() + 86400)))
       for(int k = 0; k < endedCount; k++)
          KeepEndedOrder(endedOrder[k]);
+   ForgetReadBefore(readUntil - KV_READ_MARGIN);
    historyRead = true;
    return true;
   }
@@ -357,22 +371,11 @@ bool MarkRead(int kind, ulong ticket, datetime at)
   {
    if(at > readUntil)
       readUntil = at;
-   int kept = 0;
-   bool known = false;
    for(int k = 0; k < readCount; k++)
-     {
       if(readTicket[k] == ticket && readKind[k] == kind)
-         known = true;
-      if(readTime[k] < readUntil - KV_READ_MARGIN)
-         continue;                          // before the margin: never selected again
-      readTicket[kept] = readTicket[k];
-      readKind[kept] = readKind[k];
-      readTime[kept] = readTime[k];
-      kept++;
-     }
-   readCount = kept;
-   if(known)
-      return false;
+         return false;
+   if(readCount == KV_READ_LIMIT)
+      ForgetReadBefore(readUntil - KV_READ_MARGIN);
    if(readCount < KV_READ_LIMIT)
      {
       readTicket[readCount] = ticket;
@@ -381,6 +384,22 @@ bool MarkRead(int kind, ulong ticket, datetime at)
       readCount++;
      }
    return true;
+  }
+
+// What lies before the margin is never selected again.
+void ForgetReadBefore(datetime since)
+  {
+   int kept = 0;
+   for(int k = 0; k < readCount; k++)
+     {
+      if(readTime[k] < since)
+         continue;
+      readTicket[kept] = readTicket[k];
+      readKind[kept] = readKind[k];
+      readTime[kept] = readTime[k];
+      kept++;
+     }
+   readCount = kept;
   }
 
 void AddReplay(ulong id)

@@ -32,7 +32,7 @@ TEST_P(RealTerminal, MarketOrdersExecuteLateAndInParts) {
     EXPECT_EQ(day.writes.size(), writes) << "nothing while the order executes";
     auto lines = day.log(100);
     ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines.begin()->second[8], "1.10087");  // 0.10 at 1.10020, 0.20 at 1.10120
+    EXPECT_EQ(lines.begin()->second.at(8), "1.10087");  // 0.10 at 1.10020, 0.20 at 1.10120
 
     // A close (or a reduction and reversal on netting) in parts, then, on
     // hedging, a close by an opposite position.
@@ -45,7 +45,7 @@ TEST_P(RealTerminal, MarketOrdersExecuteLateAndInParts) {
     } else {
         day.mt.close(position);
         lines = day.log(400);
-        EXPECT_EQ(lines.begin()->second[12], "61.89");  // 3 x 0.10 at +21.33 pips from the average, less 2.10 commission
+        EXPECT_EQ(lines.begin()->second.at(12), "61.89");  // 3 x 0.10 at +21.33 pips from the average, less 2.10 commission
         day.mt.setExecution({0, 1, 1});
         int buy = day.mt.openMarket("EURUSD", OrderType::Buy, 0.10);
         int sell = day.mt.openMarket("EURUSD", OrderType::Sell, 0.30);
@@ -53,8 +53,8 @@ TEST_P(RealTerminal, MarketOrdersExecuteLateAndInParts) {
         day.mt.setExecution({200, 1, 1});
         ASSERT_TRUE(day.mt.closeBy(buy, sell));
         day.mt.advance(150);
-        EXPECT_EQ(parseLog(day.text())[buy][4][0], 'O');
-        EXPECT_EQ(day.log(100)[sell][7], "0.20");
+        EXPECT_EQ(parseLog(day.text()).at(buy).at(4)[0], 'O');
+        EXPECT_EQ(day.log(100).at(sell).at(7), "0.20");
     }
 }
 
@@ -70,25 +70,25 @@ TEST_P(RealTerminal, PendingOrdersFillInPartsUnderOneTicket) {
         day.log();
         day.mt.tick("EURUSD", 1.09880, 1.09900);
         auto lines = day.log();
-        EXPECT_EQ(lines[position][7], "0.30");
-        EXPECT_EQ(lines[limit][7], "0.20");
+        EXPECT_EQ(lines.at(position).at(7), "0.30");
+        EXPECT_EQ(lines.at(limit).at(7), "0.20");
         day.mt.tick("EURUSD", 1.09870, 1.09890);
-        EXPECT_EQ(day.log()[limit][4][0], 'X');
+        EXPECT_EQ(day.log().at(limit).at(4).at(0), 'X');
         return;
     }
     // The position and the rest share the ticket: one line, the position's.
     int limit = day.mt.placePending("EURUSD", OrderType::BuyLimit, 0.40, 1.09900);
     day.log();
     day.mt.tick("EURUSD", 1.09880, 1.09900);
-    EXPECT_EQ(day.log()[limit][7], "0.20");
+    EXPECT_EQ(day.log().at(limit).at(7), "0.20");
     // Closed while the rest waits; the rest fills under the same identifier:
     // a line of its own, and the close stays told.
     day.mt.close(limit);
-    EXPECT_EQ(day.log()[limit][4][0], 'X');
+    EXPECT_EQ(day.log().at(limit).at(4).at(0), 'X');
     day.mt.tick("EURUSD", 1.09870, 1.09890);
     const auto lines = day.log();
     EXPECT_EQ(lines.size(), 2u);
-    EXPECT_EQ(lines.at(limit)[4][0], 'X');
+    EXPECT_EQ(lines.at(limit).at(4).at(0), 'X');
 }
 
 TEST_P(RealTerminal, NothingIsWrittenBeforeTheDataArrives) {
@@ -130,13 +130,39 @@ TEST_P(RealTerminal, ListsMoveWhileTheExpertReadsThem) {
 
 TEST_P(RealTerminal, TwoChartsStartingTogetherHaveOneWriter) {
     for (int call = 1; call <= 30 && !HasFailure(); ++call) {
-        Desk day(GetParam(), false);
+        // A writer that left long ago left its beat behind.
+        Desk day(GetParam());
+        day.mt.advance(kStartMs);
+        day.mt.detachExpert(day.chart);
+        day.mt.advance(6000);
+        day.writers.clear();
         const int first = day.mt.addChart("EURUSD"), second = day.mt.addChart("USDJPY");
         day.mt.interruptAt(first, call, [&] { day.mt.startExpert(second); });
         day.mt.startExpert(first);
         day.mt.openMarket("EURUSD", OrderType::Buy, 0.10);
         day.log(kStartMs + 500);
         EXPECT_EQ(day.writers.size(), 1u) << "the second chart started at call " << call;
+        // A beat that is gone (deleted by hand, say) is no silent writer.
+        day.mt.globals().erase("KorvaneVantor.beat");
+        day.mt.attachExpert("EURUSD");
+        day.mt.openMarket("EURUSD", OrderType::Sell, 0.10);
+        day.log();
+        EXPECT_EQ(day.writers.size(), 1u);
+    }
+    // A writer stopped by a critical error: the two charts standing by race
+    // to take over, the second at each call of the first one's period.
+    for (int call = 1; call <= 30 && !HasFailure(); ++call) {
+        Desk day(GetParam());
+        const int x = day.mt.attachExpert("EURUSD");
+        day.mt.attachExpert("USDJPY");
+        day.mt.advance(kStartMs);
+        day.mt.crashExpert(day.chart);
+        day.mt.openMarket("EURUSD", OrderType::Buy, 0.10);
+        day.mt.advance(5000);
+        day.writers.clear();
+        day.mt.interruptAt(x, call, [&] { day.mt.tick("USDJPY", 150.000, 150.020); });
+        day.log(200);
+        EXPECT_EQ(day.writers.size(), 1u) << "the other chart ran at call " << call;
     }
 }
 

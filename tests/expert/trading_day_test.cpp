@@ -20,11 +20,11 @@ TEST(ExpertTradingDay, Mt4LinesAndStampsFollowEveryChange) {
     int limit = mt4.placePending("EURUSD", OrderType::BuyLimit, 0.25, 1.09000, 1.08500, 1.10000);
     int stop = mt4.placePending("USDJPY", OrderType::SellStop, 1.5, 149.500, 150.500, 148.000);
     auto lines = day.log();
-    Line b = lines[buy];
-    EXPECT_EQ(b, (Line{"20261207", "42", "5551001", std::to_string(buy), b[4], "BUY", "EURUSD", "0.10", "1.10020", "1.09500",
+    Line b = lines.at(buy);
+    EXPECT_EQ(b, (Line{"20261207", "42", "5551001", std::to_string(buy), b.at(4), "BUY", "EURUSD", "0.10", "1.10020", "1.09500",
                        "1.11000", "0", "0", "1"}));
-    EXPECT_EQ(lines[stop][7], "1.5");      // the lot step's decimals
-    EXPECT_EQ(lines[stop][8], "149.500");  // the symbol's digits
+    EXPECT_EQ(lines.at(stop).at(7), "1.5");      // the lot step's decimals
+    EXPECT_EQ(lines.at(stop).at(8), "149.500");  // the symbol's digits
     const auto before = lines;
 
     // Nothing changes: no write at all.
@@ -36,13 +36,13 @@ TEST(ExpertTradingDay, Mt4LinesAndStampsFollowEveryChange) {
     // back to the same state is back to the same stamp.
     mt4.modify(buy, 0, 1.08800, 1.11000, 0);
     lines = day.log();
-    EXPECT_NE(Desk::stamp(lines[buy]), Desk::stamp(before.at(buy)));
-    EXPECT_EQ(lines[limit], before.at(limit));
-    const std::string slStamp = Desk::stamp(lines[buy]);
+    EXPECT_NE(Desk::stamp(lines.at(buy)), Desk::stamp(before.at(buy)));
+    EXPECT_EQ(lines.at(limit), before.at(limit));
+    const std::string slStamp = Desk::stamp(lines.at(buy));
     mt4.modify(buy, 0, 1.08800, 1.11500, 0);
-    EXPECT_NE(Desk::stamp(day.log()[buy]), slStamp);
+    EXPECT_NE(Desk::stamp(day.log().at(buy)), slStamp);
     mt4.modify(buy, 0, 1.08800, 1.11000, 0);
-    EXPECT_EQ(Desk::stamp(day.log()[buy]), slStamp);
+    EXPECT_EQ(Desk::stamp(day.log().at(buy)), slStamp);
 
     // Restarted, recompiled, the timeframe changed: the log is written again, the same.
     const auto steady = day.log();
@@ -58,23 +58,23 @@ TEST(ExpertTradingDay, Mt4LinesAndStampsFollowEveryChange) {
     // close by stop loss.
     mt4.tick("EURUSD", 1.08980, 1.09000);
     lines = day.log();
-    EXPECT_EQ(lines[limit][5], "BUY");
-    EXPECT_NE(Desk::stamp(lines[limit]), Desk::stamp(steady.at(limit)));
+    EXPECT_EQ(lines.at(limit).at(5), "BUY");
+    EXPECT_NE(Desk::stamp(lines.at(limit)), Desk::stamp(steady.at(limit)));
     mt4.tick("EURUSD", 1.10500, 1.10520);
     int rest = mt4.close(buy, 0.04);
     lines = day.log();
-    EXPECT_EQ(lines[limit][11], "1.10000");
-    EXPECT_EQ(lines[buy][11], "1.10500");
-    EXPECT_EQ(lines[buy][12], "18.92");  // (1.10500 - 1.10020) * 0.04 lots, less 0.28 commission
-    EXPECT_EQ(lines[rest][7], "0.06");
+    EXPECT_EQ(lines.at(limit).at(11), "1.10000");
+    EXPECT_EQ(lines.at(buy).at(11), "1.10500");
+    EXPECT_EQ(lines.at(buy).at(12), "18.92");  // (1.10500 - 1.10020) * 0.04 lots, less 0.28 commission
+    EXPECT_EQ(lines.at(rest).at(7), "0.06");
     mt4.tick("EURUSD", 1.08400, 1.08420);
-    EXPECT_EQ(day.log()[rest][11], "1.08800");
+    EXPECT_EQ(day.log().at(rest).at(11), "1.08800");
 
     // A pending order deleted, one expiring.
     int expiring = mt4.placePending("EURUSD", OrderType::SellLimit, 0.10, 1.10000, 0, 0, mt4.nowSeconds() + 600);
     ASSERT_TRUE(mt4.deletePending(stop));
-    EXPECT_EQ(day.log()[stop][4][0], 'X');
-    EXPECT_EQ(day.log(600 * 1000)[expiring][4][0], 'X');
+    EXPECT_EQ(day.log().at(stop).at(4).at(0), 'X');
+    EXPECT_EQ(day.log(600 * 1000).at(expiring).at(4).at(0), 'X');
 
     // A FileMove that fails, then a FileOpen: the old log stays whole, the
     // chart says why, and the next period writes.
@@ -109,17 +109,17 @@ TEST(ExpertTradingDay, Mt5HedgingPendingFilledPartialCloseStopLossRestart) {
     int buy = mt5.openMarket("EURUSD", OrderType::Buy, 0.30, 1.08800, 1.11000, 42);
     int limit = mt5.placePending("EURUSD", OrderType::BuyLimit, 0.20, 1.09000, 1.08500, 1.10000);
     auto lines = day.log();
-    EXPECT_EQ(lines[buy], (Line{"20261207", "42", "5551001", std::to_string(buy), lines[buy][4], "BUY", "EURUSD", "0.30",
+    EXPECT_EQ(lines.at(buy), (Line{"20261207", "42", "5551001", std::to_string(buy), lines.at(buy).at(4), "BUY", "EURUSD", "0.30",
                                 "1.10020", "1.08800", "1.11000", "0", "0", "1"}));
     const auto before = lines;
 
     // The pending order filled keeps its ticket; a partial close keeps the
     // position's: modifications, the lots smaller.
     mt5.tick("EURUSD", 1.08980, 1.09000);
-    EXPECT_NE(Desk::stamp(day.log()[limit]), Desk::stamp(before.at(limit)));
+    EXPECT_NE(Desk::stamp(day.log().at(limit)), Desk::stamp(before.at(limit)));
     mt5.tick("EURUSD", 1.10500, 1.10520);
     EXPECT_EQ(mt5.close(buy, 0.10), buy);
-    EXPECT_EQ(day.log()[buy][7], "0.20");
+    EXPECT_EQ(day.log().at(buy).at(7), "0.20");
 
     const auto steady = day.log();
     mt5.restart();
@@ -128,9 +128,9 @@ TEST(ExpertTradingDay, Mt5HedgingPendingFilledPartialCloseStopLossRestart) {
     // Closed by its stop loss: the net of all its deals.
     mt5.tick("EURUSD", 1.08700, 1.08720);
     lines = day.log();
-    EXPECT_EQ(lines[buy][11], "1.08800");
-    EXPECT_EQ(lines[buy][12], "-198.10");  // 0.10 x +48 pips, 0.20 x -122 pips, less 2.10 commission
-    EXPECT_EQ(lines[limit][11], "1.10000");
+    EXPECT_EQ(lines.at(buy).at(11), "1.08800");
+    EXPECT_EQ(lines.at(buy).at(12), "-198.10");  // 0.10 x +48 pips, 0.20 x -122 pips, less 2.10 commission
+    EXPECT_EQ(lines.at(limit).at(11), "1.10000");
 
     // A pending order deleted, one expiring, and a restart: the same log again.
     int deleted = mt5.placePending("EURUSD", OrderType::SellStop, 0.10, 1.08000);
@@ -154,46 +154,46 @@ TEST(ExpertTradingDay, Mt5NettingAddReduceReversalJoinedOrderAndStopLoss) {
     auto& mt5 = day.mt;
     day.log(kStartMs);
     int first = mt5.openMarket("EURUSD", OrderType::Buy, 0.10);
-    const std::string opened = Desk::stamp(day.log()[first]);
+    const std::string opened = Desk::stamp(day.log().at(first));
 
     // Deals that add to or reduce the position change its one line.
     mt5.tick("EURUSD", 1.10100, 1.10120);
     mt5.openMarket("EURUSD", OrderType::Buy, 0.30);
     auto lines = day.log();
-    EXPECT_EQ(lines[first][8], "1.10095");  // the average of the entries
-    EXPECT_NE(Desk::stamp(lines[first]), opened);
+    EXPECT_EQ(lines.at(first).at(8), "1.10095");  // the average of the entries
+    EXPECT_NE(Desk::stamp(lines.at(first)), opened);
     mt5.openMarket("EURUSD", OrderType::Sell, 0.15);
-    EXPECT_EQ(day.log()[first][7], "0.25");
+    EXPECT_EQ(day.log().at(first).at(7), "0.25");
 
     // A reversal closes the line and opens one under the reversing order's ticket.
     mt5.tick("EURUSD", 1.10300, 1.10320);
     int reversal = mt5.openMarket("EURUSD", OrderType::Sell, 0.60);
     lines = day.log();
-    EXPECT_EQ(lines[first][11], "1.10300");
-    EXPECT_EQ(lines[first][12], "46.75");  // 0.15 at +0.5 pip, 0.25 at +20.5 pips, less 5.25 commission (the reversal's too)
-    EXPECT_EQ(lines[reversal][7], "0.35");
-    EXPECT_EQ(lines[reversal][8], "1.10300");
+    EXPECT_EQ(lines.at(first).at(11), "1.10300");
+    EXPECT_EQ(lines.at(first).at(12), "46.75");  // 0.15 at +0.5 pip, 0.25 at +20.5 pips, less 5.25 commission (the reversal's too)
+    EXPECT_EQ(lines.at(reversal).at(7), "0.35");
+    EXPECT_EQ(lines.at(reversal).at(8), "1.10300");
 
     // A restart: the reversed line keeps its number and stamp.
     const auto steady = lines;
     mt5.restart();
     EXPECT_EQ(day.log(kStartMs), steady);
     mt5.openMarket("EURUSD", OrderType::Buy, 0.05);
-    EXPECT_EQ(day.log()[reversal][7], "0.30");
+    EXPECT_EQ(day.log().at(reversal).at(7), "0.30");
 
     // A pending order that joins the position ends as a deleted order.
     int joining = mt5.placePending("EURUSD", OrderType::SellLimit, 0.05, 1.10400);
     day.log();
     mt5.tick("EURUSD", 1.10400, 1.10420);
-    EXPECT_EQ(day.log()[joining][4][0], 'X');
+    EXPECT_EQ(day.log().at(joining).at(4).at(0), 'X');
 
     // Closed by its stop loss.
     ASSERT_TRUE(mt5.modify(mt5.mt5().positions.front().ticket, 0, 1.10600, 0, 0));
     day.log();
     mt5.tick("EURUSD", 1.10580, 1.10600);
     lines = day.log();
-    EXPECT_EQ(lines[reversal][11], "1.10600");
-    EXPECT_EQ(lines[reversal][9], "1.10600");
+    EXPECT_EQ(lines.at(reversal).at(11), "1.10600");
+    EXPECT_EQ(lines.at(reversal).at(9), "1.10600");
 }
 
 TEST(ExpertTerminalEvents, OneWriterPerTerminalAccountSwitchAndFiveHundredOrders) {
@@ -226,8 +226,8 @@ TEST(ExpertTerminalEvents, OneWriterPerTerminalAccountSwitchAndFiveHundredOrders
     EXPECT_TRUE(day.log(kStartMs).empty());
     int other = mt4.openMarket("USDJPY", OrderType::Sell, 0.3);
     auto lines = day.log();
-    EXPECT_EQ(lines[other][2], "7002");
-    EXPECT_EQ(lines[other][13], "0");
+    EXPECT_EQ(lines.at(other).at(2), "7002");
+    EXPECT_EQ(lines.at(other).at(13), "0");
     EXPECT_FALSE(lines.count(first));
 
     // 500 open orders at once: all written in one period.

@@ -124,10 +124,7 @@ string Mql5Program::OrderGetString(ENUM_ORDER_PROPERTY_STRING) {
 void Mql5Program::cache(std::vector<mtsim::Deal> deals, std::vector<mtsim::Mt5Order> orders) {
     deals_ = std::move(deals);
     historyOrders_ = std::move(orders);
-    dealAt_.clear();
     historyOrderAt_.clear();
-    for (size_t i = 0; i < deals_.size(); ++i) dealAt_[static_cast<ulong>(deals_[i].ticket)] = i;
-    for (size_t i = 0; i < historyOrders_.size(); ++i) historyOrderAt_[static_cast<ulong>(historyOrders_[i].ticket)] = i;
 }
 
 bool Mql5Program::HistorySelect(datetime from_date, datetime to_date) {
@@ -179,14 +176,18 @@ ulong Mql5Program::HistoryOrderGetTicket(int index) {
     return static_cast<ulong>(historyOrders_[static_cast<size_t>(index)].ticket);
 }
 
+// The terminal numbers deals in the order they come, so the cache is in ticket order.
 const mtsim::Deal* Mql5Program::deal(ulong ticket) {
-    auto it = dealAt_.find(ticket);
-    if (it != dealAt_.end()) return &deals_[it->second];
+    auto it = std::lower_bound(deals_.begin(), deals_.end(), ticket,
+                               [](const mtsim::Deal& d, ulong t) { return static_cast<ulong>(d.ticket) < t; });
+    if (it != deals_.end() && static_cast<ulong>(it->ticket) == ticket) return &*it;
     lastError_ = ERR_TRADE_DEAL_NOT_FOUND;
     return nullptr;
 }
 
 const mtsim::Mt5Order* Mql5Program::historyOrder(ulong ticket) {
+    if (historyOrderAt_.empty())
+        for (size_t i = 0; i < historyOrders_.size(); ++i) historyOrderAt_[static_cast<ulong>(historyOrders_[i].ticket)] = i;
     auto it = historyOrderAt_.find(ticket);
     if (it != historyOrderAt_.end()) return &historyOrders_[it->second];
     lastError_ = ERR_TRADE_ORDER_NOT_FOUND;

@@ -100,7 +100,7 @@ private:
     mtsim::Mt5Order order_;
     std::vector<mtsim::Deal> deals_;
     std::vector<mtsim::Mt5Order> historyOrders_;
-    std::unordered_map<ulong, size_t> dealAt_, historyOrderAt_;
+    std::unordered_map<ulong, size_t> historyOrderAt_;  // built when first asked
     void cache(std::vector<mtsim::Deal> deals, std::vector<mtsim::Mt5Order> orders);
     const mtsim::Deal* deal(ulong ticket);
     const mtsim::Mt5Order* historyOrder(ulong ticket);

@@ -61,7 +61,7 @@ int MqlProgram::TerminalInfoInteger(ENUM_TERMINAL_INFO_INTEGER) {
     return terminal_->connected() ? 1 : 0;
 }
 
-long long MqlProgram::SymbolInfoInteger(string name, ENUM_SYMBOL_INFO_INTEGER) {
+long long MqlProgram::SymbolInfoInteger(const string& name, ENUM_SYMBOL_INFO_INTEGER) {
     const mtsim::Symbol* s = terminal_->symbol(name.utf8());
     if (!s) {
         lastError_ = ERR_UNKNOWN_SYMBOL;
@@ -70,7 +70,7 @@ long long MqlProgram::SymbolInfoInteger(string name, ENUM_SYMBOL_INFO_INTEGER) {
     return s->digits;  // SYMBOL_DIGITS, the one identifier here
 }
 
-double MqlProgram::SymbolInfoDouble(string name, ENUM_SYMBOL_INFO_DOUBLE prop_id) {
+double MqlProgram::SymbolInfoDouble(const string& name, ENUM_SYMBOL_INFO_DOUBLE prop_id) {
     const mtsim::Symbol* s = terminal_->symbol(name.utf8());
     if (!s) {
         lastError_ = ERR_UNKNOWN_SYMBOL;
@@ -135,19 +135,19 @@ void MqlProgram::EventKillTimer() {
 
 // --- terminal global variables ---
 
-bool MqlProgram::GlobalVariableCheck(string name) {
+bool MqlProgram::GlobalVariableCheck(const string& name) {
     call();
     return terminal_->globals().count(name.utf8()) > 0;
 }
 
-bool MqlProgram::GlobalVariableTemp(string name) {
+bool MqlProgram::GlobalVariableTemp(const string& name) {
     call();
     auto& globals = terminal_->globals();
     if (!globals.count(name.utf8())) globals[name.utf8()] = {0, true};
     return true;
 }
 
-double MqlProgram::GlobalVariableGet(string name) {
+double MqlProgram::GlobalVariableGet(const string& name) {
     call();
     auto& globals = terminal_->globals();
     auto it = globals.find(name.utf8());
@@ -158,13 +158,13 @@ double MqlProgram::GlobalVariableGet(string name) {
     return it->second.value;
 }
 
-datetime MqlProgram::GlobalVariableSet(string name, double value) {
+datetime MqlProgram::GlobalVariableSet(const string& name, double value) {
     call();
     terminal_->globals()[name.utf8()].value = value;
     return terminal_->nowSeconds();
 }
 
-bool MqlProgram::GlobalVariableSetOnCondition(string name, double value, double check_value) {
+bool MqlProgram::GlobalVariableSetOnCondition(const string& name, double value, double check_value) {
     call();
     auto& globals = terminal_->globals();
     auto it = globals.find(name.utf8());
@@ -177,14 +177,14 @@ bool MqlProgram::GlobalVariableSetOnCondition(string name, double value, double 
     return true;
 }
 
-bool MqlProgram::GlobalVariableDel(string name) {
+bool MqlProgram::GlobalVariableDel(const string& name) {
     call();
     return terminal_->globals().erase(name.utf8()) > 0;
 }
 
 // --- files: only what the experts do, writing a whole text file ---
 
-int MqlProgram::openFile(string file_name, int open_flags) {
+int MqlProgram::openFile(const string& file_name, int open_flags) {
     call();
     const bool writeOnly = (open_flags & FILE_WRITE) && !(open_flags & (FILE_READ | FILE_COMMON));
     const int handle = writeOnly ? terminal_->openFile(chartId_, file_name.utf8()) : INVALID_HANDLE;
@@ -195,7 +195,7 @@ int MqlProgram::openFile(string file_name, int open_flags) {
     return handle;
 }
 
-uint MqlProgram::FileWriteString(int file_handle, const string text_string, int) {
+uint MqlProgram::FileWriteString(int file_handle, const string& text_string, int) {
     call();
     std::u16string text;
     for (char16_t unit : text_string.units()) {
@@ -254,15 +254,15 @@ string MqlProgram::IntegerToString(long long number, int str_len, ushort fill_sy
     return string(std::move(digits));
 }
 
-int MqlProgram::StringLen(string string_value) { return static_cast<int>(string_value.units().size()); }
+int MqlProgram::StringLen(const string& string_value) { return static_cast<int>(string_value.units().size()); }
 
-ushort MqlProgram::StringGetCharacter(string string_value, int pos) {
+ushort MqlProgram::StringGetCharacter(const string& string_value, int pos) {
     const std::u16string& units = string_value.units();
     if (pos < 0 || static_cast<size_t>(pos) >= units.size()) return 0;
     return units[static_cast<size_t>(pos)];
 }
 
-string MqlProgram::StringSubstr(string string_value, int start_pos, int length) {
+string MqlProgram::StringSubstr(const string& string_value, int start_pos, int length) {
     const std::u16string& units = string_value.units();
     if (start_pos < 0 || static_cast<size_t>(start_pos) >= units.size()) return string();
     return string(units.substr(static_cast<size_t>(start_pos), length < 0 ? std::u16string::npos : static_cast<size_t>(length)));
@@ -283,7 +283,7 @@ double MqlProgram::MathRound(double value) { return std::round(value); }
 
 // --- output and errors ---
 
-void MqlProgram::Print(string text) { terminal_->print(text.utf8()); }
-void MqlProgram::Comment(string text) { terminal_->setComment(chartId_, text.utf8()); }
+void MqlProgram::Print(const string& text) { terminal_->print(text.utf8()); }
+void MqlProgram::Comment(const string& text) { terminal_->setComment(chartId_, text.utf8()); }
 
 void MqlProgram::ResetLastError() { lastError_ = 0; }

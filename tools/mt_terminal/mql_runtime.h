@@ -106,10 +106,10 @@ protected:
     long long AccountInfoInteger(ENUM_ACCOUNT_INFO_INTEGER property_id);
     // int TerminalInfoInteger(ENUM_TERMINAL_INFO_INTEGER property_id);  ("Connection to a trade server")
     int TerminalInfoInteger(ENUM_TERMINAL_INFO_INTEGER property_id);
-    // long SymbolInfoInteger(string name, ENUM_SYMBOL_INFO_INTEGER prop_id);
-    long long SymbolInfoInteger(string name, ENUM_SYMBOL_INFO_INTEGER prop_id);
-    // double SymbolInfoDouble(string name, ENUM_SYMBOL_INFO_DOUBLE prop_id);
-    double SymbolInfoDouble(string name, ENUM_SYMBOL_INFO_DOUBLE prop_id);
+    // long SymbolInfoInteger(const string& name, ENUM_SYMBOL_INFO_INTEGER prop_id);
+    long long SymbolInfoInteger(const string& name, ENUM_SYMBOL_INFO_INTEGER prop_id);
+    // double SymbolInfoDouble(const string& name, ENUM_SYMBOL_INFO_DOUBLE prop_id);
+    double SymbolInfoDouble(const string& name, ENUM_SYMBOL_INFO_DOUBLE prop_id);
 
     // --- time ---
     // datetime TimeCurrent();
@@ -130,24 +130,24 @@ protected:
     void EventKillTimer();
 
     // --- terminal global variables ---
-    // bool GlobalVariableCheck(string name);
-    bool GlobalVariableCheck(string name);
-    // bool GlobalVariableTemp(string name);
-    bool GlobalVariableTemp(string name);
-    // double GlobalVariableGet(string name);
-    double GlobalVariableGet(string name);
-    // datetime GlobalVariableSet(string name, double value);
-    datetime GlobalVariableSet(string name, double value);
-    // bool GlobalVariableSetOnCondition(string name, double value, double check_value);  (atomic)
-    bool GlobalVariableSetOnCondition(string name, double value, double check_value);
-    // bool GlobalVariableDel(string name);
-    bool GlobalVariableDel(string name);
+    // bool GlobalVariableCheck(const string& name);
+    bool GlobalVariableCheck(const string& name);
+    // bool GlobalVariableTemp(const string& name);
+    bool GlobalVariableTemp(const string& name);
+    // double GlobalVariableGet(const string& name);
+    double GlobalVariableGet(const string& name);
+    // datetime GlobalVariableSet(const string& name, double value);
+    datetime GlobalVariableSet(const string& name, double value);
+    // bool GlobalVariableSetOnCondition(const string& name, double value, double check_value);  (atomic)
+    bool GlobalVariableSetOnCondition(const string& name, double value, double check_value);
+    // bool GlobalVariableDel(const string& name);
+    bool GlobalVariableDel(const string& name);
 
     // --- files (FileOpen is each language's: their delimiters differ) ---
     // uint FileWriteString(int file_handle, const string text_string, int length=0);
     //   Bytes written: "twice as large as the number of string characters" for FILE_UNICODE; for FILE_ANSI
     //   as many as the code page makes of them. Text files get CR before a lone LF and ignore length.
-    uint FileWriteString(int file_handle, const string text_string, int length = 0);
+    uint FileWriteString(int file_handle, const string& text_string, int length = 0);
     // void FileClose(int file_handle);
     void FileClose(int file_handle);
     // bool FileMove(const string src_file_name, int common_flag, const string dst_file_name, int mode_flags);
@@ -160,16 +160,16 @@ protected:
     string DoubleToString(double value, int digits = 8);
     // string IntegerToString(long number, int str_len=0, ushort fill_symbol=' ');
     string IntegerToString(long long number, int str_len = 0, ushort fill_symbol = ' ');
-    // int StringLen(string string_value);  (UTF-16 units)
-    int StringLen(string string_value);
-    // ushort StringGetCharacter(string string_value, int pos);
-    ushort StringGetCharacter(string string_value, int pos);
-    // string StringSubstr(string string_value, int start_pos, int length=-1);
-    string StringSubstr(string string_value, int start_pos, int length = -1);
+    // int StringLen(const string& string_value);  (UTF-16 units)
+    int StringLen(const string& string_value);
+    // ushort StringGetCharacter(const string& string_value, int pos);
+    ushort StringGetCharacter(const string& string_value, int pos);
+    // string StringSubstr(const string& string_value, int start_pos, int length=-1);
+    string StringSubstr(const string& string_value, int start_pos, int length = -1);
     // int StringToCharArray(string text_string, uchar& array[], int start=0, int count=-1, uint codepage=CP_ACP);
     //   The elements copied, the terminating 0 included.
     template <std::size_t N>
-    int StringToCharArray(string text_string, uchar (&array)[N], int start = 0, int count = -1, uint codepage = CP_ACP) {
+    int StringToCharArray(const string& text_string, uchar (&array)[N], int start = 0, int count = -1, uint codepage = CP_ACP) {
         return toCharArray(text_string, array, N, start, count, codepage);
     }
     // double MathAbs(double value);
@@ -179,13 +179,13 @@ protected:
 
     // --- output and errors ---
     // void Print(argument, ...);  (one text argument here)
-    void Print(string text);
+    void Print(const string& text);
     // void Comment(argument, ...);  (one text argument here)
-    void Comment(string text);
+    void Comment(const string& text);
     // void ResetLastError();
     void ResetLastError();
 
-    int openFile(string file_name, int open_flags);
+    int openFile(const string& file_name, int open_flags);
     void call() { terminal_->callPoint(chartId_); }
 
     mtsim::Terminal* terminal_ = nullptr;
