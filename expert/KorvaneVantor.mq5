@@ -39,6 +39,7 @@ bool     posBuy[KV_OPEN_LIMIT];
 double   posVolume[KV_OPEN_LIMIT];
 double   posAverage[KV_OPEN_LIMIT];
 double   posNet[KV_OPEN_LIMIT];
+bool     posListed[KV_OPEN_LIMIT];  // its position is in the list this build
 int      posCount;
 // The history read: up to readUntil, and what within the margin before it.
 bool     historyRead;
@@ -158,16 +159,21 @@ string BuildLog()
    string demo = DemoText();
    string text = "";
    int count = 0;
+   for(int k = 0; k < posCount; k++)
+      posListed[k] = false;
    for(int i = 0; i < positions; i++)
      {
       if(PositionGetTicket(i) == 0)
          return "";
       int slot = PositionSlot((ulong)PositionGetInteger(POSITION_IDENTIFIER));
-      if(slot < 0 || posVolume[slot] <= KV_EPSILON)
+      if(slot >= 0)
+         posListed[slot] = true;
+      if(!DealsShow(slot))
         {
          if(++lagPeriods < KV_LAG_PERIODS)
             return "";                      // its deals have not reached the history yet
-         slot = -1;
+         if(slot >= 0 && posVolume[slot] <= KV_EPSILON)
+            slot = -1;                      // waited long enough: the line as it stands
         }
       ulong number = slot >= 0 ? posNumber[slot] : (ulong)PositionGetInteger(POSITION_IDENTIFIER);
       if(seenLine[i] == "" || seenNumber[i] != number)
@@ -192,6 +198,10 @@ string BuildLog()
       text += seenLine[positions + i];
       count++;
      }
+   // A position gone whose closing deal is not in the history yet: its X line comes with it.
+   for(int k = 0; k < posCount; k++)
+      if(!posListed[k] && ++lagPeriods < KV_LAG_PERIODS)
+         return "";
    text += ClosedText();
    if(PositionsTotal() != positions || OrdersTotal() != orders || Executing())
       return "";
@@ -199,6 +209,17 @@ string BuildLog()
    lineCount = count + closedCount;
    buildComplete = true;
    return text;
+  }
+
+// Whether the selected position is as its kept line says: the same
+// direction and lots. A position may change before its deal is in the
+// history, and a reversal or a comeback must not be written as a change
+// of the line before.
+bool DealsShow(int slot)
+  {
+   return slot >= 0 && posVolume[slot] > KV_EPSILON
+          && posBuy[slot] == (PositionGetInteger(POSITION_TYPE) == POSITION_TYPE_BUY)
+          && MathAbs(posVolume[slot] - PositionGetDouble(POSITION_VOLUME)) < 0.0000001;
   }
 
 bool Executing()
@@ -457,6 +478,7 @@ void DropClosedPositions()
       posVolume[kept] = posVolume[k];
       posAverage[kept] = posAverage[k];
       posNet[kept] = posNet[k];
+      posListed[kept] = posListed[k];
       kept++;
      }
    posCount = kept;

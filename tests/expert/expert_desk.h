@@ -84,11 +84,12 @@ struct Desk {
         bytes << in.rdbuf();
         return bytes.str();
     }
-    // The log ms later and at least one period and a bit after the last
-    // change (an order may expire meanwhile), as the record says it must be.
+    // The log ms later and at least two periods and a bit after the last
+    // change (an order may expire meanwhile, a deal reach the history late),
+    // as the record says it must be.
     std::map<int, Line> log(int64_t ms = 60) {
         mt.advance(ms);
-        while (!mt.events().empty() && mt.events().back().timeMs > mt.nowMs() - 60) mt.advance(60);
+        while (!mt.events().empty() && mt.events().back().timeMs > mt.nowMs() - 160) mt.advance(60);
         auto lines = parseLog(text());
         expectRecord(lines);
         return lines;

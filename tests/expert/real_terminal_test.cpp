@@ -34,14 +34,23 @@ TEST_P(RealTerminal, MarketOrdersExecuteLateAndInParts) {
     ASSERT_EQ(lines.size(), 1u);
     EXPECT_EQ(lines.begin()->second.at(8), "1.10087");  // 0.10 at 1.10020, 0.20 at 1.10120
 
-    // A close (or a reduction and reversal on netting) in parts, then, on
-    // hedging, a close by an opposite position.
+    // A close (or a reversal on netting) in parts, then, on hedging, a close
+    // by an opposite position.
     const int position = day.mt.mt5().positions.front().ticket;
     day.mt.tick("EURUSD", 1.10300, 1.10320);
     if (GetParam() == AccountMode::Netting) {
+        // Its deal reaches the history after the position has turned: never
+        // written as the old line turned the other way.
+        day.mt.setExecution({300, 3, 1, 100});
         day.mt.openMarket("EURUSD", OrderType::Sell, 0.50);
-        lines = day.log(400);
-        EXPECT_EQ(lines.size(), 2u);
+        for (int ms = 0; ms < 450; ms += 10) {
+            day.mt.advance(10);
+            const auto now = parseLog(day.text());
+            if (now.count(position) && now.at(position).at(4)[0] == 'O') {
+                EXPECT_EQ(now.at(position).at(5), "BUY");
+            }
+        }
+        EXPECT_EQ(day.log().size(), 2u);
     } else {
         day.mt.close(position);
         lines = day.log(400);
@@ -126,6 +135,25 @@ TEST_P(RealTerminal, ListsMoveWhileTheExpertReadsThem) {
         day.mt.advance(50);
         day.log(100);
     }
+}
+
+TEST_P(RealTerminal, TheHistoryListIsReplaced) {
+    if (mt5()) GTEST_SKIP() << "MT5 lists the whole history";
+    // The Account History tab shows the last three days, then all again:
+    // an order closed 80 hours ago is gone from the list and comes back at
+    // its front, and its line with it.
+    Desk day(GetParam());
+    const int old = day.mt.openMarket("EURUSD", OrderType::Buy, 0.10);
+    const int recent = day.mt.openMarket("EURUSD", OrderType::Sell, 0.20);
+    day.mt.close(old);
+    day.mt.advance(10 * 3600 * 1000LL);
+    day.mt.close(recent);
+    day.log(70 * 3600 * 1000LL);
+    day.mt.setHistoryPeriod(day.mt.nowSeconds() - 72 * 3600);
+    day.mt.advance(100);
+    EXPECT_FALSE(parseLog(day.text()).count(old));
+    day.mt.setHistoryPeriod(0);
+    EXPECT_EQ(day.log().at(old).at(4)[0], 'X');
 }
 
 TEST_P(RealTerminal, TwoChartsStartingTogetherHaveOneWriter) {

@@ -139,8 +139,13 @@ bool Mql5Program::HistorySelect(datetime from_date, datetime to_date) {
                                        [](const mtsim::Mt5Order& o, datetime t) { return o.doneTime < t; });
     auto endOrder = std::upper_bound(firstOrder, lists.history.end(), to_date,
                                      [](datetime t, const mtsim::Mt5Order& o) { return t < o.doneTime; });
-    cache({firstDeal, endDeal}, {firstOrder, endOrder});
+    cache(listed({firstDeal, endDeal}), {firstOrder, endOrder});
     return true;
+}
+
+std::vector<mtsim::Deal> Mql5Program::listed(std::vector<mtsim::Deal> deals) const {
+    std::erase_if(deals, [&](const mtsim::Deal& d) { return d.listedAtMs > terminal_->nowMs(); });
+    return deals;
 }
 
 bool Mql5Program::HistorySelectByPosition(long position_id) {
@@ -153,7 +158,7 @@ bool Mql5Program::HistorySelectByPosition(long position_id) {
         for (size_t i : it->second) deals.push_back(lists.deals[i]);
     if (auto it = lists.historyOfPosition.find(id); it != lists.historyOfPosition.end())
         for (size_t i : it->second) orders.push_back(lists.history[i]);
-    cache(std::move(deals), std::move(orders));
+    cache(listed(std::move(deals)), std::move(orders));
     return true;
 }
 

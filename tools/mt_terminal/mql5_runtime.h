@@ -102,6 +102,7 @@ private:
     std::vector<mtsim::Mt5Order> historyOrders_;
     std::unordered_map<ulong, size_t> historyOrderAt_;  // built when first asked
     void cache(std::vector<mtsim::Deal> deals, std::vector<mtsim::Mt5Order> orders);
+    std::vector<mtsim::Deal> listed(std::vector<mtsim::Deal> deals) const;  // those the history lists by now
     const mtsim::Deal* deal(ulong ticket);
     const mtsim::Mt5Order* historyOrder(ulong ticket);
     long long orderInteger(const mtsim::Mt5Order& o, ENUM_ORDER_PROPERTY_INTEGER property_id);

@@ -15,6 +15,19 @@ LineState lineOf(const Order& o) {
 
 void Mt4Book::recordOrder(TicketEventKind kind, const Order& order, int related) { record(kind, lineOf(order), related); }
 
+void Mt4Book::addHistory(const Order& order) {
+    allHistory_.push_back(order);
+    if (order.closeTime >= historyFrom_) lists_.addHistory(order);
+}
+
+void Mt4Book::setHistoryPeriod(int64_t fromSeconds) {
+    historyFrom_ = fromSeconds;
+    lists_.history.clear();
+    lists_.historyAt.clear();
+    for (const Order& o : allHistory_)
+        if (o.closeTime >= fromSeconds) lists_.addHistory(o);
+}
+
 int Mt4Book::openMarket(const std::string& name, OrderType type, double lots, double sl, double tp, int magic) {
     const Symbol& s = market_.symbol(name);
     lots = inSteps(lots, s.lotStep);
@@ -100,7 +113,7 @@ void Mt4Book::closeAt(size_t index, double price, const std::string& why, double
     closed.profit = roundCents(move * closed.lots * s.contractSize);
     closed.closeTime = market_.nowSeconds();
     lists_.open.erase(lists_.open.begin() + static_cast<std::ptrdiff_t>(index));
-    lists_.addHistory(closed);
+    addHistory(closed);
     recordOrder(TicketEventKind::Closed, closed, partial ? rest.ticket : 0);
     if (partial) {
         lists_.open.push_back(rest);
@@ -130,7 +143,7 @@ Order Mt4Book::retirePending(size_t index, const char* comment) {
     o.closeTime = market_.nowSeconds();
     o.comment = comment;
     lists_.open.erase(lists_.open.begin() + static_cast<std::ptrdiff_t>(index));
-    lists_.addHistory(o);
+    addHistory(o);
     return o;
 }
 
@@ -150,7 +163,7 @@ void Mt4Book::deposit(double amount) {
     entry.profit = amount;
     entry.openTime = entry.closeTime = market_.nowSeconds();
     entry.comment = "Deposit";
-    lists_.addHistory(entry);
+    addHistory(entry);
 }
 
 void Mt4Book::onPrices(const std::string& name) {

@@ -22,6 +22,10 @@ class Mt4Book : public Book {
 public:
     using Book::Book;
     const Mt4Lists& lists() const { return lists_; }
+    // The Account History tab's period: the history lists what closed since
+    // (0: all), in the order it closed. "The history list size depends on the
+    // current settings of the Account history tab" (MQL4, OrdersHistoryTotal).
+    void setHistoryPeriod(int64_t fromSeconds);
 
     int openMarket(const std::string& symbol, OrderType type, double lots, double sl, double tp, int magic) override;
     int placePending(const std::string& symbol, OrderType type, double lots, double price, double sl, double tp,
@@ -41,8 +45,11 @@ private:
     void closeAt(size_t index, double price, const std::string& why, double lots);
     Order retirePending(size_t index, const char* comment);
     void recordOrder(TicketEventKind kind, const Order& order, int related = 0);
+    void addHistory(const Order& order);
 
     Mt4Lists lists_;
+    std::vector<Order> allHistory_;
+    int64_t historyFrom_ = 0;
 };
 
 }  // namespace mtsim

@@ -315,6 +315,7 @@ Deal& Mt5Book::addDeal(const Mt5Order& order, int positionId, DealEntry entry, d
     d.magic = order.magic;
     d.stopLoss = order.stopLoss;
     d.takeProfit = order.takeProfit;
+    d.listedAtMs = market_.nowMs + execution_.historyLagMs;
     lists_.addDeal(d);
     return lists_.deals.back();
 }

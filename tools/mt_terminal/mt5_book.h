@@ -7,6 +7,9 @@
 //   request ("Orders, Positions, and Deals in MetaTrader 5"): meanwhile the
 //   order is ORDER_STATE_PARTIAL, and a pending order's remainder stays
 //   active beside the position its first deal opened, under one ticket;
+// - the trade transactions of one request come in no set order ("the
+//   arrival sequence is not guaranteed", OnTradeTransaction): a position
+//   may change before its deal is in the history;
 // - every change reaches the experts as a trade transaction
 //   (OnTradeTransaction: "activations of pending and stop orders on the
 //   server; performing operations on the trade server side").
@@ -35,6 +38,7 @@ struct Execution {
     int delayMs = 0;  // a market order waits this long for its last deal
     int parts = 1;    // and is filled by this many deals spread over the delay
     double pendingFirstShare = 1;  // a triggered pending order fills this share first, the rest at a later trigger
+    int historyLagMs = 0;  // a deal reaches the history this much after its position changed
 };
 
 class Mt5Book : public Book {

@@ -137,6 +137,8 @@ void Terminal::setExecution(const Execution& execution) {
     if (current().mode != AccountMode::Mt4) book5().setExecution(execution);
 }
 
+void Terminal::setHistoryPeriod(int64_t fromSeconds) { book4().setHistoryPeriod(fromSeconds); }
+
 std::vector<OpenItem> Terminal::openItems() const { return current().book->openItems(); }
 bool Terminal::executing() const { return current().book->executing(); }
 const std::vector<Order>& Terminal::openOrders() const { return book4().lists().open; }

@@ -70,6 +70,7 @@ public:
     bool closeBy(int ticket, int oppositeTicket);  // MT5 hedging
     bool deletePending(int ticket);
     void setExecution(const Execution& execution);  // MT5: how the next requests are filled
+    void setHistoryPeriod(int64_t fromSeconds);     // MT4: what the Account History tab shows
     std::vector<OpenItem> openItems() const;
     bool executing() const;
     const std::vector<Order>& openOrders() const;  // MT4: the pool as the server has it

@@ -81,6 +81,7 @@ struct Deal {
     double volume = 0, price = 0, profit = 0, swap = 0, commission = 0, fee = 0;
     double stopLoss = 0, takeProfit = 0;  // entries and reversals: the order's; exits: the position's
     int magic = 0;
+    int64_t listedAtMs = 0;  // when the terminal lists it in the history
 };
 
 // One order line as the expert should write it.
