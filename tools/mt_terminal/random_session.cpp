@@ -53,7 +53,8 @@ bool RandomSession::setUp() {
     return mt_.startExpert(charts_[0]);
 }
 
-bool RandomSession::nextBreakIsDisconnection() { return harsh_ && chance(0.4); }
+// Every other break, so a session of a few breaks has both kinds.
+bool RandomSession::nextBreakIsDisconnection() { return harsh_ && breaks_++ % 2 == 1; }
 
 void RandomSession::reconnect() { mt_.reconnect(loading()); }
 

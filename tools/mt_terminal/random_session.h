@@ -70,6 +70,7 @@ private:
     std::mt19937 rng_;
     std::vector<Market> markets_;
     std::vector<int> charts_;
+    int breaks_ = 0;
 };
 
 }  // namespace kvterminal
