@@ -28,9 +28,9 @@ enum class WindowState { Normal, Minimized };
 class FormEvents {
 public:
     virtual ~FormEvents() = default;
+    // A click, or Enter on the window's default button.
     virtual void onButton(const std::string& control) = 0;
-    virtual void onEnterKey(const std::string& control) = 0;
-    virtual void onCloseCommand() = 0;  // close box or close key
+    virtual void onCloseCommand() = 0;  // close box, close key or Escape
     // The trader changed a box's text (typing); most windows need not know.
     virtual void onTextChange(const std::string&) {}
 };

@@ -19,6 +19,7 @@ TEST(FirstRun, LocateMessageThenOneSettingsWindowThenSaveHandsOverToLogin) {
     EXPECT_EQ(m.hp.tray.tip, "Korvane - Vantor\nNot logged in");
     EXPECT_EQ(m.hp.windows.windows["FrmMainMdi"].state, WindowState::Minimized);
     EXPECT_EQ(m.hp.windows.windows["frmSettings"].timesCentred, 1);  // one window, shown twice
+    EXPECT_EQ(m.on("frmSettings", "mt4location").text, "");         // not a bare terminal.exe
 
     m.hp.windows.type("frmSettings", "mt4location", "C:\\Program Files\\Broker\\terminal.exe");
     m.hp.windows.click("frmSettings", "cmdSave");
@@ -59,10 +60,12 @@ TEST(LaterRun, FirstFolderLineIsTakenAndTheTimerSetButOff) {
     empty.write("Data/Install.dat", "\r\n");
     empty.start();
     ASSERT_EQ(empty.hp.messages.shown.size(), 1u);
-    EXPECT_EQ(empty.hp.messages.shown[0].text, "Please locate your MT4 install folder now!");
+    EXPECT_EQ(empty.hp.messages.shown[0].text,
+              "Please locate your MT4 install folder now! For MT5, choose its terminal64.exe instead of terminal.exe.");
 }
 
-TEST(Icon, ARightButtonPressOpensTheMenuOfTheLoginState) {
+// A left click opens what the trader most likely wants: the login while logged out, then the settings.
+TEST(Icon, ARightButtonPressOpensTheMenuOfTheLoginStateAndALeftClickAWindow) {
     Machine m;
     m.start();
     auto itemsOfLastMenu = [&] {
@@ -71,13 +74,19 @@ TEST(Icon, ARightButtonPressOpensTheMenuOfTheLoginState) {
         return items;
     };
     m.program().iconCallback(516.4);
-    EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnuFlSi=&Login ", "mnuflset=&Setting", "=-",
+    EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnuFlSi=&Login...", "mnuflset=&Setting...", "=-",
                                                             "mnuflex=&Exit"}));
     EXPECT_EQ(m.program().values().swlogin, 0);
+    m.program().iconCallback(513);  // the button pressed: nothing yet
+    EXPECT_FALSE(m.shows("frmLogin"));
+    m.program().iconCallback(514);
+    EXPECT_EQ(m.on("frmLogin", "txtUser").text, "");  // empty, not a blank
     m.logIn("trader@example.com", "secret");
     m.pick("");
-    EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnulvSo=&Logout", "mnulvset=&Setting", "=-",
+    EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnulvSo=&Logout", "mnulvset=&Setting...", "=-",
                                                             "mnulvex=&Exit"}));
+    m.program().iconCallback(515);
+    EXPECT_TRUE(m.shows("frmSettings"));
     EXPECT_FALSE(m.shows("FrmMainMdi"));
 }
 
