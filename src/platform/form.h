@@ -16,7 +16,7 @@ enum class TextForm { CodePage, Utf8 };
 struct Control {
     std::string name;
     ControlKind kind = ControlKind::Label;
-    std::string text;                // caption, box text, or a combo box's shown text
+    std::string text;                // caption, box text, or the item a combo box (a list) shows
     int value = 0;                   // check box value: 0 or 1
     std::vector<std::string> items;  // combo box items, in the code page
     TextForm form = TextForm::CodePage;
