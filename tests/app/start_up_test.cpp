@@ -19,7 +19,6 @@ TEST(FirstRun, LocateMessageThenOneSettingsWindowThenSaveHandsOverToLogin) {
     EXPECT_EQ(m.hp.tray.tip, "Korvane - Vantor\nNot logged in");
     EXPECT_EQ(m.hp.windows.windows["FrmMainMdi"].state, WindowState::Minimized);
     EXPECT_EQ(m.hp.windows.windows["frmSettings"].timesCentred, 1);  // one window, shown twice
-    EXPECT_EQ(m.on("frmSettings", "mt4location").text, "");         // not a bare terminal.exe
 
     m.hp.windows.type("frmSettings", "mt4location", "C:\\Program Files\\Broker\\terminal.exe");
     m.hp.windows.click("frmSettings", "cmdSave");
@@ -77,8 +76,6 @@ TEST(Icon, ARightButtonPressOpensTheMenuOfTheLoginStateAndALeftClickAWindow) {
     EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnuFlSi=&Login...", "mnuflset=&Setting...", "=-",
                                                             "mnuflex=&Exit"}));
     EXPECT_EQ(m.program().values().swlogin, 0);
-    m.program().iconCallback(513);  // the button pressed: nothing yet
-    EXPECT_FALSE(m.shows("frmLogin"));
     m.program().iconCallback(514);
     EXPECT_EQ(m.on("frmLogin", "txtUser").text, "");  // empty, not a blank
     m.logIn("trader@example.com", "secret");

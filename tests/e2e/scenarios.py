@@ -109,8 +109,7 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     expect_equal(driver.message(1500), None, "message box on a later run")
     expect(not driver.window_shown(SETTINGS, 0) and not driver.window_shown(LOGIN, 0),
            "a window opened on a later run")
-    # Pointer moves, button presses and right-button releases open nothing; a left click opens the
-    # login while logged out, with its address box empty; Escape closes it.
+    # Pointer moves, presses and right-button releases open nothing; a left click opens the login, Escape closes it.
     for mouse_message in (512, 513, 517):
         driver.do("tray", mouse_message)
     expect(not driver.succeeds("menu-cancel", 1000), "a menu opened for a mouse message other than 516")
@@ -129,12 +128,11 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     expect_equal(driver.text(SETTINGS, "SETTINGS_LBLORDERLOG"), label, "order log label")
     expect_equal(driver.text(SETTINGS, "SETTINGS_LBLEXPERT").split(". ")[0],
                  "The expert KorvaneVantor.mq4 was put into " + windows_path(old.experts), "expert label")
-    # A path of 240 characters wraps: both lines show their ends, the last folder included.
     long_folder = "Z:\\" + "\\".join(f"Broker folder {n:02}" for n in range(1, 13)) + "\\MetaTrader4 terminal"
     driver.type(SETTINGS, "SETTINGS_MT4LOCATION", long_folder + "\\terminal.exe")
     expect(driver.text(SETTINGS, "SETTINGS_LBLORDERLOG").endswith(long_folder + "\\experts\\files"), "order log line")
     for line in ("SETTINGS_LBLORDERLOG", "SETTINGS_LBLEXPERT"):
-        expect(driver.succeeds("shows-end", SETTINGS, line), f"{line} cuts the end of a 240-character path")
+        expect(driver.succeeds("shows-end", SETTINGS, line), f"{line} cuts the end of a path of 240 characters")
     driver.do("key", SETTINGS, "SETTINGS_MT4LOCATION", ESCAPE)
     expect(driver.window_gone(SETTINGS), "Escape did not close the settings window")
     expect(not driver.window_shown(LOGIN, 1000), "closing the settings window opened the login window again")
@@ -298,7 +296,6 @@ def boxes_of_the_poll_hold_up_no_report_and_close_by_themselves(scene):
     (mt4.files / "systemorder.log").unlink()  # while relaying
     expect_equal(driver.message(), f"File SystemOrder.log not found in {windows_path(mt4.files)}. Drag KorvaneVantor "
                  "onto one chart in MT4 again, or choose the right MT4 folder in Setting.", "box for a log gone")
-    expect_equal(driver.do("msgbox-count", 3000), "1", "boxes in 3 s")
     reported_at_once("7602")
     expect(driver.window_gone(BOX), "the box stayed once the log was back")
 
