@@ -80,7 +80,8 @@ struct Machine {
     kv::ProsesWriteMO module;
     kv::Notices notices{hp.messages};
     kv::FrmManual manual{platform, main, module, notices};
-    kv::PollCycle cycle{platform, main, module, manual, notices};
+    kv::ExpertPlacement expert{platform, main};
+    kv::PollCycle cycle{platform, main, module, manual, notices, expert};
     std::string orderLog, otherProfits, knownLog;
 };
 

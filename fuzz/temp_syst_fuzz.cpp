@@ -1,7 +1,9 @@
 // Any Data\TempSyst.dat and remembered entries, for any user, through the selection window:
-// its items, the shown system, Proceed, and the entry the close step stores.
+// its items, the shown system, Proceed, and the entry the close step stores. The login lists
+// every line with a ";", as a login that wrote the file does.
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -49,11 +51,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kv::FrmMainMdi scratch;
     kv::RememberedLogin split(m.hp.platform(), scratch);
 
-    std::vector<std::string> items;
+    std::vector<std::string> items, listed;
     for (const auto& line : kv::platform::splitLines(tempSyst, m.hp.files))
-        if (const auto at = line.find(';'); at != std::string::npos)
+        if (const auto at = line.find(';'); at != std::string::npos) {
             items.push_back(line.substr(0, at) + " " + line.substr(at + 1));
+            listed.push_back(line);
+        }
 
+    p.systems().offer(listed);
     p.systems().showModeless();
     const auto& window = m.hp.windows.onScreen("FrmSys");
     require(window.control("cmbsystem").items == items, "one item per line with ';', in file order");
@@ -67,8 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     m.hp.windows.click("FrmSys", "CmdProcced");
     const auto blank = shown.find(' ');
-    if (blank == std::string::npos) {
-        require(m.hp.messages.shown.size() == 1 && m.hp.windows.isVisible("FrmSys"), "a shown text without a blank is refused once");
+    if (std::find(items.begin(), items.end(), shown) == items.end()) {
+        require(items.empty(), "the shown text is one of the items, when there are any");
+        require(m.hp.messages.shown.size() == 1 && m.hp.windows.isVisible("FrmSys"), "an empty choice is refused once");
         require(p.values().swlogin == 0 && !p.mytimer().enabled(), "a refused Proceed starts nothing");
         m.hp.windows.closeBox("FrmSys");
     } else {

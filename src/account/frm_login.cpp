@@ -19,31 +19,30 @@ FrmLogin::FrmLogin(const platform::Platform& platform, FrmMainMdi& main, ProsesW
       systems_(systems),
       systemsWriter_(platform, "The login was not completed; please try again.") {}
 
-// In keyboard order: the remember box (beside txtUser) comes last.
+// In keyboard order, which follows the layout: the remember box stands beside txtUser.
 void FrmLogin::createControls() {
     addControl("Label1", ControlKind::Label, "Email");
     addControl("txtUser", ControlKind::TextBox);
+    addControl("chklogin", ControlKind::CheckBox, "Remember me");
     addControl("Label2", ControlKind::Label, "Password");
     addControl("txtPass", ControlKind::PasswordBox);
     addControl("cmdLogin", ControlKind::Button, "Login");
     addControl("cmdCancel", ControlKind::Button, "Cancel");
-    addControl("chklogin", ControlKind::CheckBox);
 }
 
 void FrmLogin::onLoad() { centre(); }
 
+// An address remembered as a blank (the box was not ticked) shows as an empty box.
 void FrmLogin::LoadRememberedLogin() {
-    remembered_.LoadRememberedLogin(control("txtUser").text, control("chklogin").value);
+    std::string& txtUser = control("txtUser").text;
+    remembered_.LoadRememberedLogin(txtUser, control("chklogin").value);
+    txtUser = std::string(trimSpaces(txtUser));
     refresh();
 }
 
 void FrmLogin::onButton(const std::string& name) {
     if (name == "cmdLogin") login();
     if (name == "cmdCancel") unload();
-}
-
-void FrmLogin::onEnterKey(const std::string& name) {
-    if (name == "txtPass") login();
 }
 
 // The second field of the reply after the user id: up to the next ";", or,
@@ -124,6 +123,7 @@ void FrmLogin::login() {
         main_.ceklist.clear();
         relay_.startUnder(splitSystemLine(systems.front()).sysLineId);
     } else if (cntsys >= 2) {
+        systems_.offer(systems);
         systems_.showModeless();
         systems_.setState(platform::WindowState::Normal);
     }

@@ -29,7 +29,6 @@ public:
     void LoadRememberedLogin();
 
     void onButton(const std::string& control) override;
-    void onEnterKey(const std::string& control) override;
 
 protected:
     void createControls() override;

@@ -16,7 +16,7 @@ enum class TextForm { CodePage, Utf8 };
 struct Control {
     std::string name;
     ControlKind kind = ControlKind::Label;
-    std::string text;                // caption, box text, or a combo box's shown text
+    std::string text;                // caption, box text, or the item a combo box (a list) shows
     int value = 0;                   // check box value: 0 or 1
     std::vector<std::string> items;  // combo box items, in the code page
     TextForm form = TextForm::CodePage;
@@ -28,9 +28,9 @@ enum class WindowState { Normal, Minimized };
 class FormEvents {
 public:
     virtual ~FormEvents() = default;
+    // A click, or Enter on the window's default button.
     virtual void onButton(const std::string& control) = 0;
-    virtual void onEnterKey(const std::string& control) = 0;
-    virtual void onCloseCommand() = 0;  // close box or close key
+    virtual void onCloseCommand() = 0;  // close box, close key or Escape
     // The trader changed a box's text (typing); most windows need not know.
     virtual void onTextChange(const std::string&) {}
 };

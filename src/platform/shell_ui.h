@@ -34,11 +34,13 @@ public:
     virtual std::string popup(const std::vector<MenuItem>& items) = 0;
 };
 
-// The file-open dialog: the full path of the chosen file, nothing when cancelled.
+// The file-open dialog, titled with what to pick and opened in a folder (UTF-8;
+// empty, or one that does not exist, leaves the platform's choice): the full
+// path of the chosen file, nothing when cancelled.
 class FileOpenDialog {
 public:
     virtual ~FileOpenDialog() = default;
-    virtual std::optional<std::string> choose() = 0;
+    virtual std::optional<std::string> choose(const std::string& title, const std::string& folder) = 0;
 };
 
 class Process {

@@ -36,7 +36,7 @@ bool isJournalLine(const std::string& line) { return !trimSpaces(line).empty(); 
 }  // namespace
 
 PollCycle::PollCycle(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmManual& manual,
-                     Notices& notices)
+                     Notices& notices, const ExpertPlacement& expert)
     : platform_(platform),
       main_(main),
       module_(module),
@@ -44,7 +44,8 @@ PollCycle::PollCycle(const platform::Platform& platform, FrmMainMdi& main, Prose
       notices_(notices),
       activeLog_(platform, notices,
                  "The order was reported to the service; only its line in this journal is missing."),
-      folders_(platform, main, manual) {}
+      folders_(platform, main, manual),
+      firstLog_(platform.files, main, expert) {}
 
 void PollCycle::tick() {
     // A cycle waits on no box, so no tick should come inside one; if one does, it is dropped.
@@ -126,14 +127,31 @@ bool PollCycle::readOrderLog(std::string& bytes) {
         return platform_.files.readAll(path, bytes);
     });
     module_.relayFacts.orderLogMissing = error == FileError::NotFound;
+    module_.relayFacts.expertNotStarted = false;
     // The expert may write elsewhere now; a move skips this cycle, the next reads the new folder.
-    if (error == FileError::NotFound && folders_.followNow())
+    if (error == FileError::NotFound && folders_.followNow()) {
         startAfresh();
-    else if (error == FileError::NotFound)
-        notices_.raise(kOrderLogMissing, "File SystemOrder.log not found ");
-    else
+    } else if (error == FileError::NotFound) {
+        tellMissingOrderLog();
+    } else {
         notices_.withdraw(kOrderLogMissing);
+        firstLog_.seen();
+    }
     return error == FileError::None;
+}
+
+// Before the expert's first run the tray and the settings window say what to
+// do; a box is kept for a log that was there and went.
+void PollCycle::tellMissingOrderLog() {
+    if (firstLog_.awaited()) {
+        module_.relayFacts.expertNotStarted = true;
+        notices_.withdraw(kOrderLogMissing);  // told of another folder
+        return;
+    }
+    const std::string terminal = shortTerminalName(main_.terminal);
+    notices_.raise(kOrderLogMissing, "File SystemOrder.log not found in " + main_.pathname1 +
+                                         ". Drag KorvaneVantor onto one chart in " + terminal +
+                                         " again, or choose the right " + terminal + " folder in Setting.");
 }
 
 void PollCycle::startAfresh() {

@@ -5,6 +5,7 @@
 
 #include "platform/platform.h"
 #include "relay/files_folder_follower.h"
+#include "relay/first_order_log.h"
 #include "relay/frm_manual.h"
 #include "relay/known_orders.h"
 #include "shell/base/file_writer.h"
@@ -19,7 +20,7 @@ namespace kv {
 class PollCycle {
 public:
     PollCycle(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmManual& manual,
-              Notices& notices);
+              Notices& notices, const ExpertPlacement& expert);
 
     void tick();
     bool running() const { return running_; }
@@ -41,6 +42,7 @@ private:
     bool readOrderLogs(CycleInputs& inputs);
     bool readStateFile(const std::string& path, std::optional<std::string>& bytes);
     bool readOrderLog(std::string& bytes);
+    void tellMissingOrderLog();
     // Then as tables.
     void fillTables(const CycleInputs& inputs);
     // Saves the known orders and the closed-order journal, then empties
@@ -58,6 +60,7 @@ private:
     Notices& notices_;
     FileWriter activeLog_;
     FilesFolderFollower folders_;
+    FirstOrderLog firstLog_;
     bool running_ = false;  // a tick that comes while a cycle runs is skipped
     bool leftPending_ = false;
     // The inputs of the last cycle if it sent nothing and wrote nothing: the

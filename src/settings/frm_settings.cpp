@@ -1,5 +1,6 @@
 #include "settings/frm_settings.h"
 
+#include "settings/expert_line.h"
 #include "settings/folders/mt4_files_folder.h"
 #include "settings/folders/settings_line.h"
 
@@ -7,22 +8,44 @@ namespace kv {
 
 using platform::ControlKind;
 
+namespace {
+
+// The window's own words for each terminal. MT4's are the ones it always had,
+// and stay until an MT5 is named.
+struct TerminalTexts {
+    const char* caption;
+    const char* location;
+    const char* program;
+};
+
+const TerminalTexts& textsFor(MetaTrader terminal) {
+    static const TerminalTexts mt4{" MT4 Folder Location", "MT4 Location ?",
+                                   "MT4 Program Folder [Example: C:\\Program Files\\Broker_Name\\Terminal.exe]"};
+    static const TerminalTexts mt5{" MT5 Folder Location", "MT5 Location ?",
+                                   "MT5 Program File [Example: C:\\Program Files\\Broker_Name\\terminal64.exe]"};
+    return terminal == MetaTrader::Five ? mt5 : mt4;
+}
+
+constexpr const char* kChooseTerminal = "Choose the terminal.exe of your MT4 or the terminal64.exe of your MT5";
+
+}  // namespace
+
 FrmSettings::FrmSettings(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
                          FrmLogin& login, ExpertPlacement& expert)
-    : Window(platform.windows, "frmSettings", " MT4 Folder Location"),
+    : Window(platform.windows, "frmSettings", textsFor(MetaTrader::Four).caption),
       platform_(platform),
       main_(main),
       module_(module),
       login_(login),
       expert_(expert),
-      expertLook_(platform.timers.create([this] { showExpert(); })),
+      lineLook_(platform.timers.create([this] { showChoice(); })),
       settingsWriter_(platform, "The MT4 folder is used now, but it has to be chosen again at the next start."),
       installWriter_(platform, "This window will open again at the next start.") {}
 
 void FrmSettings::createControls() {
-    addControl("Label1", ControlKind::Label, "MT4 Location ?");
-    addControl("Label2", ControlKind::Label,
-               "MT4 Program Folder [Example: C:\\Program Files\\Broker_Name\\Terminal.exe]");
+    const TerminalTexts& texts = textsFor(MetaTrader::Four);
+    addControl("Label1", ControlKind::Label, texts.location);
+    addControl("Label2", ControlKind::Label, texts.program);
     addControl("mt4location", ControlKind::TextBox);
     addControl("cmdBrowse", ControlKind::Button, "Browse");
     addControl("cmdSave", ControlKind::Button, "Save");
@@ -35,34 +58,43 @@ void FrmSettings::createControls() {
     form().control("LblExpert").form = platform::TextForm::Utf8;
 }
 
+// A new installation starts with an empty box: a bare terminal.exe would read as a path.
 void FrmSettings::onLoad() {
     centre();
-    control("mt4location").text = main_.pathname + terminalProgram(main_.terminal);
-    showFilesFolder();
-    showExpert();
-    expertLook_->setInterval(1000);
-    expertLook_->setEnabled(true);
+    control("mt4location").text = main_.pathname.empty() ? std::string() : main_.pathname + terminalProgram(main_.terminal);
+    showChoice();
+    lineLook_->setInterval(1000);
+    lineLook_->setEnabled(true);
 }
 
 void FrmSettings::onTextChange(const std::string& name) {
-    if (name == "mt4location") showFilesFolder();
+    if (name == "mt4location") showChoice();
 }
 
-// Below the path: which terminal is named there, and where the relay will read its orders.
-void FrmSettings::showFilesFolder() {
-    const std::string& path = control("mt4location").text;
-    const auto found = findTerminalProgram(path);
-    control("LblOrderLog").text =
-        !found || found->at == 0
-            ? "Choose the terminal.exe of your MT4 or the terminal64.exe of your MT5 to see where its orders are read."
-            : Mt4FilesFolder(platform_.files, platform_.clock).describe(path.substr(0, found->at), found->terminal);
-    refresh();
-}
-
-// For the folder in use, not the one typed: Save puts the expert there.
-void FrmSettings::showExpert() {
+// For the terminal named in the path box, or, while it names none, the saved one:
+// the captions, where its orders are read, and where its expert is or goes on Save.
+void FrmSettings::showChoice() {
     if (!loaded()) return;  // discarded at Exit
-    control("LblExpert").text = expert_.describe();
+    const std::string& path = control("mt4location").text;
+    const auto named = findTerminalProgram(path);
+    const MetaTrader terminal = named ? named->terminal : main_.terminal;
+    const TerminalTexts& texts = textsFor(terminal);
+    form().caption = texts.caption;
+    control("Label1").text = texts.location;
+    control("Label2").text = texts.program;
+    std::string& orderLog = control("LblOrderLog").text;
+    std::string& expert = control("LblExpert").text;
+    if (!named || named->at == 0) {
+        orderLog = std::string(kChooseTerminal) + " to see where its orders are read.";
+        expert = placementNotYet(terminal);
+    } else {
+        const std::string folder = path.substr(0, named->at);
+        Mt4FilesFolder folders(platform_.files, platform_.clock);
+        orderLog = folders.describe(folder, terminal);
+        expert = folder == main_.pathname && terminal == main_.terminal
+                     ? placementLine(expert_.result(), platform_)
+                     : placementOnSave(terminal, expertsFolderOf(folders.choose(folder, terminal)));
+    }
     refresh();
 }
 
@@ -72,11 +104,13 @@ void FrmSettings::onButton(const std::string& name) {
     if (name == "cmdCancel") unload();
 }
 
+// Starts in the folder of the path box; a cancelled dialog leaves the box as it was.
 void FrmSettings::browse() {
-    // A cancelled dialog leaves the box as it was.
-    if (auto chosen = platform_.fileDialog.choose()) {
+    const std::string& path = control("mt4location").text;
+    const auto cut = path.find_last_of('\\');
+    if (auto chosen = platform_.fileDialog.choose(kChooseTerminal, cut == std::string::npos ? "" : path.substr(0, cut))) {
         control("mt4location").text = *chosen;
-        showFilesFolder();
+        showChoice();
     }
 }
 
@@ -84,8 +118,9 @@ void FrmSettings::save() {
     main_.pathname = control("mt4location").text;
     const auto found = findTerminalProgram(main_.pathname);
     if (!found) {
-        platform_.messages.show("The Application is invalid. Make sure you have chosen terminal.exe file",
-                                platform::MessageIcon::Error);
+        platform_.messages.show(
+            "The Application is invalid. Make sure you have chosen terminal.exe (MT4) or terminal64.exe (MT5) file",
+            platform::MessageIcon::Error);
         return;
     }
     const std::string folder = main_.pathname.substr(0, found->at);
@@ -93,12 +128,11 @@ void FrmSettings::save() {
     main_.setMt4Folder(folder, found->terminal,
                        Mt4FilesFolder(platform_.files, platform_.clock).choose(folder, found->terminal));
     expert_.place();
-    showFilesFolder();
     unload();
 }
 
 void FrmSettings::onUnload() {
-    expertLook_->setEnabled(false);
+    lineLook_->setEnabled(false);
     module_.installFilePath = platform_.files.lookup(platform_.dataFile("Install.dat"));
     if (!module_.installFilePath.empty()) return;
     installWriter_.replace(platform_.dataFile("Install.dat"), {module_.installFilePath});

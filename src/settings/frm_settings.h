@@ -1,9 +1,8 @@
 #pragma once
+#include <memory>
 #include <string>
 
 #include "account/frm_login.h"
-#include <memory>
-
 #include "platform/platform.h"
 #include "settings/expert/expert_placement.h"
 #include "shell/base/file_writer.h"
@@ -16,7 +15,8 @@ namespace kv {
 // Where the MT4 installation is: the trader names its terminal.exe (or MT5's
 // terminal64.exe), the window keeps the folder before it in Data\Settings.dat. The first close on a
 // new installation leaves the first-run marker Data\Install.dat and opens the
-// login window.
+// login window. Its captions and both lines below the path follow the
+// terminal named in the path box, so they always speak of the same one.
 class FrmSettings : public Window {
 public:
     FrmSettings(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmLogin& login,
@@ -33,15 +33,14 @@ protected:
 private:
     void browse();
     void save();
-    void showFilesFolder();
-    void showExpert();
+    void showChoice();
 
     platform::Platform platform_;
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     FrmLogin& login_;
     ExpertPlacement& expert_;
-    std::unique_ptr<platform::Timer> expertLook_;  // keeps the expert line current while the window is open
+    std::unique_ptr<platform::Timer> lineLook_;  // keeps the lines current while the window is open
     FileWriter settingsWriter_;
     FileWriter installWriter_;
 };

@@ -16,8 +16,12 @@ using platform::WindowState;
 
 namespace {
 
+constexpr long kLeftButtonUp = 514;
+constexpr long kLeftDoubleClick = 515;
 constexpr long kRightButtonDown = 516;
 constexpr const char* kTrayTip = "Korvane - Vantor";
+// The expert's placement looks again about once a minute, never inside a poll cycle.
+constexpr unsigned kExpertLookMs = 60 * 1000;
 
 struct MenuCommand {
     platform::MenuItem item;
@@ -26,8 +30,8 @@ struct MenuCommand {
 
 const std::vector<MenuCommand>& mnufile() {
     static const std::vector<MenuCommand> menu{
-        {{"mnuFlSi", "&Login "}, &MainWindow::mnuFlSi},
-        {{"mnuflset", "&Setting"}, &MainWindow::mnuflset},
+        {{"mnuFlSi", "&Login..."}, &MainWindow::mnuFlSi},
+        {{"mnuflset", "&Setting..."}, &MainWindow::mnuflset},
         {{"", "-"}, nullptr},
         {{"mnuflex", "&Exit"}, &MainWindow::mnuflex},
     };
@@ -37,7 +41,7 @@ const std::vector<MenuCommand>& mnufile() {
 const std::vector<MenuCommand>& Mnulive() {
     static const std::vector<MenuCommand> menu{
         {{"mnulvSo", "&Logout"}, &MainWindow::mnulvSo},
-        {{"mnulvset", "&Setting"}, &MainWindow::mnulvset},
+        {{"mnulvset", "&Setting..."}, &MainWindow::mnulvset},
         {{"", "-"}, nullptr},
         {{"mnulvex", "&Exit"}, &MainWindow::mnulvex},
     };
@@ -67,7 +71,10 @@ void MainWindow::onLoad() {
     hide();
     tellIfDataFolderUnwritable(platform_);
     readsettings();
-    expert_.start();
+    expert_.place();
+    expertLook_ = platform_.timers.create([this] { expert_.lookAgain(); });
+    expertLook_->setInterval(kExpertLookMs);
+    expertLook_->setEnabled(true);
     main_.host = serviceHost(platform_);
     main_.TimerInterval = "1000";
     relay_.mytimer().setInterval(static_cast<unsigned>(std::stoul(main_.TimerInterval)));
@@ -87,12 +94,16 @@ void MainWindow::readsettings() {
         main_.setMt4Folder(*folder, terminal, Mt4FilesFolder(platform_.files, platform_.clock).choose(*folder, terminal));
         return;
     }
-    platform_.messages.show("Please locate your MT4 install folder now!", MessageIcon::Information);
+    platform_.messages.show(
+        "Please locate your MT4 install folder now! For MT5, choose its terminal64.exe instead of terminal.exe.",
+        MessageIcon::Information);
     openSettings();
 }
 
 void MainWindow::iconCallback(double x) {
-    if (std::lround(x) != kRightButtonDown) return;
+    const long message = std::lround(x);
+    if (message == kLeftButtonUp || message == kLeftDoubleClick) openFromIcon();
+    if (message != kRightButtonDown) return;
     const bool loggedIn = main_.swlogin == 1;
     if (!loggedIn) main_.swlogin = 0;
     const auto& menu = loggedIn ? Mnulive() : mnufile();
@@ -104,13 +115,29 @@ void MainWindow::iconCallback(double x) {
         if (command.run && command.item.name == picked) (this->*command.run)();
 }
 
+// A click on the icon opens what the trader most likely wants: the login while
+// nobody is logged in, else the settings window, which shows the terminal and
+// the expert. A window already open only comes to the front, so a double
+// click neither opens it twice nor undoes what was typed.
+void MainWindow::openFromIcon() {
+    if (main_.swlogin == 1) {
+        openSettings();
+    } else if (login_.loaded()) {
+        login_.showModeless();
+        login_.setState(WindowState::Normal);
+    } else {
+        mnuFlSi();
+    }
+}
+
 void MainWindow::openSettings() {
     settings_.showModeless();
     settings_.setState(WindowState::Normal);
 }
 
+// The address box opens empty unless a remembered address fills it.
 void MainWindow::mnuFlSi() {
-    login_.control("txtUser").text.assign(1, ' ');
+    login_.control("txtUser").text.clear();
     login_.LoadRememberedLogin();
     login_.showModeless();
     login_.setState(WindowState::Normal);

@@ -1,4 +1,5 @@
 #pragma once
+#include <memory>
 #include <string>
 
 #include "account/frm_login.h"
@@ -24,8 +25,8 @@ public:
 
     void start() { use(); }
 
-    // A mouse message over the icon; 516, the right button pressed, pops up
-    // the menu that fits the login state.
+    // A mouse message over the icon: 516, the right button pressed, pops up
+    // the menu that fits the login state; a left click or double click opens a window.
     void iconCallback(double x);
 
     // The File menu, while nobody is logged in.
@@ -45,6 +46,7 @@ private:
     void readsettings();
     void writeactivity();
     void openSettings();
+    void openFromIcon();
     void exitProgram();
 
     platform::Platform platform_;
@@ -56,6 +58,7 @@ private:
     FrmSys& systems_;
     FrmSettings& settings_;
     ExpertPlacement& expert_;
+    std::unique_ptr<platform::Timer> expertLook_;
     FileWriter activityWriter_;
 };
 

@@ -21,12 +21,12 @@ struct Program::Parts {
     explicit Parts(const platform::Platform& platform)
         : notices(platform.messages),
           manual(platform, values, module, notices),
-          poll(platform, values, module, manual, notices),
+          expert(platform, values),
+          poll(platform, values, module, manual, notices, expert),
           relay(platform, values, module, manual, poll),
           remembered(platform, values),
           systems(platform, values, module, remembered, relay),
           login(platform, values, module, remembered, relay, systems),
-          expert(platform, values),
           settings(platform, values, module, login, expert),
           mainWindow(platform, values, module, relay, manual, login, systems, settings, expert),
           trayStatus(platform, values, module, login) {}
@@ -35,12 +35,12 @@ struct Program::Parts {
     ProsesWriteMO module;
     Notices notices;  // the faults the poll cycle tells
     FrmManual manual;
+    ExpertPlacement expert;
     PollCycle poll;
     RelaySwitch relay;
     RememberedLogin remembered;
     FrmSys systems;
     FrmLogin login;
-    ExpertPlacement expert;
     FrmSettings settings;
     MainWindow mainWindow;
     TrayStatusWatch trayStatus;

@@ -62,6 +62,8 @@ TrayStatus trayStatus(const StatusFacts& facts, const platform::DateTime& now, p
     status.tip += stateLine(facts, silentSince, clock);
     if (facts.relay.waiting > 0)
         status.tip.append("\n").append(waitingLine(facts.relay, clock));
+    else if (relaying && facts.relay.expertNotStarted)
+        status.tip.append("\nDrag KorvaneVantor onto one chart in ").append(shortTerminalName(facts.terminal));
     else if (relaying && facts.relay.orderLogMissing)
         status.tip += "\nOrder log systemorder.log not found";
     status.unreachableLong = silentSince && secondsBetween(*silentSince, now) > kUnreachableAttentionSeconds;

@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/shell_ui.h"
+#include "settings/folders/meta_trader.h"
 #include "shell/base/relay_facts.h"
 
 namespace kv {
@@ -15,6 +16,7 @@ struct StatusFacts {
     LoginState login = LoginState::NeverLoggedIn;
     std::string email, tradeSystem;
     std::optional<platform::DateTime> loginTime;
+    MetaTrader terminal = MetaTrader::Four;
     RelayFacts relay;
 };
 

@@ -46,6 +46,7 @@ StatusFacts TrayStatusWatch::gather() {
     facts.email = email_;
     facts.tradeSystem = tradeSystem_;
     facts.loginTime = module_.loginTime;
+    facts.terminal = main_.terminal;
     facts.relay = module_.relayFacts;
     return facts;
 }

@@ -27,7 +27,7 @@ FrmSys::FrmSys(const platform::Platform& platform, FrmMainMdi& main, ProsesWrite
 void FrmSys::createControls() {
     addControl("LblSys", ControlKind::Label, "System");
     addControl("cmbsystem", ControlKind::ComboBox);
-    addControl("chksys", ControlKind::CheckBox);
+    addControl("chksys", ControlKind::CheckBox, "Remember this system");
     addControl("CmdProcced", ControlKind::Button, "Proceed");
 }
 
@@ -47,9 +47,9 @@ void FrmSys::onLoad() {
     centre();
     auto& cmbsystem = control("cmbsystem");
     auto& chksys = control("chksys");
-    // Lines without ";" cannot name a system; the login never writes them.
+    // Only what the service listed at this login: not a line the file holds besides.
     for (const auto& line : readOptionalLines(platform_, platform_.dataFile("TempSyst.dat"))) {
-        if (line.find(';') == std::string::npos) continue;
+        if (std::find(listed_.begin(), listed_.end(), line) == listed_.end()) continue;
         SystemLine system = splitSystemLine(line);
         cmbsystem.items.push_back(system.sysLineId + " " + system.sysLineName);
     }
@@ -62,7 +62,7 @@ void FrmSys::onLoad() {
         if (isEntryOfUser(userText)) {
             cmbsystem.text = remembered_.chkText.substr(0, remembered_.chkText.size() - userText.size());
             chksys.value = checkValue(remembered_.chkValue);
-            found = true;
+            found = std::find(cmbsystem.items.begin(), cmbsystem.items.end(), cmbsystem.text) != cmbsystem.items.end();
             break;
         }
     }
@@ -76,15 +76,16 @@ void FrmSys::onButton(const std::string& name) {
     if (name == "CmdProcced") proceed();
 }
 
+// Every item holds a blank after its id; a text that is none of them is refused.
 void FrmSys::proceed() {
-    const std::string& shown = control("cmbsystem").text;
-    auto blank = shown.find(' ');
-    if (blank == std::string::npos) {
+    const auto& cmbsystem = control("cmbsystem");
+    const std::string& shown = cmbsystem.text;
+    if (std::find(cmbsystem.items.begin(), cmbsystem.items.end(), shown) == cmbsystem.items.end()) {
         platform_.messages.show("Please choose one of your trade systems from the list, then press Proceed.",
                                 platform::MessageIcon::Error);
         return;
     }
-    relay_.startUnder(shown.substr(0, blank));
+    relay_.startUnder(shown.substr(0, shown.find(' ')));
     unload();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <string>
+#include <vector>
 
 #include "account/store/remembered_login.h"
 #include "platform/platform.h"
@@ -20,10 +21,15 @@ SystemLine splitSystemLine(const std::string& line);
 // The trade system selection, shown after a login that names several systems.
 // Proceed starts relaying under the shown system; every close remembers the
 // shown system and the remember box for this user in Data\LoginChk.dat.
+// Only the systems the service listed at this login can be chosen: the list
+// cannot be typed into, and a remembered system it no longer holds is not shown.
 class FrmSys : public Window {
 public:
     FrmSys(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, RememberedLogin& remembered,
            RelaySwitch& relay);
+
+    // The "id;name" lines of the login's reply, before the window opens.
+    void offer(std::vector<std::string> listed) { listed_ = std::move(listed); }
 
     void onButton(const std::string& control) override;
 
@@ -43,6 +49,7 @@ private:
     ProsesWriteMO& module_;
     RememberedLogin& remembered_;
     RelaySwitch& relay_;
+    std::vector<std::string> listed_;
 };
 
 }  // namespace kv

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "settings/expert/expert_placement.h"
 #include "support/machine.h"
 
 using namespace kvtest;
@@ -26,14 +25,6 @@ void aMinuteLater(Machine& m) {
 }
 
 }  // namespace
-
-TEST(ExpertPlacement, EachLayoutHasItsExpertsFolder) {
-    EXPECT_EQ(kv::expertsFolderOf("C:\\Users\\t\\AppData\\Roaming\\MetaQuotes\\Terminal\\AB12\\MQL4\\Files"),
-              "C:\\Users\\t\\AppData\\Roaming\\MetaQuotes\\Terminal\\AB12\\MQL4\\Experts");
-    EXPECT_EQ(kv::expertsFolderOf("D:\\MT4\\MQL4\\Files"), "D:\\MT4\\MQL4\\Experts");
-    EXPECT_EQ(kv::expertsFolderOf("D:\\MT4\\experts\\files"), "D:\\MT4\\experts");
-    EXPECT_EQ(kv::expertsFolderOf("D:\\MT5\\MQL5\\Files"), "D:\\MT5\\MQL5\\Experts");
-}
 
 // At each start: written when missing or older, else kept; the window tells how it went, no box ever does.
 TEST(ExpertPlacement, StartWritesOnlyWhatIsMissingOrOlderOfOurs) {

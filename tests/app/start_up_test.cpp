@@ -59,10 +59,12 @@ TEST(LaterRun, FirstFolderLineIsTakenAndTheTimerSetButOff) {
     empty.write("Data/Install.dat", "\r\n");
     empty.start();
     ASSERT_EQ(empty.hp.messages.shown.size(), 1u);
-    EXPECT_EQ(empty.hp.messages.shown[0].text, "Please locate your MT4 install folder now!");
+    EXPECT_EQ(empty.hp.messages.shown[0].text,
+              "Please locate your MT4 install folder now! For MT5, choose its terminal64.exe instead of terminal.exe.");
 }
 
-TEST(Icon, ARightButtonPressOpensTheMenuOfTheLoginState) {
+// A left click opens what the trader most likely wants: the login while logged out, then the settings.
+TEST(Icon, ARightButtonPressOpensTheMenuOfTheLoginStateAndALeftClickAWindow) {
     Machine m;
     m.start();
     auto itemsOfLastMenu = [&] {
@@ -71,13 +73,17 @@ TEST(Icon, ARightButtonPressOpensTheMenuOfTheLoginState) {
         return items;
     };
     m.program().iconCallback(516.4);
-    EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnuFlSi=&Login ", "mnuflset=&Setting", "=-",
+    EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnuFlSi=&Login...", "mnuflset=&Setting...", "=-",
                                                             "mnuflex=&Exit"}));
     EXPECT_EQ(m.program().values().swlogin, 0);
+    m.program().iconCallback(514);
+    EXPECT_EQ(m.on("frmLogin", "txtUser").text, "");  // empty, not a blank
     m.logIn("trader@example.com", "secret");
     m.pick("");
-    EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnulvSo=&Logout", "mnulvset=&Setting", "=-",
+    EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnulvSo=&Logout", "mnulvset=&Setting...", "=-",
                                                             "mnulvex=&Exit"}));
+    m.program().iconCallback(515);
+    EXPECT_TRUE(m.shows("frmSettings"));
     EXPECT_FALSE(m.shows("FrmMainMdi"));
 }
 

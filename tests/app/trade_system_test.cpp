@@ -27,15 +27,17 @@ struct Selection : Machine {
 
 }  // namespace
 
-TEST(TradeSystems, ItemsFromTheListAndAMissingListIsAnEmptyChoice) {
-    Selection s("7;12;Scalper A;15;Swing;16;");
+// Only what the service listed at this login: not a line added to the file, nor a remembered system it dropped.
+TEST(TradeSystems, ItemsAreTheSystemsListedAtThisLogin) {
+    Selection s("7;12;Scalper A;15;Swing;16;", "2;1;99 Gone7\r\n");
     EXPECT_EQ(s.hp.windows.windows["FrmSys"].timesCentred, 1);
     EXPECT_EQ(s.combo().items, (std::vector<std::string>{"12 Scalper A", "15 Swing", "16 "}));
+    EXPECT_EQ(s.combo().text, "12 Scalper A");
 
     s.hp.windows.closeBox("FrmSys");
-    std::remove(s.hp.dataFile("TempSyst.dat").c_str());
+    s.write("Data/TempSyst.dat", "12;Scalper A\r\n99;Not mine\r\n");
     s.program().systems().showModeless();
-    EXPECT_TRUE(s.combo().items.empty());
+    EXPECT_EQ(s.combo().items, std::vector<std::string>{"12 Scalper A"});
     EXPECT_TRUE(s.hp.messages.shown.empty());
 }
 
@@ -91,19 +93,20 @@ TEST(TradeSystems, RoundIdsAreStoredAsTheirDigits) {
     }
 }
 
-TEST(TradeSystems, ProceedNeedsABlankAndAnUnsavedChoiceStillStartsTheRelay) {
+// A system the trader does not own never goes out: a text that is none of the items is refused.
+TEST(TradeSystems, ProceedRefusesATypedSystemAndAnUnsavedChoiceStillStartsTheRelay) {
     Selection s("7;12;Scalper A;15;Swing");
-    s.choose("Scalper", 0);
+    s.choose("99 Not mine", 0);
     s.hp.windows.click("FrmSys", "CmdProcced");
     EXPECT_TRUE(s.told("choose one of your trade systems"));
     EXPECT_TRUE(s.shows("FrmSys"));
     EXPECT_EQ(s.program().values().swlogin, 0);
     EXPECT_FALSE(s.program().mytimer().enabled());
 
-    s.choose("99 Typed", 0);  // a typed text with a blank is taken as it stands
+    s.choose("15 Swing", 0);
     s.files.refuseWrites("LoginChk.dat");
     s.hp.windows.click("FrmSys", "CmdProcced");
     EXPECT_TRUE(s.told("Data\\LoginChk.dat"));
     EXPECT_EQ(s.program().values().swlogin, 1);
-    EXPECT_EQ(s.program().module().systemId, "99");
+    EXPECT_EQ(s.program().module().systemId, "15");
 }

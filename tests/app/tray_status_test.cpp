@@ -68,13 +68,6 @@ TEST(TrayStatus, TipLookAndBalloonsFollowTheLoginAndTheService) {
     EXPECT_EQ(hp.tray.tip, "Korvane - Vantor\nReporting for trader@example.com under Alpha Scalper\n"
                            "Last acknowledged 5:41:13 PM, 1 waiting");
 
-    // The expert's log gone while relaying asks for attention too.
-    ::remove(hp.path("MT4/experts/files/systemorder.log").c_str());
-    second(run);
-    EXPECT_EQ(hp.tray.look, TrayLook::Attention);
-    second(run, 60);
-    EXPECT_EQ(hp.tray.balloons.size(), 2u);  // each news is told once
-
     run.pick("mnulvSo");
     run.program().trayStatus().refresh();
     EXPECT_EQ(hp.tray.tip.substr(0, 28), "Korvane - Vantor\nLogged out\n");

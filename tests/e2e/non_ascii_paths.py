@@ -2,7 +2,7 @@
 what the other scenarios already show (they read Settings.dat in UTF-8 back at every start):
 a Settings.dat of old in the code page, each way to MT4's data folder alone, a message naming a path."""
 from harness.install import Mt4Folder, Order, text_of, windows_path
-from harness.scene import LIVE_EXIT, LIVE_SETTING, SETTINGS
+from harness.scene import LIVE_EXIT, LIVE_SETTING, SETTINGS, SETTINGS_MT5
 from harness.waiting import expect, expect_equal
 
 
@@ -22,10 +22,11 @@ def old_settings_and_each_way_to_the_data_folder(scene):
         mt4.write_orders([Order(str(number))])
         scene.open_from_menu(LIVE_SETTING, SETTINGS)
         driver.type(SETTINGS, "SETTINGS_MT4LOCATION", mt4.terminal)
-        expect_equal([driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), driver.text(SETTINGS, "SETTINGS_LBLORDERLOG")],
+        caption = SETTINGS_MT5 if mt4 is mt5 else SETTINGS  # the window follows the terminal named
+        expect_equal([driver.text(caption, "SETTINGS_MT4LOCATION"), driver.text(caption, "SETTINGS_LBLORDERLOG")],
                      [mt4.terminal, f"{mt4.terminal_name} found. Orders are read from "
                                     f"{windows_path(mt4.files)}\\systemorder.log"], "settings")
-        driver.click(SETTINGS, "SETTINGS_CMDSAVE", closes=True)
+        driver.click(caption, "SETTINGS_CMDSAVE", closes=True)
         expect_equal((data / "Settings.dat").read_bytes(), mt4.settings_bytes, "Settings.dat")
         scene.wait_events("/SetTD.do", str(number))
     expect_equal(mt5.read_expert(), text_of(scene.experts[1]), "the expert put into MT5's MQL5\\Experts")

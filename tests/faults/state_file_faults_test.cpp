@@ -62,7 +62,8 @@ TEST(StateFileFaults, StartupStampFaultsDelayOrRepeatTheRebuildButLoseNothing) {
     }
 }
 
-// Told once per absence, in a box that no cycle waits for and that goes when the log is back.
+// A log that was there and went: told once per absence, naming the folder and the next step, in a box
+// that no cycle waits for and that goes when the log is back.
 TEST(StateFileFaults, AMissingOrderLogIsToldOncePerAbsenceAndHoldsUpNoCycle) {
     Machine r;
     r.startRelaying({orderLine("9", "O2")}, {"9;O;1"});
@@ -71,7 +72,9 @@ TEST(StateFileFaults, AMissingOrderLogIsToldOncePerAbsenceAndHoldsUpNoCycle) {
     goes();
     for (int cycle = 0; cycle < 3; ++cycle) EXPECT_EQ(r.cycle(), Requests{});
     ASSERT_EQ(r.messages(), 1);
-    EXPECT_EQ(box.opened->text, "File SystemOrder.log not found ");
+    EXPECT_EQ(box.opened->text, "File SystemOrder.log not found in " + r.mt4Folder() +
+                                    "experts\\files. Drag KorvaneVantor onto one chart in MT4 again, or choose the "
+                                    "right MT4 folder in Setting.");
     EXPECT_TRUE(r.stateFilesAre("9;O;1\r\n", ""));
     r.writeOrders({orderLine("9", "O2")});
     EXPECT_TRUE(r.logWritten());  // heard at once, with the box still open
@@ -107,5 +110,5 @@ TEST(StateFileFaults, AnUnwritableStateFileIsToldOnceWhileItLastsAndTheBoxGoesWh
     r.files.heal();
     r.tick();  // written: its box goes, and the waiting one shows
     EXPECT_EQ(r.known(), "1;O;1\r\n2;O;1\r\n3;O;1\r\n");
-    EXPECT_EQ(r.hp.messages.opened->text, "File SystemOrder.log not found ");
+    EXPECT_TRUE(r.hp.messages.opened->text.starts_with("File SystemOrder.log not found in "));
 }

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "shell/tray_status_watch.h"
 #include "support/machine.h"
 
 using namespace kvtest;
@@ -33,17 +34,21 @@ const std::vector<std::string> kLiveOrders{
 
 }  // namespace
 
-TEST(FilesFolderMove, ExpertAttachedAfterTheStartIsFoundBeforeTheMissingLogMessage) {
+// The first day: the expert just put in has not run yet. The tip says what to do, no box does.
+TEST(FilesFolderMove, ExpertAttachedAfterTheStartIsFoundWithoutABoxBefore) {
     Following r;
     r.tick();
-    EXPECT_EQ(r.hp.messages.shown.size(), 1u);  // nothing anywhere yet: the message as ever
+    r.program().trayStatus().refresh();
+    EXPECT_EQ(r.hp.tray.tip, "Korvane - Vantor\nReporting for trader@example.com under Alpha\n"
+                             "Drag KorvaneVantor onto one chart in MT4");
+    EXPECT_EQ(r.hp.tray.look, kv::platform::TrayLook::Attention);
 
     r.expertWritesLive(kLiveOrders);
     EXPECT_EQ(r.cycle(), Requests{});
     EXPECT_TRUE(r.readsLive());
     EXPECT_EQ(r.hp.folderWatch.watched(), std::vector<std::string>{r.program().values().pathname1});
-    EXPECT_EQ(r.hp.messages.shown.size(), 1u);
     EXPECT_EQ(r.cycle(), Requests{"SetTD 5"});
+    EXPECT_EQ(r.messages(), 0);
     EXPECT_EQ(r.hp.readFile(std::string(kLive) + "manualorder.log"), "6;O;1\r\n5;O;1\r\n");
 }
 

@@ -18,7 +18,6 @@ struct Events : FormEvents {
         if (onAny) onAny(what);
     }
     void onButton(const std::string& control) override { record("button " + control); }
-    void onEnterKey(const std::string& control) override { record("enter " + control); }
     void onCloseCommand() override { record("close"); }
     void onTextChange(const std::string& control) override { record("text " + control); }
 };
@@ -27,9 +26,9 @@ Control control(const char* name, ControlKind kind, const char* text = "") { ret
 
 Form loginForm(Events& events) {
     return {"frmLogin", "Korvane - Vantor Login",
-            {control("txtUser", ControlKind::TextBox), control("txtPass", ControlKind::PasswordBox),
-             control("cmdLogin", ControlKind::Button, "Login"), control("cmdCancel", ControlKind::Button, "Cancel"),
-             control("chklogin", ControlKind::CheckBox)},
+            {control("txtUser", ControlKind::TextBox), control("chklogin", ControlKind::CheckBox),
+             control("txtPass", ControlKind::PasswordBox),
+             control("cmdLogin", ControlKind::Button, "Login"), control("cmdCancel", ControlKind::Button, "Cancel")},
             &events};
 }
 
@@ -85,28 +84,29 @@ TEST_F(DialogCheck, EachFormHasItsControlKindsAndTabOrderAndIsCentred) {
     EXPECT_NEAR(r.top, (GetSystemMetrics(SM_CYSCREEN) - (r.bottom - r.top)) / 2, 1);
 
     EXPECT_EQ(SendMessageW(GetDlgItem(l, KV_IDC_LOGIN_TXTPASS), EM_GETPASSWORDCHAR, 0, 0), L'*');
-    EXPECT_EQ(tabOrder(l), (std::vector<int>{KV_IDC_LOGIN_TXTUSER, KV_IDC_LOGIN_TXTPASS, KV_IDC_LOGIN_CMDLOGIN,
-                                             KV_IDC_LOGIN_CMDCANCEL, KV_IDC_LOGIN_CHKLOGIN}));
+    EXPECT_EQ(tabOrder(l), (std::vector<int>{KV_IDC_LOGIN_TXTUSER, KV_IDC_LOGIN_CHKLOGIN, KV_IDC_LOGIN_TXTPASS,
+                                             KV_IDC_LOGIN_CMDLOGIN, KV_IDC_LOGIN_CMDCANCEL}));
 
     const LONG comboStyle = GetWindowLongW(GetDlgItem(s, KV_IDC_SYS_CMBSYSTEM), GWL_STYLE);
-    EXPECT_EQ(comboStyle & 3, CBS_DROPDOWN);  // a list with a text field the trader can type in
-    EXPECT_FALSE(comboStyle & CBS_SORT);      // items stay in the order of the system list
+    EXPECT_EQ(comboStyle & 3, CBS_DROPDOWNLIST);  // a list to pick from, with no text field to type in
+    EXPECT_FALSE(comboStyle & CBS_SORT);          // items stay in the order of the system list
     EXPECT_EQ(tabOrder(s),
               (std::vector<int>{KV_IDC_SYS_CMBSYSTEM, KV_IDC_SYS_CHKSYS, KV_IDC_SYS_CMDPROCCED}));
 
     EXPECT_EQ(windowText(GetDlgItem(m, KV_IDC_SETTINGS_LABEL2)),
               L"MT4 Program Folder [Example: C:\\Program Files\\Broker_Name\\Terminal.exe]");
+    // The paths under the box can be selected and copied, so they are reached by Tab too.
     EXPECT_EQ(tabOrder(m), (std::vector<int>{KV_IDC_SETTINGS_MT4LOCATION, KV_IDC_SETTINGS_CMDBROWSE,
+                                             KV_IDC_SETTINGS_LBLORDERLOG, KV_IDC_SETTINGS_LBLEXPERT,
                                              KV_IDC_SETTINGS_CMDSAVE, KV_IDC_SETTINGS_CMDCANCEL}));
+    EXPECT_TRUE(GetWindowLongW(GetDlgItem(m, KV_IDC_SETTINGS_LBLEXPERT), GWL_STYLE) & ES_READONLY);
 
-    // No default button anywhere: Enter does only what the program says.
-    for (HWND button : {GetDlgItem(l, KV_IDC_LOGIN_CMDLOGIN), GetDlgItem(l, KV_IDC_LOGIN_CMDCANCEL),
-                        GetDlgItem(s, KV_IDC_SYS_CMDPROCCED), GetDlgItem(m, KV_IDC_SETTINGS_CMDBROWSE),
-                        GetDlgItem(m, KV_IDC_SETTINGS_CMDSAVE), GetDlgItem(m, KV_IDC_SETTINGS_CMDCANCEL)})
-        EXPECT_NE(GetWindowLongW(button, GWL_STYLE) & BS_TYPEMASK, BS_DEFPUSHBUTTON) << GetDlgCtrlID(button);
+    // Enter presses Login, Proceed and Save.
+    for (auto [dialog, id] : {std::pair{l, KV_IDC_LOGIN_CMDLOGIN}, {s, KV_IDC_SYS_CMDPROCCED}, {m, KV_IDC_SETTINGS_CMDSAVE}})
+        EXPECT_EQ(LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)), id);
 }
 
-TEST_F(DialogCheck, WhatALoginHandlerChangesIsShownAndEnterIsReportedFromItsBox) {
+TEST_F(DialogCheck, WhatALoginHandlerChangesIsShownEnterPressesLoginAndEscapeCloses) {
     Form login = loginForm(events);
     HWND dialog = shown(login);
     HWND user = GetDlgItem(dialog, KV_IDC_LOGIN_TXTUSER);
@@ -120,18 +120,16 @@ TEST_F(DialogCheck, WhatALoginHandlerChangesIsShownAndEnterIsReportedFromItsBox)
     command(dialog, KV_IDC_LOGIN_CHKLOGIN, BN_CLICKED);
     EXPECT_EQ(events.seen.size(), 2u);
 
-    // Enter is reported once a press from the box it was pressed in; Escape does nothing.
+    // Enter in either box presses Login; Escape is the close command, which the form decides on.
     events.seen.clear();
     events.onAny = nullptr;
     for (int id : {KV_IDC_LOGIN_TXTPASS, KV_IDC_LOGIN_TXTUSER}) {
-        HWND box = GetDlgItem(dialog, id);
-        PostMessageW(box, WM_KEYDOWN, VK_RETURN, 1);
-        PostMessageW(box, WM_KEYDOWN, VK_RETURN, 1 | (1u << 30));  // the key held: auto-repeat
+        PostMessageW(GetDlgItem(dialog, id), WM_KEYDOWN, VK_RETURN, 1);
         pump(&windows, 30);
     }
     PostMessageW(GetDlgItem(dialog, KV_IDC_LOGIN_TXTPASS), WM_KEYDOWN, VK_ESCAPE, 1);
     pump(&windows, 30);
-    EXPECT_EQ(events.seen, (std::vector<std::string>{"enter txtPass", "enter txtUser"}));
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"button cmdLogin", "button cmdLogin", "close"}));
     EXPECT_TRUE(IsWindowVisible(dialog));
 }
 
@@ -140,10 +138,12 @@ TEST_F(DialogCheck, SettingsReportTypingKeepItWhenShownAgainAndAskTheFormOnTheCl
     HWND dialog = shown(settings);
     events.onAny = [&](const std::string&) {
         settings.control("LblOrderLog").text = "reads " + settings.control("mt4location").text;
+        settings.caption = " MT5 Folder Location";
     };
     HWND location = GetDlgItem(dialog, KV_IDC_SETTINGS_MT4LOCATION);
     SetWindowTextW(location, L"D:\\Broker\\terminal.exe");
     EXPECT_EQ(windowText(GetDlgItem(dialog, KV_IDC_SETTINGS_LBLORDERLOG)), L"reads D:\\Broker\\terminal.exe");
+    EXPECT_EQ(windowText(dialog), L" MT5 Folder Location");
     windows.show(settings);
     EXPECT_EQ(windowText(location), L"D:\\Broker\\terminal.exe");
 

@@ -1,8 +1,10 @@
 """Pictures for the README, taken in an 800x600 Wine desktop that fills the
 screen of an Xvfb started by run.sh beside this file: the three dialogs
-(login.png, systems.png, settings.png), each cropped to itself, and the tray
-icon's three looks with their tips (tray-idle.png, tray-relaying.png,
-tray-attention.png)."""
+(login.png, systems.png, settings.png, and settings-mt5.png for an MT5), each
+cropped to itself, and the tray icon's three looks with their tips
+(tray-idle.png, tray-relaying.png, tray-attention.png). The terminals shown
+are saved before their pictures, so both lines under the path speak of them,
+and their folders are named in letters the dialog font has."""
 import argparse
 import pathlib
 import shutil
@@ -13,7 +15,8 @@ import time
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
-from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LOGIN, SETTINGS, SYSTEMS, Scene  # noqa: E402
+from harness.install import Mt4Folder, Order  # noqa: E402
+from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LOGIN, SETTINGS, SETTINGS_MT5, SYSTEMS, Scene  # noqa: E402
 from harness.waiting import expect  # noqa: E402
 from harness.wine import WineRun  # noqa: E402
 
@@ -48,11 +51,22 @@ def shoot_tray(run, path):
     screenshot(run, path, TRAY_CORNER)
 
 
+def broker_terminal(run, name, layout):
+    """A trader's terminal under C:\\Program Files, its expert writing into its data folder."""
+    users = run.prefix.folder / "drive_c" / "users"
+    roaming = next(u for u in users.iterdir() if u.name.lower() != "public") / "AppData" / "Roaming"
+    terminal = Mt4Folder(run.prefix.folder / "drive_c" / "Program Files" / name, layout, roaming)
+    terminal.write_orders([Order("7001")])
+    return terminal
+
+
 def take_dialogs(run, out):
     scene = Scene(run, "dialogs")
     driver = scene.driver
     try:
-        scene.install.seed_installed(scene.mt4)
+        mt4 = broker_terminal(run, "Broker_Name", "data folder")
+        mt5 = broker_terminal(run, "Broker_Name MT5", "mt5 data folder")
+        scene.install.seed_installed(mt4)
         scene.start()
         scene.open_from_menu(FILE_LOGIN, LOGIN)
         driver.type(LOGIN, "LOGIN_TXTUSER", "demo@korvane.test")
@@ -64,10 +78,12 @@ def take_dialogs(run, out):
         driver.do("close", SYSTEMS)  # closed without Proceed: still logged out
         expect(driver.window_gone(SYSTEMS), "the system selection did not close")
         scene.open_from_menu(FILE_SETTING, SETTINGS)
-        # A trader's path rather than the temporary folder's; Cancel stores nothing.
-        driver.type(SETTINGS, "SETTINGS_MT4LOCATION", r"C:\Program Files\Broker_Name\terminal.exe")
         shoot(run, SETTINGS, out / "settings.png")
-        driver.click(SETTINGS, "SETTINGS_CMDCANCEL")
+        driver.type(SETTINGS, "SETTINGS_MT4LOCATION", mt5.terminal)
+        driver.click(SETTINGS_MT5, "SETTINGS_CMDSAVE", closes=True)
+        scene.open_from_menu(FILE_SETTING, SETTINGS_MT5)
+        shoot(run, SETTINGS_MT5, out / "settings-mt5.png")
+        driver.click(SETTINGS_MT5, "SETTINGS_CMDCANCEL")
         driver.pick_from_tray_menu(FILE_EXIT)
         scene.wait_end()
     finally:

@@ -128,6 +128,25 @@ int setText(const Arguments& a) {
     return 0;
 }
 
+// Whether a box shows the end of its text: the last character's line lies
+// wholly inside the box, and the character within its width.
+int showsEnd(const Arguments& a) {
+    HWND box = control(a);
+    const auto length = sendTo(box, WM_GETTEXTLENGTH, 0, 0);
+    RECT client{};
+    GetClientRect(box, &client);
+    const auto at = [&](LRESULT index) {
+        const auto position = static_cast<DWORD>(sendTo(box, EM_POSFROMCHAR, static_cast<WPARAM>(index), 0));
+        return POINT{static_cast<short>(LOWORD(position)), static_cast<short>(HIWORD(position))};
+    };
+    const LRESULT secondLine = sendTo(box, EM_LINEINDEX, 1, 0);
+    const long lineHeight = secondLine > 0 ? at(secondLine).y - at(0).y : 0;
+    const POINT last = at(length > 0 ? length - 1 : 0);
+    const bool shown = last.y >= 0 && last.y + lineHeight <= client.bottom && last.x >= 0 && last.x < client.right;
+    printLine(shown ? L"1" : L"0");
+    return shown ? 0 : 1;
+}
+
 int getCheck(const Arguments& a) {
     printLine(sendTo(control(a), BM_GETCHECK, 0, 0) == BST_CHECKED ? L"1" : L"0");
     return 0;
@@ -278,6 +297,7 @@ constexpr Command kCommands[] = {
     {L"wait-main", L"[TIMEOUT_MS]", 0, 1, waitMain},
     {L"get-text", L"CAPTION CONTROL", 2, 2, getText},
     {L"set-text", L"CAPTION CONTROL TEXT", 3, 3, setText},
+    {L"shows-end", L"CAPTION CONTROL", 2, 2, showsEnd},
     {L"get-check", L"CAPTION CONTROL", 2, 2, getCheck},
     {L"set-check", L"CAPTION CONTROL 0|1", 3, 3, setCheck},
     {L"click", L"CAPTION CONTROL", 2, 2, click},

@@ -50,10 +50,6 @@ void HeadlessWindowSystem::click(const std::string& window, const std::string& b
     onScreen(window).events->onButton(button);
 }
 
-void HeadlessWindowSystem::pressEnter(const std::string& window, const std::string& control) {
-    onScreen(window).events->onEnterKey(control);
-}
-
 void HeadlessWindowSystem::closeBox(const std::string& window) { onScreen(window).events->onCloseCommand(); }
 
 std::string ScriptedPopupMenu::popup(const std::vector<MenuItem>& items) {
@@ -64,8 +60,10 @@ std::string ScriptedPopupMenu::popup(const std::vector<MenuItem>& items) {
     return pick;
 }
 
-std::optional<std::string> ScriptedFileDialog::choose() {
+std::optional<std::string> ScriptedFileDialog::choose(const std::string& titleShown, const std::string& startFolder) {
     ++opened;
+    title = titleShown;
+    folder = startFolder;
     if (answers.empty()) return std::nullopt;
     auto answer = answers.front();
     answers.pop_front();

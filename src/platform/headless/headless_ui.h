@@ -36,7 +36,6 @@ public:
     void type(const std::string& window, const std::string& control, const std::string& text);
     void tick(const std::string& window, const std::string& control, int value);
     void click(const std::string& window, const std::string& button);
-    void pressEnter(const std::string& window, const std::string& control);
     void closeBox(const std::string& window);
 
 private:
@@ -68,7 +67,8 @@ class ScriptedFileDialog : public FileOpenDialog {
 public:
     std::deque<std::optional<std::string>> answers;  // nothing = cancelled
     int opened = 0;
-    std::optional<std::string> choose() override;
+    std::string title, folder;  // of the last opening
+    std::optional<std::string> choose(const std::string& title, const std::string& folder) override;
 };
 
 class HeadlessProcess : public Process {

@@ -37,14 +37,14 @@ std::vector<std::string> comboItems(HWND combo) {
     return items;
 }
 
+// A drop-down list: it shows only an item, the one the text names exactly
+// (the box's own search ignores case), or none.
 void pushCombo(HWND combo, const Control& control) {
     if (comboItems(combo) != control.items) {
         SendMessageW(combo, CB_RESETCONTENT, 0, 0);
         for (const auto& item : control.items)
             SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(item).c_str()));
     }
-    // Highlight the item the text names exactly (the box's own search ignores
-    // case), then make the text exactly what the form holds.
     int selected = -1;
     for (std::size_t i = 0; i < control.items.size(); ++i)
         if (control.items[i] == control.text) {
@@ -52,7 +52,6 @@ void pushCombo(HWND combo, const Control& control) {
             break;
         }
     if (SendMessageW(combo, CB_GETCURSEL, 0, 0) != selected) SendMessageW(combo, CB_SETCURSEL, selected, 0);
-    setTextIfDifferent(combo, wideOf(control));
 }
 
 }  // namespace

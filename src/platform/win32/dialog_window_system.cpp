@@ -4,7 +4,7 @@
 
 #include "platform/win32/callback_guard.h"
 #include "platform/win32/dialog_controls.h"
-#include "platform/win32/enter_key_subclass.h"
+#include "platform/win32/text_codec.h"
 
 namespace kv::platform::win32 {
 
@@ -68,6 +68,10 @@ HWND DialogWindowSystem::handleOf(const Form& form) const {
 void DialogWindowSystem::push(OpenWindow& window) {
     if (!window.layout) return;
     window.pushing = true;
+    const std::wstring caption = toWide(window.form->caption);
+    wchar_t shown[256] = {};
+    GetWindowTextW(window.window, shown, 256);
+    if (caption != shown) SetWindowTextW(window.window, caption.c_str());
     pushValues(window.window, *window.layout, *window.form);
     window.pushing = false;
 }
@@ -171,12 +175,6 @@ INT_PTR DialogWindowSystem::handleMessage(OpenWindow& window, UINT message, WPAR
         case WM_CLOSE:  // close box, Alt+F4, the system menu
             runHandler(window, [](FormEvents& events) { events.onCloseCommand(); });
             return TRUE;
-        case kEnterKeyMessage:
-            if (const char* name = window.layout->nameOf(static_cast<int>(wParam))) {
-                const std::string control = name;
-                runHandler(window, [&control](FormEvents& events) { events.onEnterKey(control); });
-            }
-            return TRUE;
         default: return FALSE;
     }
 }
@@ -184,18 +182,19 @@ INT_PTR DialogWindowSystem::handleMessage(OpenWindow& window, UINT message, WPAR
 void DialogWindowSystem::onInit(OpenWindow& window) {
     SendMessageW(window.window, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icons_.large));
     SendMessageW(window.window, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icons_.caption));
+    // Common controls 6 would mask a password with dots.
     for (const auto& binding : window.layout->controls) {
         HWND control = GetDlgItem(window.window, binding.id);
-        wchar_t className[16] = {};
-        GetClassNameW(control, className, 16);
-        if (lstrcmpiW(className, L"Edit") != 0) continue;
-        reportEnterKey(control);
-        // Common controls 6 would mask a password with dots.
         if (GetWindowLongW(control, GWL_STYLE) & ES_PASSWORD) SendMessageW(control, EM_SETPASSWORDCHAR, L'*', 0);
     }
 }
 
+// Enter reaches here as a click on the dialog's default button, Escape as IDCANCEL.
 void DialogWindowSystem::onCommand(OpenWindow& window, int id, int code, HWND controlWindow) {
+    if (id == IDCANCEL) {
+        runHandler(window, [](FormEvents& events) { events.onCloseCommand(); });
+        return;
+    }
     const char* name = window.layout->nameOf(id);
     Control* control = name ? controlNamed(*window.form, name) : nullptr;
     if (!control) return;
@@ -212,7 +211,6 @@ void DialogWindowSystem::onCommand(OpenWindow& window, int id, int code, HWND co
             break;
         }
         case BN_CLICKED:  // a check box was ticked or cleared
-        case CBN_EDITCHANGE:
             readValues(window.window, *window.layout, *window.form);
             break;
         case CBN_SELCHANGE:

@@ -29,8 +29,9 @@ public:
     void refresh(Form& form) override;
     void destroy(Form& form) override;
 
-    // The message loop offers every message here first: Tab, the arrow keys
-    // and Enter of a dialog are handled by the dialog manager.
+    // The message loop offers every message here first: Tab, the arrow keys,
+    // Enter (the default button) and Escape (the close command) of a dialog
+    // are handled by the dialog manager.
     bool handleDialogMessage(MSG& message);
 
     HWND handleOf(const Form& form) const;  // nullptr when the form has no window now

@@ -5,8 +5,8 @@
  *
  * Dialog resources are named after their forms ("frmLogin", "FrmSys",
  * "frmSettings"); the ids below are their controls. Ids 1 and 2 (IDOK,
- * IDCANCEL) are left unused: the dialog manager sends them for Enter and
- * Escape, and these dialogs have no default or cancel button. */
+ * IDCANCEL) are left unused: Enter presses each dialog's default button, and
+ * the dialog manager sends IDCANCEL for Escape, which closes the dialog. */
 
 #define KV_IDI_APP 100 /* application icon, 16x16 and 32x32, also the tray icon while relaying */
 #define KV_IDI_IDLE 101      /* tray icon while nobody is logged in (greyed) */

@@ -1,6 +1,4 @@
 #pragma once
-#include <memory>
-#include <optional>
 #include <string>
 
 #include "platform/platform.h"
@@ -19,8 +17,8 @@ std::string expertsFolderOf(const std::string& filesFolder);
 // the files folder the relay reads (pathname1), where the terminal compiles it
 // at its next start or Navigator refresh. It writes only where
 // the file is missing or an older version of ours: a newer version, or
-// another program's file of that name, is left alone. Nothing it finds is
-// told in a box; the settings window shows how it went.
+// another program's file of that name, is left alone. It only decides and
+// writes: when to look again, and how to tell the trader, belong to its users.
 class ExpertPlacement {
 public:
     enum class Outcome {
@@ -31,37 +29,42 @@ public:
         OursKept,         // ours, newer or of a version that cannot be read
         OtherKept,        // another expert of that name
         NoExpertsFolder,  // the terminal has not made its experts folder: the wrong one, or one never started
+        NotCarried,       // this copy of the program carries no expert for the terminal
         Failed,           // the folder or the file could not be read or written
+    };
+
+    // How the last placement went, and where.
+    struct Result {
+        Outcome outcome = Outcome::NotYet;
+        MetaTrader terminal = MetaTrader::Four;
+        std::string filesFolder;    // the pathname1 it was made for
+        std::string expertsFolder;  // and its experts folder
+        platform::FileError error = platform::FileError::None;  // why it failed
+        std::string foundVersion;   // of a file of ours that was kept
+
+        // Our expert, of this program's version or newer, is where the terminal compiles it.
+        bool inPlace() const {
+            return outcome == Outcome::Written || outcome == Outcome::Replaced || outcome == Outcome::AlreadyThere;
+        }
     };
 
     ExpertPlacement(const platform::Platform& platform, const FrmMainMdi& main);
 
-    // At start: places now, then again whenever the relay follows the
-    // expert to another files folder, and retries what failed; once a
-    // minute, on a timer of its own, never inside a poll cycle.
-    void start();
-    // Now, for pathname1 as it is (after a Save).
+    // Now, for pathname1 as it is (at start, after a Save).
     void place();
+    // Again when the relay has followed the expert to another files folder,
+    // or when the last try could not put the expert in.
+    void lookAgain();
 
-    Outcome outcome() const { return outcome_; }
-    // The settings window's line: where the expert is and how recently its
-    // order log was written, or what the trader must do by hand.
-    std::string describe();
+    const Result& result() const { return result_; }
 
 private:
     void placeInto(const std::string& folder);
     Outcome judge(const std::string& found, const std::string& carried);
-    std::string logAge();
 
     platform::Platform platform_;
     const FrmMainMdi& main_;
-    std::unique_ptr<platform::Timer> timer_;
-    std::string placedFor_;  // the files folder of the last placement
-    MetaTrader terminal_ = MetaTrader::Four;  // and the terminal it belongs to
-    std::string folder_;     // its experts folder
-    Outcome outcome_ = Outcome::NotYet;
-    platform::FileError error_ = platform::FileError::None;
-    std::string foundVersion_;  // of a file of ours that was kept
+    Result result_;
 };
 
 }  // namespace kv

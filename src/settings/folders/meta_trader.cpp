@@ -10,6 +10,8 @@ const char* terminalName(MetaTrader terminal) {
     return terminal == MetaTrader::Five ? "MetaTrader 5" : "MetaTrader 4";
 }
 
+const char* shortTerminalName(MetaTrader terminal) { return terminal == MetaTrader::Five ? "MT5" : "MT4"; }
+
 const char* mqlFolder(MetaTrader terminal) { return terminal == MetaTrader::Five ? "MQL5" : "MQL4"; }
 
 const char* expertFile(MetaTrader terminal) {

@@ -12,6 +12,7 @@ enum class MetaTrader { Four, Five };
 
 const char* terminalProgram(MetaTrader terminal);  // "terminal.exe", "terminal64.exe"
 const char* terminalName(MetaTrader terminal);     // "MetaTrader 4", "MetaTrader 5"
+const char* shortTerminalName(MetaTrader terminal);  // "MT4", "MT5", as traders call them
 const char* mqlFolder(MetaTrader terminal);        // "MQL4", "MQL5"
 const char* expertFile(MetaTrader terminal);       // our expert for it: "KorvaneVantor.mq4", "KorvaneVantor.mq5"
 

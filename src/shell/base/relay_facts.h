@@ -17,6 +17,7 @@ public:
     // Since the first request of an unbroken run of requests with no reply at all.
     std::optional<platform::DateTime> unreachableSince;
     bool orderLogMissing = false;  // the last look for the order log found none
+    bool expertNotStarted = false;  // and the expert just put in has not run yet: no fault
 
     // One request and what came of it.
     void answered(bool replied, bool acknowledged, const platform::DateTime& now);

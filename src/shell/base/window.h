@@ -32,7 +32,6 @@ public:
     platform::Control& control(const std::string& name);
 
     void onButton(const std::string&) override {}
-    void onEnterKey(const std::string&) override {}
     void onCloseCommand() override { unload(); }
 
 protected:

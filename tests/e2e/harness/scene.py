@@ -9,6 +9,7 @@ from .waiting import expect, expect_equal, wait_for
 LOGIN = "Korvane - Vantor Login"
 SYSTEMS = " Trade System Selection"
 SETTINGS = " MT4 Folder Location"
+SETTINGS_MT5 = " MT5 Folder Location"  # once an MT5 is named in it
 # Positions in the icon's menus (the keyboard skips separators).
 FILE_LOGIN, FILE_SETTING, FILE_EXIT = 1, 2, 3
 LIVE_LOGOUT, LIVE_SETTING, LIVE_EXIT = 1, 2, 3

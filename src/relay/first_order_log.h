@@ -1,0 +1,32 @@
+#pragma once
+#include <set>
+#include <string>
+
+#include "platform/file_system.h"
+#include "settings/expert/expert_placement.h"
+#include "shell/base/frm_main_mdi.h"
+
+namespace kv {
+
+// The trader's first day: the program has put its expert into the terminal,
+// and he has not yet dragged it onto a chart, so no order log has been
+// written in that files folder since. A missing log is then his next step,
+// not a fault.
+class FirstOrderLog {
+public:
+    FirstOrderLog(platform::FileSystem& files, const FrmMainMdi& main, const ExpertPlacement& expert)
+        : files_(files), main_(main), expert_(expert) {}
+
+    // The order log is missing from pathname1: whether it is still awaited there.
+    bool awaited() const;
+    // The order log was read in pathname1: from now on its absence is a fault.
+    void seen() { seenIn_.insert(main_.pathname1); }
+
+private:
+    platform::FileSystem& files_;
+    const FrmMainMdi& main_;
+    const ExpertPlacement& expert_;
+    std::set<std::string> seenIn_;  // files folders whose log this run has read
+};
+
+}  // namespace kv

@@ -1,0 +1,21 @@
+#pragma once
+#include <string>
+
+#include "platform/platform.h"
+#include "settings/expert/expert_placement.h"
+
+namespace kv {
+
+// What the settings window says about the program's expert, below the files folder.
+
+// How the placement for the saved folder went: where the expert is and how
+// recently its order log was written, or what the trader must do by hand.
+std::string placementLine(const ExpertPlacement::Result& placed, const platform::Platform& platform);
+
+// For a folder typed but not saved yet: what Save will do.
+std::string placementOnSave(MetaTrader terminal, const std::string& expertsFolder);
+
+// With no terminal named at all.
+std::string placementNotYet(MetaTrader terminal);
+
+}  // namespace kv
