@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
+#include "reference_service/acknowledgement.h"
 #include "relay/frm_manual.h"
 #include "relay/poll_cycle.h"
 
@@ -36,7 +37,7 @@ private:
             ++service.requests;
             auto at = url.find("&orderno=") + 9;
             std::string no = url.substr(at, url.find('&', at) - at);
-            return no + ";" + service.field5.at(no) + "\n";
+            return refsvc::acknowledgement(no, service.field5.at(no), false);
         }
         InstantService& service;
     };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "reference_service/acknowledgement.h"
 #include "relay/order_fields.h"
 #include "support/machine.h"
 
@@ -30,8 +31,7 @@ std::optional<std::string> faithfulAnswer(Machine& m, const std::string& url) {
         if (kv::isShortOrderLine(text)) continue;
         const kv::OrderLine line = kv::splitOrderLine(text);
         if (line.orderNo == no)
-            return no + ";" + std::string(line.orderState) +
-                   (kvtest::shortName(url).starts_with("EditTD ") ? "ok\n" : "\n");
+            return refsvc::acknowledgement(no, line.orderState, kvtest::shortName(url).starts_with("EditTD "));
     }
     return std::string("unknown order");
 }

@@ -11,6 +11,7 @@
 #include "account/frm_login.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/text_file.h"
+#include "reference_service/acknowledgement.h"
 #include "relay/frm_manual.h"
 #include "shell/base/frm_main_mdi.h"
 #include "shell/base/proses_write_mo.h"
@@ -223,8 +224,8 @@ private:
                 break;
             }
         }
-        const std::string correct =
-            field5.empty() ? "unknown order" : no + ";" + field5 + (event.starts_with("EditTD") ? "ok\n" : "\n");
+        const std::string correct = field5.empty() ? "unknown order"
+                                                   : refsvc::acknowledgement(no, field5, event.starts_with("EditTD"));
         std::optional<std::string> reply = spoil ? spoil(url, correct) : correct;
         if (!field5.empty() && reply == correct) ++acknowledgements[event + " " + field5];
         return reply;
