@@ -74,8 +74,8 @@ struct Machine {
 
     HeadlessPlatform hp;
     InstantService service;
-    kv::platform::Platform platform{hp.files, hp.clock,      hp.messages, service,    hp.timers,      hp.windows,
-                                    hp.tray,  hp.menus,      hp.fileDialog, hp.process, hp.folderWatch, hp.expert,
+    kv::platform::Platform platform{hp.files, hp.text, hp.clock, hp.messages, service, hp.timers, hp.windows,
+                                    hp.tray, hp.menus, hp.fileDialog, hp.process, hp.folderWatch, hp.expert,
                                     hp.root()};
     kv::FrmMainMdi main;
     kv::ProsesWriteMO module;

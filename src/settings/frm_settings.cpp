@@ -55,7 +55,7 @@ void FrmSettings::showFilesFolder() {
     control("LblOrderLog").text =
         !found || found->at == 0
             ? "Choose the terminal.exe of your MT4 or the terminal64.exe of your MT5 to see where its orders are read."
-            : Mt4FilesFolder(platform_.files, platform_.clock).describe(path.substr(0, found->at), found->terminal);
+            : Mt4FilesFolder(platform_.files, platform_.text, platform_.clock).describe(path.substr(0, found->at), found->terminal);
     refresh();
 }
 
@@ -89,9 +89,9 @@ void FrmSettings::save() {
         return;
     }
     const std::string folder = main_.pathname.substr(0, found->at);
-    settingsWriter_.replace(platform_.dataFile("Settings.dat"), settingsLines(platform_.files, folder, found->terminal));
+    settingsWriter_.replace(platform_.dataFile("Settings.dat"), settingsLines(platform_.text, folder, found->terminal));
     main_.setMt4Folder(folder, found->terminal,
-                       Mt4FilesFolder(platform_.files, platform_.clock).choose(folder, found->terminal));
+                       Mt4FilesFolder(platform_.files, platform_.text, platform_.clock).choose(folder, found->terminal));
     expert_.place();
     showFilesFolder();
     unload();

@@ -61,7 +61,7 @@ void TrayStatusWatch::takeLogin() {
         if (control.name == "txtUser") email_ = control.text;
     tradeSystem_ = module_.systemId;
     std::vector<std::string> lines;
-    if (platform::readLines(platform_.files, platform_.dataFile("TempSyst.dat"), lines) != platform::FileError::None)
+    if (platform::readLines(platform_.files, platform_.text, platform_.dataFile("TempSyst.dat"), lines) != platform::FileError::None)
         return;
     for (const auto& line : lines) {
         const SystemLine system = splitSystemLine(line);

@@ -57,9 +57,6 @@ public:
         return passes(FileStep::Probe, folder) ? real_.probeWritable(folder) : failure_;
     }
     std::string lookup(const std::string& path) override { return real_.lookup(path); }
-    std::string fromUtf16(const std::u16string& text) override { return real_.fromUtf16(text); }
-    std::u16string toUtf16(const std::string& text) override { return real_.toUtf16(text); }
-    std::u16string upperCase(std::u16string text) override { return real_.upperCase(std::move(text)); }
     std::optional<std::vector<std::string>> subfolders(const std::string& folder) override {
         return real_.subfolders(folder);
     }

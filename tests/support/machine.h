@@ -197,7 +197,7 @@ public:
     // Active.log lines of this event ("CloseTD 9").
     int journaled(const std::string& event) {
         int lines = 0;
-        for (const auto& line : kv::platform::splitLines(activeLog(), hp.files))
+        for (const auto& line : kv::platform::splitLines(activeLog(), hp.text))
             lines += shortName(line.substr(1)) == event;
         return lines;
     }
@@ -215,7 +215,7 @@ private:
         sent.push_back(event);
         const std::string no = pairValue(url, "orderno");
         std::string field5;
-        for (const auto& line : kv::platform::splitLines(read(orderFile("systemorder.log")), hp.files)) {
+        for (const auto& line : kv::platform::splitLines(read(orderFile("systemorder.log")), hp.text)) {
             std::vector<std::string> f;
             std::istringstream fields(line);
             for (std::string field; std::getline(fields, field, ';');) f.push_back(field);

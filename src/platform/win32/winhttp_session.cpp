@@ -77,7 +77,7 @@ WinHttpSession::~WinHttpSession() {
 std::optional<std::string> WinHttpSession::get(const std::string& url) {
     if (!session_) return std::nullopt;
     const UrlParts parts = splitUrl(url);
-    const std::wstring origin = toWide(parts.origin);
+    const std::wstring origin = codePageToWide(parts.origin);
     URL_COMPONENTS components{};
     components.dwStructSize = sizeof components;
     components.dwSchemeLength = static_cast<DWORD>(-1);
@@ -91,7 +91,7 @@ std::optional<std::string> WinHttpSession::get(const std::string& url) {
     if (!connection) return std::nullopt;
 
     // The target is plain ASCII once escaped; WinHTTP must not escape it again.
-    const std::wstring target = toWide(escapeRequestTarget(parts.target));
+    const std::wstring target = codePageToWide(escapeRequestTarget(parts.target));
     DWORD flags = WINHTTP_FLAG_ESCAPE_DISABLE | WINHTTP_FLAG_ESCAPE_DISABLE_QUERY;
     if (components.nScheme == INTERNET_SCHEME_HTTPS) flags |= WINHTTP_FLAG_SECURE;
     InternetHandle request(WinHttpOpenRequest(connection.get(), L"GET", target.c_str(), nullptr, WINHTTP_NO_REFERER,
