@@ -33,11 +33,11 @@ public:
 private:
     struct Fetcher : kv::platform::WebFetcher {
         explicit Fetcher(InstantService& s) : service(s) {}
-        std::optional<std::string> FetchUrl(const std::string& url) override {
+        kv::platform::Fetched FetchUrl(const std::string& url) override {
             ++service.requests;
             auto at = url.find("&orderno=") + 9;
             std::string no = url.substr(at, url.find('&', at) - at);
-            return refsvc::acknowledgement(no, service.field5.at(no), false);
+            return {refsvc::acknowledgement(no, service.field5.at(no), false)};
         }
         InstantService& service;
     };

@@ -50,7 +50,7 @@ inline std::string pairValue(const std::string& url, const std::string& name) {
 
 // "SetTD 501" for a request, "Login" for the login.
 inline std::string shortName(const std::string& url) {
-    auto path = url.find('/', std::string("http://").size());
+    auto path = url.find('/', url.find("://") + 3);
     std::string name = url.substr(path + 1, url.find(".do?") - path - 1);
     if (name == "LoginCheckAction") return "Login";
     return name + " " + pairValue(url, "orderno");
