@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "platform/headless/headless_platform.h"
+#include "reference_service/acknowledgement.h"
 #include "relay/frm_manual.h"
 #include "relay/poll_cycle.h"
 
@@ -32,11 +33,11 @@ public:
 private:
     struct Fetcher : kv::platform::WebFetcher {
         explicit Fetcher(InstantService& s) : service(s) {}
-        std::optional<std::string> FetchUrl(const std::string& url) override {
+        kv::platform::Fetched FetchUrl(const std::string& url) override {
             ++service.requests;
             auto at = url.find("&orderno=") + 9;
             std::string no = url.substr(at, url.find('&', at) - at);
-            return no + ";" + service.field5.at(no) + "\n";
+            return {refsvc::acknowledgement(no, service.field5.at(no), false)};
         }
         InstantService& service;
     };
@@ -73,8 +74,8 @@ struct Machine {
 
     HeadlessPlatform hp;
     InstantService service;
-    kv::platform::Platform platform{hp.files, hp.clock,      hp.messages, service,    hp.timers,      hp.windows,
-                                    hp.tray,  hp.menus,      hp.fileDialog, hp.process, hp.folderWatch, hp.expert,
+    kv::platform::Platform platform{hp.files, hp.text, hp.clock, hp.messages, service, hp.timers, hp.windows,
+                                    hp.tray, hp.menus, hp.fileDialog, hp.process, hp.folderWatch, hp.expert,
                                     hp.root()};
     kv::FrmMainMdi main;
     kv::ProsesWriteMO module;

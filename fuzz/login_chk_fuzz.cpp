@@ -35,7 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     m.start();
 
     std::vector<std::string> entries;
-    for (auto& line : kv::platform::splitLines(file, m.hp.files))
+    for (auto& line : kv::platform::splitLines(file, m.hp.text))
         if (!line.empty()) entries.push_back(std::move(line));
 
     kv::FrmMainMdi scratch;
@@ -70,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     require(m.program().values().ceklist == expected, "the login entry replaces the first one and goes last");
     const std::string written = m.hp.readFile("Data/LoginChk.dat");
     if (!fuzz::startsWithByteOrderMark(written))
-        require(kv::platform::splitLines(written, m.hp.files) == expected,
+        require(kv::platform::splitLines(written, m.hp.text) == expected,
                 "the file holds the list, entry for entry");
     return 0;
 }

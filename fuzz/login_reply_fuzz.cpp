@@ -110,7 +110,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     require(!m.hp.windows.isVisible("frmLogin") && m.hp.exists("Data/TempSyst.dat"), "an accepted login closes the dialog");
     const std::string tempSyst = m.hp.readFile("Data/TempSyst.dat");
-    const auto lines = kv::platform::splitLines(tempSyst, m.hp.files);
+    const auto lines = kv::platform::splitLines(tempSyst, m.hp.text);
     if (reply.find('\r') == std::string::npos && !fuzz::startsWithByteOrderMark(tempSyst)) {
         checkSystems(afterUserId, lines);
         require(static_cast<int>(lines.size()) == p.login().cntsys, "cntsys counts the lines written");

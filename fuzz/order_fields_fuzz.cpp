@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "reference_service/acknowledgement.h"
 #include "relay/order_fields.h"
 #include "relay/order_reporting.h"
 
@@ -84,20 +85,23 @@ void checkReply(std::string_view text) {
             "the state runs to the first blank, less one character");
 }
 
-// The expected answer: order number, ";", field 5, one more character (three for a modification).
+// The service's answer (refsvc::acknowledgement) acknowledges; an answer a character short, or one for
+// another order, does not.
 void checkAcknowledgement(std::string_view text) {
     if (text.size() <= 1) return;
     const kv::OrderLine line = kv::splitOrderLine(text);
     if (line.orderState.empty()) return;  // an empty field 5 makes the rule degenerate
     const bool answerable = line.orderState.find(' ') == std::string_view::npos;
-    const std::string answer = std::string(line.orderNo) + ";" + std::string(line.orderState);
     using kv::OrderEvent;
     for (OrderEvent event : {OrderEvent::New, OrderEvent::Modification, OrderEvent::Close, OrderEvent::Delete}) {
-        const std::string tail = event == OrderEvent::Modification ? "ok\n" : "\n";
-        require(kv::acknowledges(answer + tail, event, line) == answerable,
+        const bool modification = event == OrderEvent::Modification;
+        const std::string answer = refsvc::acknowledgement(line.orderNo, line.orderState, modification);
+        require(kv::acknowledges(answer, event, line) == answerable,
                 "the expected answer acknowledges unless field 5 holds a blank");
-        require(!kv::acknowledges(answer + tail.substr(1), event, line), "an answer one character short does not");
-        require(!kv::acknowledges(std::string(line.orderNo) + "0;" + std::string(line.orderState) + tail, event, line),
+        require(!kv::acknowledges(answer.substr(0, answer.size() - 1), event, line),
+                "an answer one character short does not");
+        const std::string otherOrder = std::string(line.orderNo) + "0";
+        require(!kv::acknowledges(refsvc::acknowledgement(otherOrder, line.orderState, modification), event, line),
                 "an answer for another order does not");
         require(!kv::acknowledges(std::nullopt, event, line), "no reply never acknowledges");
         const std::string url = kv::requestUrl("http://svc", "12", event, line);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "fuzz_support.h"
+#include "reference_service/acknowledgement.h"
 #include "relay/order_fields.h"
 #include "support/machine.h"
 
@@ -20,7 +21,7 @@ using fuzz::require;
 using kvtest::Machine;
 
 std::vector<std::string> lines(Machine& m, const std::string& relative) {
-    return kv::platform::splitLines(m.read(relative), m.hp.files);
+    return kv::platform::splitLines(m.read(relative), m.hp.text);
 }
 
 // The answer of a service that knows the order log (the first line of the order counts).
@@ -30,8 +31,7 @@ std::optional<std::string> faithfulAnswer(Machine& m, const std::string& url) {
         if (kv::isShortOrderLine(text)) continue;
         const kv::OrderLine line = kv::splitOrderLine(text);
         if (line.orderNo == no)
-            return no + ";" + std::string(line.orderState) +
-                   (kvtest::shortName(url).starts_with("EditTD ") ? "ok\n" : "\n");
+            return refsvc::acknowledgement(no, line.orderState, kvtest::shortName(url).starts_with("EditTD "));
     }
     return std::string("unknown order");
 }
@@ -83,9 +83,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     // What the state files may hold.
     std::set<std::string> pieces{" "};
-    for (auto& l : kv::platform::splitLines(knownFile, e.hp.files)) pieces.insert(l);
-    for (auto& l : kv::platform::splitLines(journalFile, e.hp.files)) pieces.insert(l);
-    for (const auto& text : kv::platform::splitLines(orderLog, e.hp.files))
+    for (auto& l : kv::platform::splitLines(knownFile, e.hp.text)) pieces.insert(l);
+    for (auto& l : kv::platform::splitLines(journalFile, e.hp.text)) pieces.insert(l);
+    for (const auto& text : kv::platform::splitLines(orderLog, e.hp.text))
         pieces.insert(kv::knownRecordOf(kv::splitOrderLine(text)));
     const bool readBack = std::none_of(pieces.begin(), pieces.end(), fuzz::startsWithByteOrderMark);
     for (const std::string& file : {Machine::orderFile("manualorder.log"), std::string("Data/TempClose.dat")})
@@ -102,7 +102,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         e.tick();
         lastSent = e.hp.service.requests.size() - before;
     }
-    if (settleable(kv::platform::splitLines(orderLog, e.hp.files)))
+    if (settleable(kv::platform::splitLines(orderLog, e.hp.text)))
         require(lastSent == 0, "once everything is acknowledged nothing more is sent");
 
     const auto journal = lines(e, "Data/Active.log");

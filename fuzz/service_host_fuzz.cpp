@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     hp.writeFile("Data/Service.dat", file);
     const std::string host = kv::serviceHost(hp.platform());
 
-    const auto lines = kv::platform::splitLines(file, hp.files);
+    const auto lines = kv::platform::splitLines(file, hp.text);
     const std::string first = lines.empty() ? std::string() : std::string(kv::trimSpaces(lines.front()));
     const std::string builtIn(kv::kBuiltInServiceHost);
     require(isBaseUrl(host), "every request path can follow the base URL");

@@ -43,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     m.hp.writeFile("Data/TempSyst.dat", tempSyst);
     m.start();
     kv::Program& p = m.program();
-    for (auto& line : kv::platform::splitLines(loginChk, m.hp.files))
+    for (auto& line : kv::platform::splitLines(loginChk, m.hp.text))
         if (!line.empty()) p.values().ceklist.push_back(std::move(line));
     const std::vector<std::string> entries = p.values().ceklist;
     p.module().userId = userId;
@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     kv::RememberedLogin split(m.hp.platform(), scratch);
 
     std::vector<std::string> items, listed;
-    for (const auto& line : kv::platform::splitLines(tempSyst, m.hp.files))
+    for (const auto& line : kv::platform::splitLines(tempSyst, m.hp.text))
         if (const auto at = line.find(';'); at != std::string::npos) {
             items.push_back(line.substr(0, at) + " " + line.substr(at + 1));
             listed.push_back(line);
@@ -85,7 +85,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     const std::string file = m.hp.readFile("Data/LoginChk.dat");
     if (fuzz::startsWithByteOrderMark(file)) return 0;
-    const auto written = kv::platform::splitLines(file, m.hp.files);
+    const auto written = kv::platform::splitLines(file, m.hp.text);
     require(!written.empty() && written.back() == "2;" + std::to_string(ticked) + ";" + shown + user,
             "the close step stores this user's entry last");
     require(written.size() == entries.size() || written.size() == entries.size() + 1,

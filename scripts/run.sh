@@ -5,7 +5,7 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
-"$root/scripts/ensure-packages.sh" cmake make g++ libcpp-httplib-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3
+"$root/scripts/ensure-packages.sh" cmake make g++ libcpp-httplib-dev libssl-dev g++-mingw-w64-x86-64 wine64 xvfb xauth python3
 jobs=$(nproc)
 cmake -S . -B build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo -DKV_BUILD_TESTS=OFF -DKV_BUILD_BENCH=OFF >/dev/null
 cmake --build build/native -j"$jobs" --target reference_service

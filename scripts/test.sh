@@ -6,7 +6,7 @@ set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
 
-"$root/scripts/ensure-packages.sh" cmake make g++ libgtest-dev libbenchmark-dev libcpp-httplib-dev \
+"$root/scripts/ensure-packages.sh" cmake make g++ libgtest-dev libbenchmark-dev libcpp-httplib-dev libssl-dev \
   g++-mingw-w64-x86-64 nsis wine64 xvfb xauth python3 clang libclang-rt-14-dev
 
 jobs=$(nproc)

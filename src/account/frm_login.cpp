@@ -72,6 +72,15 @@ std::vector<std::string> FrmLogin::takeSystemLines() {
     return lines;
 }
 
+// A refused certificate is no matter of the trader's connection: he is told so.
+std::string FrmLogin::noReplyMessage(platform::NoReply noReply) const {
+    if (noReply == platform::NoReply::UntrustedCertificate)
+        return "The certificate of the Korvane - Vantor service at " + std::string(platform::hostOf(main_.host)) +
+               " is not trusted on this computer, so nothing was sent. Check that the computer's date and time are "
+               "right, or ask the service's support.";
+    return "Could not reach the Korvane - Vantor service. Check your internet connection and try again.";
+}
+
 void FrmLogin::takeStamps() {
     platform::DateTime now = platform_.clock.now();
     module_.loginDate = now.year * 10000L + now.month * 100L + now.day;
@@ -88,14 +97,12 @@ void FrmLogin::login() {
 
     const std::string url = main_.host + "/LoginCheckAction.do?email=" + percentEncode(txtUser.text) +
                             "&password=" + percentEncode(control("txtPass").text);
-    auto reply = fetcher_->FetchUrl(url);
-    if (!reply) {
-        platform_.messages.show(
-            "Could not reach the Korvane - Vantor service. Check your internet connection and try again.",
-            MessageIcon::Error);
+    const platform::Fetched fetched = fetcher_->FetchUrl(url);
+    if (!fetched.reply) {
+        platform_.messages.show(noReplyMessage(fetched.noReply), MessageIcon::Error);
         return;
     }
-    Usercode = *reply;
+    Usercode = *fetched.reply;
 
     auto firstSeparator = Usercode.find(';');
     module_.userId = firstSeparator == std::string::npos ? 0 : leadingNumber(Usercode.substr(0, firstSeparator));

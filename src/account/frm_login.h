@@ -37,6 +37,7 @@ protected:
 private:
     void login();
     void takeStamps();
+    std::string noReplyMessage(platform::NoReply noReply) const;
     std::string secondField() const;
     std::vector<std::string> takeSystemLines();
 

@@ -44,16 +44,6 @@ public:
     // may write there at all (a folder under Program Files, say, refuses it).
     virtual FileError probeWritable(const std::string& folder) = 0;
 
-    // Turns UTF-16 text (from a file written with a UTF-16LE byte-order mark)
-    // into the 8-bit system code page.
-    virtual std::string fromUtf16(const std::u16string& text) = 0;
-    // The other way: 8-bit system code page text into UTF-16.
-    virtual std::u16string toUtf16(const std::string& text) = 0;
-
-    // Upper-cased letter by letter, one UTF-16 unit for one, as the system
-    // does it (MT4 names a data folder by its installation folder so).
-    virtual std::u16string upperCase(std::u16string text) = 0;
-
     // Names of the folders inside a folder; nothing when there is no such folder.
     virtual std::optional<std::vector<std::string>> subfolders(const std::string& folder) = 0;
 

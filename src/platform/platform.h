@@ -7,6 +7,7 @@
 #include "platform/folder_watch.h"
 #include "platform/message_box.h"
 #include "platform/shell_ui.h"
+#include "platform/system_text.h"
 #include "platform/timer.h"
 #include "platform/web_fetcher.h"
 #include "platform/window_system.h"
@@ -16,6 +17,7 @@ namespace kv::platform {
 // Everything the core needs of the machine, passed in by the application.
 struct Platform {
     FileSystem& files;
+    SystemText& text;
     Clock& clock;
     MessageBox& messages;
     WebFetcherFactory& web;

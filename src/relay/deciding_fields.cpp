@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstring>
 
-#include "platform/text_file.h"
+#include "platform/text_encoding.h"
 #include "relay/order_fields.h"
 
 namespace kv {
@@ -15,7 +15,8 @@ constexpr int kDecidingSeparators = 5;  // field 5 ends at the fifth ";"
 
 // Lines end at a CR (a CR LF counts once); a lone LF is part of its line.
 bool plainTextEndedByLineBreak(const std::string& log) {
-    if (platform::utf16LeStart(log) || log.starts_with("\xEF\xBB\xBF")) return false;
+    if (platform::encodingOf(log, platform::UnmarkedUtf8::IsCodePage).encoding != platform::Encoding::CodePage)
+        return false;
     return log.empty() || log.ends_with('\r') || log.ends_with("\r\n");
 }
 

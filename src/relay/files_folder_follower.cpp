@@ -5,7 +5,7 @@
 namespace kv {
 
 FilesFolderFollower::FilesFolderFollower(const platform::Platform& platform, FrmMainMdi& main, FrmManual& manual)
-    : platform_(platform), main_(main), manual_(manual), folders_(platform.files, platform.clock) {}
+    : platform_(platform), main_(main), manual_(manual), folders_(platform.files, platform.text, platform.clock) {}
 
 bool FilesFolderFollower::followOnceAMinute() {
     const auto now = platform_.clock.utcNow();

@@ -26,7 +26,7 @@ std::vector<std::string> FrmManual::orderLogLines(const std::string& bytes) {
     std::uint64_t interval = 1000;
     const std::string& text = main_.TimerInterval;
     std::from_chars(text.data(), text.data() + text.size(), interval);
-    return orderLog_.take(bytes, platform_.files, platform_.clock.steadyMilliseconds(), interval);
+    return orderLog_.take(bytes, platform_.text, platform_.clock.steadyMilliseconds(), interval);
 }
 
 
@@ -49,7 +49,7 @@ bool FrmManual::finishStartupLoad() {
     std::string stampFile;
     platform::FileError error = stateFiles.read(startupStampPath(platform_), stampFile);
     if (error != platform::FileError::None && error != platform::FileError::NotFound) return false;
-    std::vector<std::string> stamp = platform::splitLines(stampFile, platform_.files);
+    std::vector<std::string> stamp = platform::splitLines(stampFile, platform_.text);
     if (!stamp.empty() && stamp.back() == loginDateText && !rebuildDue_) {
         startupLoadPending_ = false;
         return true;

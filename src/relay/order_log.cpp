@@ -2,6 +2,7 @@
 
 #include <string_view>
 
+#include "platform/text_encoding.h"
 #include "platform/text_file.h"
 
 namespace kv {
@@ -11,8 +12,9 @@ namespace {
 // Whether the file's text ends with a line break (a CR, or CR LF), in 8-bit
 // text or in UTF-16LE.
 bool endsWithLineBreak(const std::string& bytes) {
-    if (const auto start = platform::utf16LeStart(bytes)) {
-        const std::string_view units(bytes.data() + *start, (bytes.size() - *start) & ~std::size_t{1});
+    if (const auto encoding = platform::encodingOf(bytes, platform::UnmarkedUtf8::IsCodePage);
+        encoding.encoding == platform::Encoding::Utf16Le) {
+        const std::string_view units(bytes.data() + encoding.start, (bytes.size() - encoding.start) & ~std::size_t{1});
         return units.ends_with(std::string_view("\r\0", 2)) || units.ends_with(std::string_view("\r\0\n\0", 4));
     }
     return bytes.ends_with('\r') || bytes.ends_with("\r\n");
@@ -43,9 +45,9 @@ std::string decidingFields(const std::string& line) {
 
 }  // namespace
 
-std::vector<std::string> OrderLogLines::take(const std::string& bytes, platform::FileSystem& files,
+std::vector<std::string> OrderLogLines::take(const std::string& bytes, platform::SystemText& system,
                                              std::uint64_t now, std::uint64_t settle) {
-    std::vector<std::string> lines = platform::splitLines(bytes, files);
+    std::vector<std::string> lines = platform::splitLines(bytes, system);
     holdingBack_ = false;
     if (lines.empty() || endsWithLineBreak(bytes)) {
         deciding_.clear();

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/system_text.h"
 
 namespace kv {
 
@@ -21,7 +21,7 @@ namespace kv {
 class OrderLogLines {
 public:
     // now: the steady clock in milliseconds; settle: the poll interval.
-    std::vector<std::string> take(const std::string& bytes, platform::FileSystem& files, std::uint64_t now,
+    std::vector<std::string> take(const std::string& bytes, platform::SystemText& system, std::uint64_t now,
                                   std::uint64_t settle);
 
     // Whether the last take held a line back to see it again.

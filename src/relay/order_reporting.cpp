@@ -99,10 +99,10 @@ void OrderReporter::reportOrderEvent(OrderEvent event, const OrderLine& line, st
     module_.reportKind = requestFor(event).reportKind;
     if (!module_.engineFetcher) module_.engineFetcher = platform_.web.create();
     ++requestsSent_;
-    std::optional<std::string> reply = module_.engineFetcher->FetchUrl(url);
-    if (!reply) connectionLost_ = true;
-    const bool accepted = acknowledges(reply, event, line);
-    module_.relayFacts.answered(reply.has_value(), accepted, platform_.clock.now());
+    const platform::Fetched fetched = module_.engineFetcher->FetchUrl(url);
+    if (!fetched.reply) connectionLost_ = true;
+    const bool accepted = acknowledges(fetched.reply, event, line);
+    module_.relayFacts.answered(fetched, accepted, platform_.clock.now());
     if (!accepted) return;
     acknowledged(event, line, knownIndex);
     appendActiveLog("\"" + url + "\"");

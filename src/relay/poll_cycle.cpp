@@ -24,9 +24,9 @@ FileError withOneRetry(Read read) {
 }
 
 void keepLines(const std::optional<std::string>& bytes, std::vector<std::string>& table,
-               bool (*keep)(const std::string&), platform::FileSystem& files) {
+               bool (*keep)(const std::string&), platform::SystemText& system) {
     if (!bytes) return;
-    for (std::string& line : platform::splitLines(*bytes, files))
+    for (std::string& line : platform::splitLines(*bytes, system))
         if (keep(line)) table.push_back(std::move(line));
 }
 
@@ -160,8 +160,8 @@ void PollCycle::startAfresh() {
 }
 
 void PollCycle::fillTables(const CycleInputs& inputs) {
-    keepLines(inputs.known, manual_.manuallist, isKnownRecordLine, platform_.files);
-    keepLines(inputs.journal, manual_.Closelist, isJournalLine, platform_.files);
+    keepLines(inputs.known, manual_.manuallist, isKnownRecordLine, platform_.text);
+    keepLines(inputs.journal, manual_.Closelist, isJournalLine, platform_.text);
 }
 
 void PollCycle::takeOrderLines(const std::string& bytes, const KnownOrders& known) {

@@ -89,7 +89,7 @@ void FrmSettings::showChoice() {
         expert = placementNotYet(terminal);
     } else {
         const std::string folder = path.substr(0, named->at);
-        Mt4FilesFolder folders(platform_.files, platform_.clock);
+        Mt4FilesFolder folders(platform_.files, platform_.text, platform_.clock);
         orderLog = folders.describe(folder, terminal);
         expert = folder == main_.pathname && terminal == main_.terminal
                      ? placementLine(expert_.result(), platform_)
@@ -124,9 +124,9 @@ void FrmSettings::save() {
         return;
     }
     const std::string folder = main_.pathname.substr(0, found->at);
-    settingsWriter_.replace(platform_.dataFile("Settings.dat"), settingsLines(platform_.files, folder, found->terminal));
+    settingsWriter_.replace(platform_.dataFile("Settings.dat"), settingsLines(platform_.text, folder, found->terminal));
     main_.setMt4Folder(folder, found->terminal,
-                       Mt4FilesFolder(platform_.files, platform_.clock).choose(folder, found->terminal));
+                       Mt4FilesFolder(platform_.files, platform_.text, platform_.clock).choose(folder, found->terminal));
     expert_.place();
     unload();
 }

@@ -88,10 +88,10 @@ void MainWindow::readsettings() {
     std::string bytes;
     std::optional<std::string> folder;
     if (platform_.files.readAll(platform_.dataFile("Settings.dat"), bytes) == platform::FileError::None)
-        folder = mt4FolderFromSettings(platform_.files, bytes);
+        folder = mt4FolderFromSettings(platform_.text, bytes);
     if (folder) {
-        const MetaTrader terminal = terminalFromSettings(platform_.files, bytes);
-        main_.setMt4Folder(*folder, terminal, Mt4FilesFolder(platform_.files, platform_.clock).choose(*folder, terminal));
+        const MetaTrader terminal = terminalFromSettings(platform_.text, bytes);
+        main_.setMt4Folder(*folder, terminal, Mt4FilesFolder(platform_.files, platform_.text, platform_.clock).choose(*folder, terminal));
         return;
     }
     platform_.messages.show(

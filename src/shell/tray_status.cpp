@@ -37,6 +37,7 @@ std::string stateLine(const StatusFacts& facts, const std::optional<platform::Da
         case LoginState::LoggedOut: return "Logged out";
         case LoginState::LoggedIn: break;
     }
+    if (silentSince && facts.relay.certificateRefused) return fitted("Certificate not trusted: " + facts.serviceHost);
     std::string line = silentSince ? "Service unreachable since " : "Reporting for ";
     if (silentSince) return line.append(clock.timeText(*silentSince));
     return fitted(line.append(facts.email).append(" under ").append(facts.tradeSystem));
@@ -67,9 +68,11 @@ TrayStatus trayStatus(const StatusFacts& facts, const platform::DateTime& now, p
     else if (relaying && facts.relay.orderLogMissing)
         status.tip += "\nOrder log systemorder.log not found";
     status.unreachableLong = silentSince && secondsBetween(*silentSince, now) > kUnreachableAttentionSeconds;
+    // A refused certificate does not heal by waiting: it asks for attention at once.
+    const bool certificateRefused = silentSince && facts.relay.certificateRefused;
     if (!relaying)
         status.look = TrayLook::Idle;
-    else if (status.unreachableLong || facts.relay.orderLogMissing)
+    else if (status.unreachableLong || certificateRefused || facts.relay.orderLogMissing)
         status.look = TrayLook::Attention;
     else
         status.look = TrayLook::Relaying;

@@ -15,6 +15,7 @@ enum class LoginState { NeverLoggedIn, LoggedIn, LoggedOut };
 struct StatusFacts {
     LoginState login = LoginState::NeverLoggedIn;
     std::string email, tradeSystem;
+    std::string serviceHost;  // the host name of the service's address
     std::optional<platform::DateTime> loginTime;
     MetaTrader terminal = MetaTrader::Four;
     RelayFacts relay;

@@ -31,7 +31,7 @@ void TrayStatusWatch::refresh() {
     const TrayStatus status = trayStatus(facts, now, platform_.clock);
     if (shown_ != status) platform_.tray.show(status.tip, status.look);
     shown_ = status;
-    warn(status, facts.relay.unreachableSince, now);
+    warn(status, facts, now);
 }
 
 StatusFacts TrayStatusWatch::gather() {
@@ -45,6 +45,7 @@ StatusFacts TrayStatusWatch::gather() {
     }
     facts.email = email_;
     facts.tradeSystem = tradeSystem_;
+    facts.serviceHost = platform::hostOf(main_.host);
     facts.loginTime = module_.loginTime;
     facts.terminal = main_.terminal;
     facts.relay = module_.relayFacts;
@@ -62,7 +63,7 @@ void TrayStatusWatch::takeLogin() {
         if (control.name == "txtUser") email_ = control.text;
     tradeSystem_ = module_.systemId;
     std::vector<std::string> lines;
-    if (platform::readLines(platform_.files, platform_.dataFile("TempSyst.dat"), lines) != platform::FileError::None)
+    if (platform::readLines(platform_.files, platform_.text, platform_.dataFile("TempSyst.dat"), lines) != platform::FileError::None)
         return;
     for (const auto& line : lines) {
         const SystemLine system = splitSystemLine(line);
@@ -70,16 +71,20 @@ void TrayStatusWatch::takeLogin() {
     }
 }
 
-void TrayStatusWatch::warn(const TrayStatus& status, const std::optional<platform::DateTime>& since,
-                           const platform::DateTime& now) {
+void TrayStatusWatch::warn(const TrayStatus& status, const StatusFacts& facts, const platform::DateTime& now) {
     // A logout ends the story: no "answers again" after the next login.
     if (main_.swlogin != 1) silenceTold_ = false;
     const bool silent = status.unreachableLong;
     if (silent == silenceTold_) return;
     if (lastBalloon_ && secondsBetween(*lastBalloon_, now) < kBalloonGapSeconds) return;
-    platform_.tray.balloon(silent ? "The service has not answered since " + platform_.clock.timeText(*since) +
-                                        ". Orders wait, and are sent again at every poll."
-                                  : "The service answers again.");
+    std::string text = "The service answers again.";
+    if (silent && facts.relay.certificateRefused)
+        text = "The certificate of the service at " + facts.serviceHost +
+               " is not trusted on this computer. Orders wait, and are sent again at every poll.";
+    else if (silent)
+        text = "The service has not answered since " + platform_.clock.timeText(*facts.relay.unreachableSince) +
+               ". Orders wait, and are sent again at every poll.";
+    platform_.tray.balloon(text);
     silenceTold_ = silent;
     lastBalloon_ = now;
 }

@@ -25,8 +25,7 @@ public:
 private:
     StatusFacts gather();
     void takeLogin();  // the address and trade system of the login now relaying
-    void warn(const TrayStatus& status, const std::optional<platform::DateTime>& since,
-              const platform::DateTime& now);
+    void warn(const TrayStatus& status, const StatusFacts& facts, const platform::DateTime& now);
 
     platform::Platform platform_;
     const FrmMainMdi& main_;

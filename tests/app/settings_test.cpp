@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "platform/headless/posix_file_system.h"
+#include "platform/headless/latin1_system_text.h"
 #include "settings/folders/settings_line.h"
 #include "support/machine.h"
 
@@ -41,11 +41,11 @@ TEST(Settings, SaveKeepsTheFolderBeforeTheFirstTerminalExe) {
 }
 
 TEST(Settings, AFolderIsStoredInTheCodePageWhenItFitsAndInUtf8OtherwiseAndReadBackEitherWay) {
-    kv::platform::headless::PosixFileSystem files;  // Latin-1 stands in for the code page
-    EXPECT_EQ(kv::settingsLine(files, "C:\\Caf\xC3\xA9\\"), "C:\\Caf\xE9\\");
-    EXPECT_EQ(kv::settingsLine(files, "C:\\Иван\\"), "\xEF\xBB\xBF" "C:\\Иван\\");
+    kv::platform::headless::Latin1SystemText text;  // Latin-1 stands in for the code page
+    EXPECT_EQ(kv::settingsLine(text, "C:\\Caf\xC3\xA9\\"), "C:\\Caf\xE9\\");
+    EXPECT_EQ(kv::settingsLine(text, "C:\\Иван\\"), "\xEF\xBB\xBF" "C:\\Иван\\");
     for (const char* stored : {"C:\\Caf\xE9\\\r\n", "\xEF\xBB\xBF" "C:\\Caf\xC3\xA9\\\r\nmore"})
-        EXPECT_EQ(kv::mt4FolderFromSettings(files, stored), "C:\\Caf\xC3\xA9\\");
+        EXPECT_EQ(kv::mt4FolderFromSettings(text, stored), "C:\\Caf\xC3\xA9\\");
 }
 
 TEST(Settings, RejectedPathStaysInTheWindowAndTheFolderIsKept) {

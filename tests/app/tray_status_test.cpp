@@ -73,6 +73,40 @@ TEST(TrayStatus, TipLookAndBalloonsFollowTheLoginAndTheService) {
     EXPECT_EQ(hp.tray.tip.substr(0, 28), "Korvane - Vantor\nLogged out\n");
 }
 
+TEST(TrayStatus, ARefusedCertificateIsToldAsSuchByTheLoginAndTheTrayWhileOrdersWaitForIt) {
+    Machine run;
+    auto& hp = run.hp;
+    run.write("Data/Service.dat", "https://relay.korvane.test:8443\r\n");
+    hp.service.noReply = kv::platform::NoReply::UntrustedCertificate;
+    run.loginReply = std::nullopt;
+    run.start();
+    EXPECT_FALSE(run.logIn());
+    EXPECT_TRUE(run.told("The certificate of the Korvane - Vantor service at relay.korvane.test is not trusted on "
+                         "this computer, so nothing was sent."));
+    EXPECT_TRUE(run.shows("frmLogin"));
+
+    // Trusted again, the login goes through; then the certificate is refused while orders wait.
+    run.loginReply = kLoginReply;
+    hp.windows.click("frmLogin", "cmdLogin");
+    ASSERT_EQ(run.program().values().swlogin, 1);
+    run.spoil = [](const std::string&, const std::string&) -> std::optional<std::string> { return std::nullopt; };
+    hp.writeFile("MT4/experts/files/systemorder.log", kOrder + "\r\n");
+    second(run);
+    EXPECT_EQ(hp.tray.tip, "Korvane - Vantor\nCertificate not trusted: relay.korvane.test\n"
+                           "Nothing acknowledged yet, at least 1 waiting");
+    EXPECT_EQ(hp.tray.look, TrayLook::Attention);  // at once: waiting mends no certificate
+    second(run, 61);
+    ASSERT_EQ(hp.tray.balloons.size(), 1u);
+    EXPECT_EQ(hp.tray.balloons[0].find("The certificate of the service at relay.korvane.test is not trusted on this "
+                                       "computer."),
+              0u);
+
+    // Any other failure keeps its own words.
+    hp.service.noReply = kv::platform::NoReply::Unreachable;
+    second(run);
+    EXPECT_EQ(hp.tray.tip.find("Korvane - Vantor\nService unreachable since 5:40:01 PM\n"), 0u) << hp.tray.tip;
+}
+
 TEST(TrayStatus, AttentionForAMissingOrderLogOnlyWhileRelayingAndForSilenceOnlySinceTheLogin) {
     kv::platform::headless::FakeClock clock;
     StatusFacts facts;

@@ -7,6 +7,7 @@ import time
 from harness.install import CRLF, Mt4Folder, Order, activity, text_of, windows_path
 from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LIVE_EXIT, LIVE_LOGOUT, LOGIN, SETTINGS, \
     SETTLE_SECONDS, SYSTEMS
+from harness.service import ReferenceService
 from harness.waiting import expect, expect_equal, wait_for
 
 BOX = "Korvane - Vantor"  # a message box's caption
@@ -312,9 +313,28 @@ def boxes_of_the_poll_hold_up_no_report_and_close_by_themselves(scene):
     expect_equal(mt4.read("manualorder.log"), "".join(f"{o.number};O;1" + CRLF for o in orders), "known orders")
 
 
+def a_service_certificate_nobody_trusts_is_told_as_such_and_nothing_is_sent(scene):
+    folder = scene.folder / "untrusted"
+    folder.mkdir()
+    untrusted = ReferenceService(scene.service_binary, folder, scene.mt4.files, scheme="https")
+    try:
+        scene.install.write_data("Service.dat", untrusted.base_url + CRLF)
+        scene.install.seed_installed(scene.mt4)
+        scene.start()
+        scene.open_from_menu(FILE_LOGIN, LOGIN)
+        scene.log_in("solo@korvane.test", "solo-pass", closes=False)
+        scene.answer("The certificate of the Korvane - Vantor service at 127.0.0.1 is not trusted on this computer, so "
+                     "nothing was sent. Check that the computer's date and time are right, or ask the service's "
+                     "support.", "message for a self-signed certificate")
+        expect("=>" not in untrusted.log_path.read_text(), "a request reached the service over the refused certificate")
+    finally:
+        untrusted.stop()
+
+
 SCENARIOS = [
     installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall,
     later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out,
     several_systems_report_every_event_once_through_failed_replies_until_exit,
     boxes_of_the_poll_hold_up_no_report_and_close_by_themselves,
+    a_service_certificate_nobody_trusts_is_told_as_such_and_nothing_is_sent,
 ]

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "expert.h"
+#include "reference_service/acknowledgement.h"
 #include "support/machine.h"
 
 namespace soak {
@@ -46,9 +47,8 @@ inline const ReplyFault kDeathBeforeTaking{"while the request is sent", nullptr}
 inline const ReplyFault kDeathAfterTaking{"after the service took the event", nullptr};
 
 // The web service and its books. It acknowledges an order event as the real
-// one does (the order number, ";", field 5 of the order's line now, and one
-// more character, three for a modification) unless `nextFault` says
-// otherwise, checks that the request carries the order's fields as the log
+// one does (refsvc::acknowledgement, with field 5 of the order's line now)
+// unless `nextFault` says otherwise, checks that the request carries the order's fields as the log
 // has them, and keeps what it took of each order. Every event must arrive,
 // and arrive twice only for a reason the design allows.
 class Service {
@@ -79,7 +79,7 @@ public:
         if (faithful && (!fault || fault == &kDeathAfterTaking)) take(Kind(kind), no, order->field5());
         if (fault == &kDeathAfterTaking) throw kvtest::Killed{};
         if (faithful && !fault) journal_.push_back("\"" + url + "\"");
-        const std::string acknowledgement = no + ";" + order->field5() + (kind == Modification ? "ok\n" : "\n");
+        const std::string acknowledgement = refsvc::acknowledgement(no, order->field5(), kind == Modification);
         return fault ? fault->spoil(acknowledgement) : acknowledgement;
     }
 

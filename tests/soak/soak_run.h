@@ -87,7 +87,7 @@ private:
             machine_.start();
             messagesRead_ = machine_.hp.messages.shown.size();
             told_.clear();
-            const auto stamp = kv::platform::splitLines(machine_.read("Data/TempInit.dat"), machine_.hp.files);
+            const auto stamp = kv::platform::splitLines(machine_.read("Data/TempInit.dat"), machine_.hp.text);
             const bool rebuildDue = rebuildAwaited_ = stamp.empty() || stamp.back() != today();
             service_.loginReply = random_.chance(0.3) ? "7;12;Alpha;13;Beta" : kvtest::kLoginReply;
             if (random_.chance(0.05)) {
@@ -115,7 +115,7 @@ private:
         for (const std::string& file : {machine_.orderFile("manualorder.log"), std::string("Data/TempClose.dat")}) {
             const std::string bytes = machine_.read(file);
             if (!bytes.empty() && !bytes.ends_with("\r\n")) books_.fault(file + " is cut off");
-            for (const auto& line : kv::platform::splitLines(bytes, machine_.hp.files))
+            for (const auto& line : kv::platform::splitLines(bytes, machine_.hp.text))
                 if (line != " " && !std::regex_match(line, kRecord))
                     books_.fault(file + " holds a broken line: " + line);
         }
@@ -194,7 +194,7 @@ private:
         file.seekg(static_cast<std::streamoff>(journalChecked_));
         const std::string added{std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
         journalChecked_ += added.size();
-        if (kv::platform::splitLines(added, machine_.hp.files) != service_.takeJournal()) {
+        if (kv::platform::splitLines(added, machine_.hp.text) != service_.takeJournal()) {
             ++tally_["Active.log checks that failed"];
             books_.fault("Active.log is not the requests acknowledged, line for line");
         }
@@ -282,7 +282,7 @@ private:
     Records recordsOnDisk() {
         Records records;
         std::smatch r;
-        for (const auto& line : kv::platform::splitLines(machine_.known(), machine_.hp.files))
+        for (const auto& line : kv::platform::splitLines(machine_.known(), machine_.hp.text))
             if (std::regex_match(line, r, kRecord) && !records.emplace(r[1].str(), r[2].str() + r[3].str()).second)
                 books_.fault("manualorder.log holds order " + r[1].str() + " twice");
         return records;

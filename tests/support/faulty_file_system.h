@@ -1,13 +1,11 @@
 #pragma once
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
-#include "platform/file_system.h"
+#include "platform/file_system_wrapper.h"
 
 namespace kvtest {
 
@@ -26,9 +24,10 @@ inline const char* stepName(FileStep step) {
 
 // Any file system, with chosen steps failing once or always, or killing the program. A
 // failed step never reaches the real file system: the disk holds what was there before.
-class FaultyFileSystem : public kv::platform::FileSystem {
+// Every other step goes to the real one unchanged.
+class FaultyFileSystem : public kv::platform::FileSystemWrapper {
 public:
-    explicit FaultyFileSystem(kv::platform::FileSystem& real) : real_(real) {}
+    explicit FaultyFileSystem(kv::platform::FileSystem& real) : FileSystemWrapper(real) {}
 
     // `file`: the name at the end of the path ("TempClose.dat"), any case; empty: every file.
     void fail(FileStep step, const std::string& file, FileError error) { rules_.push_back({step, file, error, false}); }
@@ -45,28 +44,17 @@ public:
     std::function<FileError(FileStep step, const std::string& path)> decide;
 
     FileError readAll(const std::string& path, std::string& bytes) override {
-        return passes(FileStep::Read, path) ? real_.readAll(path, bytes) : failure_;
+        return passes(FileStep::Read, path) ? FileSystemWrapper::readAll(path, bytes) : failure_;
     }
     FileError replaceAtomically(const std::string& path, const std::string& bytes) override {
-        return passes(FileStep::Replace, path) ? real_.replaceAtomically(path, bytes) : failure_;
+        return passes(FileStep::Replace, path) ? FileSystemWrapper::replaceAtomically(path, bytes) : failure_;
     }
     FileError append(const std::string& path, const std::string& bytes) override {
-        return passes(FileStep::Append, path) ? real_.append(path, bytes) : failure_;
+        return passes(FileStep::Append, path) ? FileSystemWrapper::append(path, bytes) : failure_;
     }
     FileError probeWritable(const std::string& folder) override {
-        return passes(FileStep::Probe, folder) ? real_.probeWritable(folder) : failure_;
+        return passes(FileStep::Probe, folder) ? FileSystemWrapper::probeWritable(folder) : failure_;
     }
-    std::string lookup(const std::string& path) override { return real_.lookup(path); }
-    std::string fromUtf16(const std::u16string& text) override { return real_.fromUtf16(text); }
-    std::u16string toUtf16(const std::string& text) override { return real_.toUtf16(text); }
-    std::u16string upperCase(std::u16string text) override { return real_.upperCase(std::move(text)); }
-    std::optional<std::vector<std::string>> subfolders(const std::string& folder) override {
-        return real_.subfolders(folder);
-    }
-    std::optional<std::chrono::system_clock::time_point> lastWriteTime(const std::string& path) override {
-        return real_.lastWriteTime(path);
-    }
-    std::string roamingAppDataFolder() override { return real_.roamingAppDataFolder(); }
 
 private:
     struct Rule {
@@ -98,7 +86,6 @@ private:
         return failure_ == FileError::None;
     }
 
-    kv::platform::FileSystem& real_;
     std::vector<Rule> rules_;
     FileError failure_ = FileError::None;
 };

@@ -11,6 +11,7 @@
 #include "account/frm_login.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/text_file.h"
+#include "reference_service/acknowledgement.h"
 #include "relay/frm_manual.h"
 #include "shell/base/frm_main_mdi.h"
 #include "shell/base/proses_write_mo.h"
@@ -49,7 +50,7 @@ inline std::string pairValue(const std::string& url, const std::string& name) {
 
 // "SetTD 501" for a request, "Login" for the login.
 inline std::string shortName(const std::string& url) {
-    auto path = url.find('/', std::string("http://").size());
+    auto path = url.find('/', url.find("://") + 3);
     std::string name = url.substr(path + 1, url.find(".do?") - path - 1);
     if (name == "LoginCheckAction") return "Login";
     return name + " " + pairValue(url, "orderno");
@@ -196,7 +197,7 @@ public:
     // Active.log lines of this event ("CloseTD 9").
     int journaled(const std::string& event) {
         int lines = 0;
-        for (const auto& line : kv::platform::splitLines(activeLog(), hp.files))
+        for (const auto& line : kv::platform::splitLines(activeLog(), hp.text))
             lines += shortName(line.substr(1)) == event;
         return lines;
     }
@@ -214,7 +215,7 @@ private:
         sent.push_back(event);
         const std::string no = pairValue(url, "orderno");
         std::string field5;
-        for (const auto& line : kv::platform::splitLines(read(orderFile("systemorder.log")), hp.files)) {
+        for (const auto& line : kv::platform::splitLines(read(orderFile("systemorder.log")), hp.text)) {
             std::vector<std::string> f;
             std::istringstream fields(line);
             for (std::string field; std::getline(fields, field, ';');) f.push_back(field);
@@ -223,8 +224,8 @@ private:
                 break;
             }
         }
-        const std::string correct =
-            field5.empty() ? "unknown order" : no + ";" + field5 + (event.starts_with("EditTD") ? "ok\n" : "\n");
+        const std::string correct = field5.empty() ? "unknown order"
+                                                   : refsvc::acknowledgement(no, field5, event.starts_with("EditTD"));
         std::optional<std::string> reply = spoil ? spoil(url, correct) : correct;
         if (!field5.empty() && reply == correct) ++acknowledgements[event + " " + field5];
         return reply;

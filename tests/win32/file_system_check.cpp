@@ -5,6 +5,7 @@
 #include "platform/win32/unique_handle.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_system_text.h"
 
 namespace kv::platform::win32::checks {
 namespace {
@@ -99,8 +100,9 @@ TEST_F(Win32FileSystemCheck, FolderListingWriteTimesAndNames) {
     const auto sinceWritten = Win32Clock().utcNow() - *written;
     EXPECT_TRUE(sinceWritten > -std::chrono::seconds(5) && sinceWritten < std::chrono::minutes(1));
     EXPECT_FALSE(files.lastWriteTime(folder.file("Иван 陈伟")).has_value());
-    EXPECT_EQ(files.fromUtf16(files.toUtf16("caf\xE9")), "caf\xE9");
-    EXPECT_EQ(files.upperCase(u"иван νίκη straße"), u"ИВАН ΝΊΚΗ STRAßE");
+    Win32SystemText text;
+    EXPECT_EQ(text.codePageFromUtf16(text.utf16FromCodePage("caf\xE9")), "caf\xE9");
+    EXPECT_EQ(text.upperCase(u"иван νίκη straße"), u"ИВАН ΝΊΚΗ STRAßE");
     EXPECT_EQ(utf8ToWide("a\xC0\xAF"), L"a\xFFFD\xFFFD");  // a malformed sequence at the boundary
 }
 

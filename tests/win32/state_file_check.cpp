@@ -22,9 +22,9 @@ protected:
     Platform real = windows.platform();
     kvtest::FaultyFileSystem files{real.files};
     headless::RecordingMessageBox boxes;  // what the trader would see, recorded instead of shown
-    Platform platform{files,     real.clock, boxes,           real.web,     real.timers,      real.windows,
-                      real.tray, real.menus, real.fileDialog, real.process, real.folderWatch, real.expert,
-                      real.exeFolder};
+    Platform platform{files,        real.text,      real.clock,   boxes,            real.web,
+                      real.timers,  real.windows,   real.tray,    real.menus,       real.fileDialog,
+                      real.process, real.folderWatch, real.expert, real.exeFolder};
     Notices notices{boxes};
     StateFiles state{platform, notices};
     const std::string known = folder.file("manualorder.log");

@@ -14,8 +14,10 @@ namespace kv::platform::win32 {
 namespace {
 
 // The reference service run_checks.sh started, its one account's login reply
-// longer than one read of WinHTTP's buffer.
+// longer than one read of WinHTTP's buffer, and the same over https with a
+// self-signed certificate.
 const std::string kService = std::getenv("KV_SERVICE_URL") ? std::getenv("KV_SERVICE_URL") : "";
+const std::string kUntrustedService = std::getenv("KV_UNTRUSTED_SERVICE_URL") ? std::getenv("KV_UNTRUSTED_SERVICE_URL") : "";
 const std::string kLongLoginReply = "7;12;" + std::string(20000, 'A') + ";";
 
 // Connections from this machine to PORT that are open at both ends.
@@ -37,26 +39,40 @@ TEST(WinHttpFetcher, EveryReplyIsItsWholeBodyAndAllFetchersShareOneKeptAliveConn
     auto login = factory.create();
     auto engine = factory.create();
 
-    EXPECT_EQ(login->FetchUrl(kService + "/LoginCheckAction.do?email=a b@c.d&password=p&w=1+2%"), kLongLoginReply);
-    EXPECT_EQ(engine->FetchUrl(kService + "/Missing.do?x=1"), std::optional<std::string>("not found"));
+    EXPECT_EQ(login->FetchUrl(kService + "/LoginCheckAction.do?email=a b@c.d&password=p&w=1+2%").reply, kLongLoginReply);
+    EXPECT_EQ(engine->FetchUrl(kService + "/Missing.do?x=1").reply, "not found");
     EXPECT_EQ(establishedConnectionsTo(std::stoi(kService.substr(kService.rfind(':') + 1))), 1);
 
-    EXPECT_EQ(engine->FetchUrl(kService + "/__requests"),
-              std::optional<std::string>("/LoginCheckAction.do?email=a%20b@c.d&password=p&w=1+2%\n"
-                                         "/Missing.do?x=1\n"));
+    EXPECT_EQ(engine->FetchUrl(kService + "/__requests").reply,
+              "/LoginCheckAction.do?email=a%20b@c.d&password=p&w=1+2%\n/Missing.do?x=1\n");
 }
 
-TEST(WinHttpFetcher, NoReplyAtAllIsNoValueNeverAText) {
+// Why no reply came: a refused certificate, or anything else.
+NoReply noReply(WebFetcher& fetcher, const std::string& url) {
+    const Fetched fetched = fetcher.FetchUrl(url);
+    EXPECT_EQ(fetched.reply, std::nullopt) << url;
+    return fetched.noReply;
+}
+
+TEST(WinHttpFetcher, NoReplyAtAllIsNoValueNeverATextAndARefusedCertificateIsToldApart) {
+    ASSERT_FALSE(kUntrustedService.empty()) << "KV_UNTRUSTED_SERVICE_URL names no https reference service";
     WinHttpFetcherFactory factory;
     auto fetcher = factory.create();
-    EXPECT_EQ(fetcher->FetchUrl("http://127.0.0.1:1/SetTD.do?x=1"), std::nullopt);  // nothing listens there
+    EXPECT_EQ(noReply(*fetcher, "http://127.0.0.1:1/SetTD.do?x=1"), NoReply::Unreachable);  // nothing listens there
 
-    ASSERT_TRUE(fetcher->FetchUrl(kService + "/__control?mode=drop"));
-    EXPECT_EQ(fetcher->FetchUrl(kService + "/EditTD.do?orderno=1"), std::nullopt);
+    ASSERT_TRUE(fetcher->FetchUrl(kService + "/__control?mode=drop").reply);
+    EXPECT_EQ(noReply(*fetcher, kService + "/EditTD.do?orderno=1"), NoReply::Unreachable);
     fetcher->FetchUrl(kService + "/__control?mode=normal");
 
-    EXPECT_EQ(fetcher->FetchUrl("ftp://127.0.0.1/file"), std::nullopt);
-    EXPECT_EQ(fetcher->FetchUrl("not a url"), std::nullopt);
+    EXPECT_EQ(noReply(*fetcher, "ftp://127.0.0.1/file"), NoReply::Unreachable);
+    EXPECT_EQ(noReply(*fetcher, "not a url"), NoReply::Unreachable);
+
+    // A certificate signed by nobody this machine trusts, twice: no kept connection lets the second through.
+    const std::string login = "/LoginCheckAction.do?email=a b@c.d&password=p";
+    EXPECT_EQ(noReply(*fetcher, kUntrustedService + login), NoReply::UntrustedCertificate);
+    EXPECT_EQ(noReply(*fetcher, kUntrustedService + login), NoReply::UntrustedCertificate);
+    // TLS that fails for another reason (a service that speaks plain HTTP) is no certificate matter.
+    EXPECT_EQ(noReply(*fetcher, "https" + kService.substr(4) + login), NoReply::Unreachable);
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // The reference web service for the relay's end-to-end tests and demo.
 //   reference_service --port P --accounts FILE --mt4-files DIR [--record FILE] [--lifetime SECONDS]
-// Prints "listening on http://127.0.0.1:PORT" once it accepts requests, then
-// one line per request. Ends on SIGINT or SIGTERM, or after SECONDS.
+//                     [--scheme http|https]
+// Prints "listening on http://127.0.0.1:PORT" (or https, with a self-signed
+// certificate) once it accepts requests, then one line per request. Ends on
+// SIGINT or SIGTERM, or after SECONDS.
 #include <pthread.h>
 #include <signal.h>
 
@@ -23,12 +25,13 @@ struct Arguments {
     std::string mt4Files;
     std::optional<std::string> record;
     long lifetimeSeconds = 0;  // 0: until a signal
+    refsvc::Scheme scheme = refsvc::Scheme::Http;
 };
 
 [[noreturn]] void usage(const std::string& problem) {
     std::cerr << "reference_service: " << problem << "\n"
               << "usage: reference_service --port P --accounts FILE --mt4-files DIR [--record FILE]"
-                 " [--lifetime SECONDS]\n";
+                 " [--lifetime SECONDS] [--scheme http|https]\n";
     std::exit(2);
 }
 
@@ -47,7 +50,7 @@ Arguments parseArguments(int argc, char** argv) {
     for (int i = 1; i < argc; i += 2) {
         const std::string option = argv[i];
         if (option != "--port" && option != "--accounts" && option != "--mt4-files" && option != "--record" &&
-            option != "--lifetime") {
+            option != "--lifetime" && option != "--scheme") {
             usage("unknown option " + option);
         }
         if (i + 1 >= argc) usage(option + " needs a value");
@@ -60,6 +63,10 @@ Arguments parseArguments(int argc, char** argv) {
     arguments.mt4Files = values["--mt4-files"];
     if (values.count("--record")) arguments.record = values["--record"];
     if (values.count("--lifetime")) arguments.lifetimeSeconds = number("--lifetime", values["--lifetime"], 86400);
+    if (values.count("--scheme") && values["--scheme"] != "http") {
+        if (values["--scheme"] != "https") usage("--scheme is http or https");
+        arguments.scheme = refsvc::Scheme::Https;
+    }
     return arguments;
 }
 
@@ -86,10 +93,11 @@ int main(int argc, char** argv) {
     try {
         refsvc::RequestRecord record(arguments.record);
         refsvc::ReferenceService service(refsvc::AccountBook::load(arguments.accounts),
-                                         refsvc::OrderAcknowledger(arguments.mt4Files), record, std::cout);
-        const int port = service.bind(arguments.port);
+                                         refsvc::OrderAcknowledger(arguments.mt4Files), record, std::cout,
+                                         arguments.scheme);
+        service.bind(arguments.port);
         std::thread server([&service] { service.run(); });
-        std::cout << "listening on http://127.0.0.1:" << port << std::endl;
+        std::cout << "listening on " << service.baseUrl() << std::endl;
         waitForEnd(arguments.lifetimeSeconds, signals);
         service.stop();
         server.join();

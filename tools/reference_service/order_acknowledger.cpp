@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <system_error>
 
+#include "acknowledgement.h"
 #include "text_lines.h"
 
 namespace refsvc {
@@ -59,7 +60,7 @@ std::optional<std::string> OrderAcknowledger::orderState(const std::string& orde
 std::optional<std::string> OrderAcknowledger::replyFor(OrderEvent event, const std::string& orderNo) const {
     const auto state = orderState(orderNo);
     if (!state) return std::nullopt;
-    return orderNo + ";" + *state + (event == OrderEvent::Modify ? "ok\n" : "\n");
+    return acknowledgement(orderNo, *state, event == OrderEvent::Modify);
 }
 
 }  // namespace refsvc

@@ -10,10 +10,9 @@ enum class OrderEvent { New, Modify, Close, Delete };
 // Which order event a request path names ("/SetTD.do" and so on), if any.
 std::optional<OrderEvent> orderEventOfPath(const std::string& path);
 
-// Answers order events the way the relay expects them acknowledged: the order
-// number, ";", the order's state field as the MT4 order log now shows it, and
-// one more character ("\n"), or three ("ok\n") for a modification. The state
-// field is not in the request, so it is looked up in the log itself.
+// Answers order events the way the relay expects them acknowledged
+// (acknowledgement.h), with the order's state field as the MT4 order log now
+// shows it: the field is not in the request, so it is looked up in the log.
 class OrderAcknowledger {
 public:
     explicit OrderAcknowledger(std::filesystem::path mt4FilesFolder);

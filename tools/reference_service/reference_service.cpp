@@ -7,6 +7,7 @@
 
 #include "connection_dropper.h"
 #include "raw_query.h"
+#include "self_signed_certificate.h"
 
 namespace refsvc {
 namespace {
@@ -26,15 +27,25 @@ std::string visible(const std::string& text) {
 
 bool isControlPath(const std::string& path) { return path.rfind("/__", 0) == 0; }
 
+std::unique_ptr<httplib::Server> serverFor(Scheme scheme) {
+    if (scheme == Scheme::Http) return std::make_unique<httplib::Server>();
+    // The server takes its own references to the key and the certificate.
+    const auto identity = SelfSignedCertificate::make();
+    auto server = std::make_unique<httplib::SSLServer>(identity.certificate.get(), identity.key.get());
+    if (!server->is_valid()) throw std::runtime_error("cannot serve https with the self-signed certificate");
+    return server;
+}
+
 }  // namespace
 
 ReferenceService::ReferenceService(AccountBook accounts, OrderAcknowledger orders, RequestRecord& record,
-                                   std::ostream& log)
+                                   std::ostream& log, Scheme scheme)
     : accounts_(std::move(accounts)),
       orders_(std::move(orders)),
       record_(record),
       log_(log),
-      server_(std::make_unique<httplib::Server>()),
+      scheme_(scheme),
+      server_(serverFor(scheme)),
       random_(std::random_device{}()) {
     routeRequests();
 }
@@ -45,6 +56,10 @@ int ReferenceService::bind(int port) {
     port_ = port == 0 ? server_->bind_to_any_port(kLoopback) : (server_->bind_to_port(kLoopback, port) ? port : -1);
     if (port_ <= 0) throw std::runtime_error("cannot listen on 127.0.0.1:" + std::to_string(port));
     return port_;
+}
+
+std::string ReferenceService::baseUrl() const {
+    return std::string(scheme_ == Scheme::Https ? "https://" : "http://") + kLoopback + ":" + std::to_string(port_);
 }
 
 void ReferenceService::run() { server_->listen_after_bind(); }

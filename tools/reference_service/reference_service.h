@@ -23,10 +23,14 @@ namespace refsvc {
 //   /__control?mode=normal|refuse|delay&ms=N|garble|drop|short
 //   /__requests   every request received so far, one target per line
 //                 (?times: each line led by its arrival in steady microseconds)
-// Each answered request is also written as one line to LOG.
+// Each answered request is also written as one line to LOG. Over https it
+// shows a fresh self-signed certificate, which no client trusts.
+enum class Scheme { Http, Https };
+
 class ReferenceService {
 public:
-    ReferenceService(AccountBook accounts, OrderAcknowledger orders, RequestRecord& record, std::ostream& log);
+    ReferenceService(AccountBook accounts, OrderAcknowledger orders, RequestRecord& record, std::ostream& log,
+                     Scheme scheme = Scheme::Http);
     ~ReferenceService();
     ReferenceService(const ReferenceService&) = delete;
     ReferenceService& operator=(const ReferenceService&) = delete;
@@ -34,6 +38,7 @@ public:
     // Binds 127.0.0.1:PORT (0 picks a free port) and returns the port bound.
     // Throws std::runtime_error when the port cannot be bound.
     int bind(int port);
+    std::string baseUrl() const;  // "http://127.0.0.1:PORT" once bound
     void run();   // serves until stop(); call after bind()
     void stop();  // from any thread
 
@@ -52,6 +57,7 @@ private:
     OrderAcknowledger orders_;
     RequestRecord& record_;
     std::ostream& log_;
+    Scheme scheme_;
     std::unique_ptr<httplib::Server> server_;
     int port_ = 0;
 

@@ -27,7 +27,7 @@ HeadlessPlatform::~HeadlessPlatform() {
 Platform HeadlessPlatform::platform() { return platform(files); }
 
 Platform HeadlessPlatform::platform(FileSystem& filesInFront) {
-    return Platform{filesInFront, clock, messages, web, timers, windows, tray, menus, fileDialog, process, folderWatch,
+    return Platform{filesInFront, text, clock, messages, web, timers, windows, tray, menus, fileDialog, process, folderWatch,
                     expert, root_};
 }
 

@@ -4,6 +4,7 @@
 
 #include "platform/headless/fake_clock.h"
 #include "platform/headless/headless_ui.h"
+#include "platform/headless/latin1_system_text.h"
 #include "platform/headless/manual_timers.h"
 #include "platform/headless/posix_file_system.h"
 #include "platform/headless/recording_message_box.h"
@@ -25,6 +26,7 @@ public:
     HeadlessPlatform& operator=(const HeadlessPlatform&) = delete;
 
     PosixFileSystem files;
+    Latin1SystemText text;
     FakeClock clock;
     RecordingMessageBox messages;
     ScriptedService service;

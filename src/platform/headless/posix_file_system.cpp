@@ -6,8 +6,6 @@
 #include <unistd.h>
 
 #include <cerrno>
-#include <cwctype>
-#include <locale.h>
 #include <strings.h>
 
 namespace kv::platform::headless {
@@ -149,32 +147,6 @@ std::string PosixFileSystem::lookup(const std::string& path) {
     if (!isRegularFile(p)) return {};
     auto slash = p.rfind('/');
     return slash == std::string::npos ? p : p.substr(slash + 1);
-}
-
-std::string PosixFileSystem::fromUtf16(const std::u16string& text) {
-    // Tests run without a Windows code page: Latin-1 stands in for it.
-    std::string out;
-    out.reserve(text.size());
-    for (char16_t c : text) out.push_back(c < 0x100 ? static_cast<char>(c) : '?');
-    return out;
-}
-
-std::u16string PosixFileSystem::toUtf16(const std::string& text) {
-    std::u16string out;
-    out.reserve(text.size());
-    for (char c : text) out.push_back(static_cast<unsigned char>(c));
-    return out;
-}
-
-std::u16string PosixFileSystem::upperCase(std::u16string text) {
-    // Unicode's simple upper case, as Windows applies it, one unit for one.
-    static const locale_t unicode = newlocale(LC_CTYPE_MASK, "C.UTF-8", static_cast<locale_t>(0));
-    for (char16_t& c : text)
-        if (c < 0xD800 || c > 0xDFFF) {
-            const auto upper = unicode ? towupper_l(c, unicode) : std::towupper(c);
-            if (upper <= 0xFFFF) c = static_cast<char16_t>(upper);
-        }
-    return text;
 }
 
 std::optional<std::vector<std::string>> PosixFileSystem::subfolders(const std::string& folder) {

@@ -17,9 +17,6 @@ public:
     FileError append(const std::string& path, const std::string& bytes) override;
     std::string lookup(const std::string& path) override;
     FileError probeWritable(const std::string& folder) override;
-    std::string fromUtf16(const std::u16string& text) override;
-    std::u16string toUtf16(const std::string& text) override;
-    std::u16string upperCase(std::u16string text) override;
     std::optional<std::vector<std::string>> subfolders(const std::string& folder) override;
     std::optional<std::chrono::system_clock::time_point> lastWriteTime(const std::string& path) override;
     std::string roamingAppDataFolder() override { return roamingFolder; }

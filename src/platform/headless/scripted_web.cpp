@@ -6,7 +6,7 @@ namespace {
 class ScriptedWebFetcher : public WebFetcher {
 public:
     explicit ScriptedWebFetcher(ScriptedService& service) : service_(service) {}
-    std::optional<std::string> FetchUrl(const std::string& url) override { return service_.fetch(url); }
+    Fetched FetchUrl(const std::string& url) override { return service_.fetch(url); }
 
 private:
     ScriptedService& service_;

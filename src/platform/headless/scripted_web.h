@@ -10,17 +10,18 @@
 namespace kv::platform::headless {
 
 // One scripted service shared by every fetcher the program creates: each
-// request is recorded and answered by `answer` (no answer: a transport failure).
+// request is recorded and answered by `answer`; no answer is a transport
+// failure, for the reason `noReply` gives.
 class ScriptedService {
 public:
     std::function<std::optional<std::string>(const std::string& url)> answer;
+    NoReply noReply = NoReply::Unreachable;
     std::vector<std::string> requests;
     int fetchersCreated = 0;
 
-    std::optional<std::string> fetch(const std::string& url) {
+    Fetched fetch(const std::string& url) {
         requests.push_back(url);
-        if (!answer) return std::nullopt;
-        return answer(url);
+        return {answer ? answer(url) : std::nullopt, noReply};
     }
 };
 

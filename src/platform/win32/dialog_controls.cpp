@@ -15,7 +15,7 @@ std::wstring windowText(HWND window) {
 }
 
 std::wstring wideOf(const Control& control) {
-    return control.form == TextForm::Utf8 ? utf8ToWide(control.text) : toWide(control.text);
+    return control.form == TextForm::Utf8 ? utf8ToWide(control.text) : codePageToWide(control.text);
 }
 
 void setTextIfDifferent(HWND window, const std::wstring& wide) {
@@ -33,7 +33,7 @@ std::wstring comboItem(HWND combo, int index) {
 std::vector<std::string> comboItems(HWND combo) {
     std::vector<std::string> items;
     const auto count = static_cast<int>(SendMessageW(combo, CB_GETCOUNT, 0, 0));
-    for (int i = 0; i < count; ++i) items.push_back(toAnsi(comboItem(combo, i)));
+    for (int i = 0; i < count; ++i) items.push_back(codePageFromWide(comboItem(combo, i)));
     return items;
 }
 
@@ -43,7 +43,7 @@ void pushCombo(HWND combo, const Control& control) {
     if (comboItems(combo) != control.items) {
         SendMessageW(combo, CB_RESETCONTENT, 0, 0);
         for (const auto& item : control.items)
-            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(item).c_str()));
+            SendMessageW(combo, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(codePageToWide(item).c_str()));
     }
     int selected = -1;
     for (std::size_t i = 0; i < control.items.size(); ++i)
@@ -84,7 +84,7 @@ void readValues(HWND dialog, const DialogLayout& layout, Form& form) {
         HWND window = GetDlgItem(dialog, layout.idOf(control.name));
         if (!window) continue;
         const std::wstring text = windowText(window);
-        control.text = control.form == TextForm::Utf8 ? utf8FromWide(text) : toAnsi(text);
+        control.text = control.form == TextForm::Utf8 ? utf8FromWide(text) : codePageFromWide(text);
         if (control.kind == ControlKind::CheckBox)
             control.value = SendMessageW(window, BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
         if (control.kind == ControlKind::ComboBox) control.items = comboItems(window);
@@ -93,7 +93,7 @@ void readValues(HWND dialog, const DialogLayout& layout, Form& form) {
 
 void readComboPick(HWND combo, Control& control) {
     const auto picked = static_cast<int>(SendMessageW(combo, CB_GETCURSEL, 0, 0));
-    if (picked != CB_ERR) control.text = toAnsi(comboItem(combo, picked));
+    if (picked != CB_ERR) control.text = codePageFromWide(comboItem(combo, picked));
 }
 
 }  // namespace kv::platform::win32

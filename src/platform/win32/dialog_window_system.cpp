@@ -68,7 +68,7 @@ HWND DialogWindowSystem::handleOf(const Form& form) const {
 void DialogWindowSystem::push(OpenWindow& window) {
     if (!window.layout) return;
     window.pushing = true;
-    const std::wstring caption = toWide(window.form->caption);
+    const std::wstring caption = codePageToWide(window.form->caption);
     wchar_t shown[256] = {};
     GetWindowTextW(window.window, shown, 256);
     if (caption != shown) SetWindowTextW(window.window, caption.c_str());

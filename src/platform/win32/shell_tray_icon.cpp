@@ -29,7 +29,7 @@ ShellTrayIcon::ShellTrayIcon(HiddenWindow& window, const AppIcons& icons)
 }
 
 void ShellTrayIcon::add(const std::string& tip) {
-    tip_ = toWide(tip);
+    tip_ = codePageToWide(tip);
     shown_ = true;
     notify(NIM_ADD);
 }
@@ -40,13 +40,13 @@ void ShellTrayIcon::remove() {
 }
 
 void ShellTrayIcon::show(const std::string& tip, TrayLook look) {
-    tip_ = toWide(tip);
+    tip_ = codePageToWide(tip);
     icon_ = look == TrayLook::Idle ? icons_.trayIdle : look == TrayLook::Attention ? icons_.trayAttention : icons_.tray;
     if (shown_) notify(NIM_MODIFY);
 }
 
 void ShellTrayIcon::balloon(const std::string& text) {
-    if (shown_) notify(NIM_MODIFY, toWide(text));
+    if (shown_) notify(NIM_MODIFY, codePageToWide(text));
 }
 
 // A failure leaves the program running without an icon; TaskbarCreated
@@ -65,7 +65,7 @@ void ShellTrayIcon::notify(DWORD message, const std::wstring& balloonText) {
         // first sign-in, and while the trader asked not to be disturbed.
         data.uFlags |= NIF_INFO;
         data.dwInfoFlags = NIIF_WARNING | NIIF_RESPECT_QUIET_TIME;
-        copyCut(toWide(kApplicationTitle), data.szInfoTitle);
+        copyCut(codePageToWide(kApplicationTitle), data.szInfoTitle);
         copyCut(balloonText, data.szInfo);
     }
     Shell_NotifyIconW(message, &data);

@@ -5,7 +5,7 @@
 
 namespace kv::platform::win32 {
 
-std::wstring toWide(std::string_view text) {
+std::wstring codePageToWide(std::string_view text) {
     if (text.empty()) return {};
     const int size = static_cast<int>(text.size());
     const int units = MultiByteToWideChar(CP_ACP, 0, text.data(), size, nullptr, 0);
@@ -14,7 +14,7 @@ std::wstring toWide(std::string_view text) {
     return wide;
 }
 
-std::string toAnsi(std::wstring_view text) {
+std::string codePageFromWide(std::wstring_view text) {
     if (text.empty()) return {};
     const int size = static_cast<int>(text.size());
     const int bytes = WideCharToMultiByte(CP_ACP, 0, text.data(), size, nullptr, 0, nullptr, nullptr);

@@ -13,7 +13,7 @@ std::string TrackedPopupMenu::popup(const std::vector<MenuItem>& items) {
         if (items[i].caption == "-")
             AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         else
-            AppendMenuW(menu, MF_STRING, i + 1, toWide(items[i].caption).c_str());
+            AppendMenuW(menu, MF_STRING, i + 1, codePageToWide(items[i].caption).c_str());
     }
     POINT cursor{};
     GetCursorPos(&cursor);

@@ -31,7 +31,7 @@ std::string Win32Clock::shortDateText(const DateTime& when) {
     const SYSTEMTIME st = toSystemTime(when);
     wchar_t text[80];
     const int length = GetDateFormatEx(LOCALE_NAME_USER_DEFAULT, DATE_SHORTDATE, &st, nullptr, text, 80, nullptr);
-    return length > 0 ? toAnsi(std::wstring_view(text, static_cast<std::size_t>(length - 1))) : std::string();
+    return length > 0 ? codePageFromWide(std::wstring_view(text, static_cast<std::size_t>(length - 1))) : std::string();
 }
 
 std::string Win32Clock::timeText(const DateTime& when) {
@@ -39,7 +39,7 @@ std::string Win32Clock::timeText(const DateTime& when) {
     wchar_t text[80];
     // No flags: the user's long time format, which carries the seconds.
     const int length = GetTimeFormatEx(LOCALE_NAME_USER_DEFAULT, 0, &st, nullptr, text, 80);
-    return length > 0 ? toAnsi(std::wstring_view(text, static_cast<std::size_t>(length - 1))) : std::string();
+    return length > 0 ? codePageFromWide(std::wstring_view(text, static_cast<std::size_t>(length - 1))) : std::string();
 }
 
 std::chrono::system_clock::time_point Win32Clock::utcNow() {

@@ -123,8 +123,4 @@ std::string Win32FileSystem::lookup(const std::string& path) {
     return utf8FromWide(found.cFileName);
 }
 
-std::string Win32FileSystem::fromUtf16(const std::u16string& text) {
-    return toAnsi(std::wstring(text.begin(), text.end()));
-}
-
 }  // namespace kv::platform::win32

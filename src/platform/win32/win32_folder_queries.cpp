@@ -9,17 +9,6 @@
 
 namespace kv::platform::win32 {
 
-std::u16string Win32FileSystem::toUtf16(const std::string& text) {
-    const std::wstring wide = toWide(text);
-    return std::u16string(wide.begin(), wide.end());
-}
-
-std::u16string Win32FileSystem::upperCase(std::u16string text) {
-    std::wstring wide(text.begin(), text.end());
-    if (!wide.empty()) CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
-    return std::u16string(wide.begin(), wide.end());
-}
-
 std::optional<std::vector<std::string>> Win32FileSystem::subfolders(const std::string& folder) {
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileExW(utf8ToWide(folder + "\\*").c_str(), FindExInfoBasic, &found,

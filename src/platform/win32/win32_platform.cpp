@@ -13,7 +13,7 @@ Win32Platform::Win32Platform(HINSTANCE instance, std::string exeFolder)
       exeFolder_(std::move(exeFolder)) {}
 
 Platform Win32Platform::platform() {
-    return Platform{files_, clock_, messages_, web_, timers_, windows_, tray_, menus_, fileDialog_, process_, folderWatch_,
+    return Platform{files_, text_, clock_, messages_, web_, timers_, windows_, tray_, menus_, fileDialog_, process_, folderWatch_,
                     expert_, exeFolder_};
 }
 

@@ -14,6 +14,7 @@
 #include "platform/win32/win32_folder_watch.h"
 #include "platform/win32/win32_message_box.h"
 #include "platform/win32/win32_process.h"
+#include "platform/win32/win32_system_text.h"
 #include "platform/win32/win32_timer.h"
 #include "platform/win32/winhttp_fetcher_factory.h"
 
@@ -34,6 +35,7 @@ private:
     AppIcons icons_;
     HiddenWindow hiddenWindow_;
     Win32FileSystem files_;
+    Win32SystemText text_;
     Win32Clock clock_;
     Win32MessageBox messages_;
     WinHttpFetcherFactory web_;

@@ -7,7 +7,7 @@ namespace {
 class WinHttpFetcher : public WebFetcher {
 public:
     explicit WinHttpFetcher(WinHttpSession& session) : session_(session) {}
-    std::optional<std::string> FetchUrl(const std::string& url) override { return session_.get(url); }
+    Fetched FetchUrl(const std::string& url) override { return session_.get(url); }
 
 private:
     WinHttpSession& session_;

@@ -1,6 +1,7 @@
 #pragma once
-#include <optional>
 #include <string>
+
+#include "platform/web_fetcher.h"
 
 namespace kv::platform::win32 {
 
@@ -13,9 +14,10 @@ public:
     WinHttpSession(const WinHttpSession&) = delete;
     WinHttpSession& operator=(const WinHttpSession&) = delete;
 
-    // One GET; the body of the reply whatever its status, nothing when no
-    // reply came (no connection, time-out, a URL that is not http or https).
-    std::optional<std::string> get(const std::string& url);
+    // One GET: the body of the reply whatever its status, or why no reply
+    // came (a refused certificate, or no connection, a time-out, a URL that
+    // is not http or https).
+    Fetched get(const std::string& url);
 
 private:
     void* session_;  // HINTERNET

@@ -50,9 +50,9 @@ std::optional<ExpertVersion> parseExpertVersion(const std::string& text) {
 
 // MetaEditor may save the file as UTF-16 and editors may end lines with LF
 // alone: both still name the same expert.
-ExpertIdentity identifyExpert(const std::string& bytes, platform::FileSystem& files) {
+ExpertIdentity identifyExpert(const std::string& bytes, platform::SystemText& system) {
     ExpertIdentity identity;
-    for (const std::string& crLine : platform::splitLines(bytes, files)) {
+    for (const std::string& crLine : platform::splitLines(bytes, system)) {
         std::istringstream lfLines(crLine);
         for (std::string line; std::getline(lfLines, line);) {
             const auto property = propertyOf(line);

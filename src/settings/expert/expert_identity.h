@@ -3,7 +3,7 @@
 #include <optional>
 #include <string>
 
-#include "platform/file_system.h"
+#include "platform/system_text.h"
 
 namespace kv {
 
@@ -23,7 +23,7 @@ struct ExpertIdentity {
     std::optional<ExpertVersion> version;  // nothing when the text is not major.minor
 };
 
-ExpertIdentity identifyExpert(const std::string& bytes, platform::FileSystem& files);
+ExpertIdentity identifyExpert(const std::string& bytes, platform::SystemText& system);
 
 std::optional<ExpertVersion> parseExpertVersion(const std::string& text);
 

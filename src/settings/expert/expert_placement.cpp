@@ -70,8 +70,8 @@ void ExpertPlacement::placeInto(const std::string& folder) {
 
 // A file already there is replaced only when it is an older version of ours.
 ExpertPlacement::Outcome ExpertPlacement::judge(const std::string& found, const std::string& carried) {
-    const ExpertIdentity there = identifyExpert(found, platform_.files);
-    const ExpertIdentity ours = identifyExpert(carried, platform_.files);
+    const ExpertIdentity there = identifyExpert(found, platform_.text);
+    const ExpertIdentity ours = identifyExpert(carried, platform_.text);
     result_.foundVersion = there.versionText;
     if (found == carried || (there.ours && there.version && there.version == ours.version))
         return Outcome::AlreadyThere;

@@ -1,22 +1,33 @@
 #include "settings/folders/mt4_data_folder.h"
 
+#include "platform/text_encoding.h"
 #include "platform/utf8_text.h"
+#include "settings/folders/comparable_folder.h"
 #include "settings/folders/md5.h"
-#include "settings/folders/origin_text.h"
 
 namespace kv {
 
-std::string mt4DataFolderName(platform::FileSystem& files, const std::string& mt4Folder) {
+namespace {
+
+// MT4 writes origin.txt in UTF-16LE; a trader's hand may have left it UTF-8 or in the code page.
+std::u16string originFolder(const std::string& origin, platform::SystemText& system) {
+    return platform::utf16FromText(origin, platform::encodingOf(origin, platform::UnmarkedUtf8::IsUtf8), system);
+}
+
+}  // namespace
+
+std::string mt4DataFolderName(platform::SystemText& system, const std::string& mt4Folder) {
     std::string bytes;
-    for (char16_t unit : comparableFolder(platform::utf16FromUtf8(mt4Folder), files)) {
+    for (char16_t unit : comparableFolder(platform::utf16FromUtf8(mt4Folder), system)) {
         bytes.push_back(static_cast<char>(unit & 0xFF));
         bytes.push_back(static_cast<char>(unit >> 8));
     }
     return md5Hex(bytes);
 }
 
-std::vector<std::string> mt4DataFolders(platform::FileSystem& files, const std::string& mt4Folder) {
-    const std::u16string wanted = comparableFolder(platform::utf16FromUtf8(mt4Folder), files);
+std::vector<std::string> mt4DataFolders(platform::FileSystem& files, platform::SystemText& system,
+                                        const std::string& mt4Folder) {
+    const std::u16string wanted = comparableFolder(platform::utf16FromUtf8(mt4Folder), system);
     if (wanted.empty()) return {};
     const std::string roaming = files.roamingAppDataFolder();
     if (roaming.empty()) return {};  // no such folder for this user: no data folders either
@@ -29,14 +40,15 @@ std::vector<std::string> mt4DataFolders(platform::FileSystem& files, const std::
         const std::string folder = terminal + "\\" + name;
         std::string origin;
         if (files.readAll(folder + "\\origin.txt", origin) == platform::FileError::None &&
-            comparableFolder(decodeAnyText(origin, files), files) == wanted)
+            comparableFolder(originFolder(origin, system), system) == wanted)
             found.push_back(folder);
     }
     if (!found.empty()) return found;
 
-    const std::string named = mt4DataFolderName(files, mt4Folder);
+    const std::string named = mt4DataFolderName(system, mt4Folder);
     for (const std::string& name : *names)
-        if (comparableFolder(platform::utf16FromUtf8(name), files) == platform::utf16FromUtf8(named)) return {terminal + "\\" + name};
+        if (comparableFolder(platform::utf16FromUtf8(name), system) == platform::utf16FromUtf8(named))
+            return {terminal + "\\" + name};
     return {};
 }
 

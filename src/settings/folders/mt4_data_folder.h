@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/system_text.h"
 
 namespace kv {
 
@@ -13,10 +14,11 @@ namespace kv {
 
 // The data folders of this MT4 folder: those whose origin.txt names it, or,
 // when none does, the one its path names. Only folders that exist.
-std::vector<std::string> mt4DataFolders(platform::FileSystem& files, const std::string& mt4Folder);
+std::vector<std::string> mt4DataFolders(platform::FileSystem& files, platform::SystemText& system,
+                                        const std::string& mt4Folder);
 
 // The name MT4 gives the data folder of an installation folder: the MD5 of
 // its path (no trailing backslash), upper-cased, as UTF-16LE bytes.
-std::string mt4DataFolderName(platform::FileSystem& files, const std::string& mt4Folder);
+std::string mt4DataFolderName(platform::SystemText& system, const std::string& mt4Folder);
 
 }  // namespace kv

@@ -33,7 +33,7 @@ std::string orderLogIn(const std::string& filesFolder) { return filesFolder + "\
 std::vector<std::string> Mt4FilesFolder::candidates(const std::string& mt4Folder, MetaTrader terminal) {
     const std::string files = std::string(mqlFolder(terminal)) + "\\Files";
     std::vector<std::string> folders;
-    for (const std::string& data : mt4DataFolders(files_, mt4Folder)) folders.push_back(data + "\\" + files);
+    for (const std::string& data : mt4DataFolders(files_, text_, mt4Folder)) folders.push_back(data + "\\" + files);
     folders.push_back(mt4Folder + files);
     if (terminal == MetaTrader::Four) folders.push_back(legacyFilesFolder(mt4Folder));
     return folders;

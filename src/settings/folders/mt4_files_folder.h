@@ -4,6 +4,7 @@
 
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "platform/system_text.h"
 #include "settings/folders/meta_trader.h"
 
 namespace kv {
@@ -14,7 +15,8 @@ namespace kv {
 // MT4 runs from its own folder; the upgrade left the old files in place.
 class Mt4FilesFolder {
 public:
-    Mt4FilesFolder(platform::FileSystem& files, platform::Clock& clock) : files_(files), clock_(clock) {}
+    Mt4FilesFolder(platform::FileSystem& files, platform::SystemText& text, platform::Clock& clock)
+        : files_(files), text_(text), clock_(clock) {}
 
     // In order of preference: the data folders' MQL4\Files, the MT4 folder's
     // own MQL4\Files, its experts\files; for MT5 the two MQL5\Files.
@@ -36,6 +38,7 @@ private:
     std::string chooseAmong(const std::vector<std::string>& folders);
 
     platform::FileSystem& files_;
+    platform::SystemText& text_;
     platform::Clock& clock_;
 };
 

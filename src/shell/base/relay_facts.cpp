@@ -2,7 +2,8 @@
 
 namespace kv {
 
-void RelayFacts::answered(bool replied, bool acknowledged, const platform::DateTime& now) {
+void RelayFacts::answered(const platform::Fetched& fetched, bool acknowledged, const platform::DateTime& now) {
+    const bool replied = fetched.reply.has_value();
     ++sent_;
     if (!acknowledged) ++unacknowledged_;
     if (acknowledged) lastAcknowledged = now;
@@ -10,6 +11,7 @@ void RelayFacts::answered(bool replied, bool acknowledged, const platform::DateT
         unreachableSince.reset();
     else if (!unreachableSince)
         unreachableSince = now;
+    certificateRefused = !replied && fetched.noReply == platform::NoReply::UntrustedCertificate;
     lost_ = lost_ || !replied;
 }
 
@@ -18,7 +20,10 @@ void RelayFacts::cycleReported() {
     moreMayWait = lost_;
     // Nothing was sent, so nothing is known of the service: the last silence is
     // no longer news (the events it left waiting are gone from the order log).
-    if (sent_ == 0) unreachableSince.reset();
+    if (sent_ == 0) {
+        unreachableSince.reset();
+        certificateRefused = false;
+    }
     sent_ = unacknowledged_ = 0;
     lost_ = false;
 }

@@ -2,6 +2,7 @@
 #include <optional>
 
 #include "platform/clock.h"
+#include "platform/web_fetcher.h"
 
 namespace kv {
 
@@ -16,11 +17,12 @@ public:
     bool moreMayWait = false;
     // Since the first request of an unbroken run of requests with no reply at all.
     std::optional<platform::DateTime> unreachableSince;
+    bool certificateRefused = false;  // the last of them got none for the service's certificate
     bool orderLogMissing = false;  // the last look for the order log found none
     bool expertNotStarted = false;  // and the expert just put in has not run yet: no fault
 
     // One request and what came of it.
-    void answered(bool replied, bool acknowledged, const platform::DateTime& now);
+    void answered(const platform::Fetched& fetched, bool acknowledged, const platform::DateTime& now);
     // The end of a cycle's detection: its tally becomes what waits.
     void cycleReported();
 

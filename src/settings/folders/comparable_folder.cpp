@@ -1,0 +1,20 @@
+#include "settings/folders/comparable_folder.h"
+
+namespace kv {
+
+namespace {
+
+bool isBlank(char16_t c) { return c == u' ' || c == u'\t' || c == u'\r' || c == u'\n' || c == 0; }
+
+}  // namespace
+
+std::u16string comparableFolder(std::u16string folder, platform::SystemText& system) {
+    std::size_t first = 0;
+    while (first < folder.size() && isBlank(folder[first])) ++first;
+    std::size_t end = folder.size();
+    while (end > first && (isBlank(folder[end - 1]) || folder[end - 1] == u'\\')) --end;
+    folder = folder.substr(first, end - first);
+    return system.upperCase(std::move(folder));
+}
+
+}  // namespace kv
