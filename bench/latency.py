@@ -1,7 +1,7 @@
 """The relay under Wine against the reference service on loopback: how soon a
 new order in systemorder.log reaches the service, what a burst of 200 costs
 against a bare WinHTTP loop, the relay's CPU while an expert rewrites its
-log every 50 ms, and our expert in the simulated terminal trading at random:
+log every 50 ms, and our MT4 and MT5 experts in the simulated terminal trading at random:
 from each change, and from the write that carried it, to its request.
 Prints the figures; judges nothing."""
 import argparse
@@ -136,7 +136,7 @@ def expert_session(run, seconds, account=None):
     """Our expert (50 ms period) in kvterminal.exe, trading at random for SECONDS on MT4, or on an MT5
     ACCOUNT (its orders executed late and in parts): (change to request ms, the expert's write to request
     ms, relay CPU %, unmatched). A change of an MT5 line is its last deal."""
-    scene = Scene(run, "session", "mt5 data folder" if account else "data folder")
+    scene = Scene(run, f"session-{account or 'mt4'}", "mt5 data folder" if account else "data folder")
     try:
         scene.install.seed_installed(scene.mt4)
         scene.start()
