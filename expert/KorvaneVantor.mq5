@@ -23,7 +23,7 @@ double   seenStop[KV_OPEN_LIMIT];
 double   seenTake[KV_OPEN_LIMIT];
 datetime seenExpiry[KV_OPEN_LIMIT];
 string   seenLine[KV_OPEN_LIMIT];    // its line, "" until built for these numbers
-ulong    seenNumber[KV_OPEN_LIMIT];  // the number it was built with
+ulong    seenNumber[KV_OPEN_LIMIT];  // the number it was built with (a position's)
 int      seenCount;
 // Each open position's line as its deals make it, by identifier: the line's
 // number (the identifier; the reversing order's ticket after a netting
@@ -191,7 +191,7 @@ string BuildLog()
          return "";
       // A pending order partly filled into a position of its own is that
       // position's line now; its rest waits unseen.
-      if(IsPositionLine(ticket))
+      if(IsPositionLine(ticket) || HasPositionNumbered(ticket, positions))
          continue;
       if(seenLine[positions + i] == "")
          seenLine[positions + i] = PendingLine(account, demo);
@@ -211,15 +211,25 @@ string BuildLog()
    return text;
   }
 
-// Whether the selected position is as its kept line says: the same
-// direction and lots. A position may change before its deal is in the
-// history, and a reversal or a comeback must not be written as a change
-// of the line before.
+// Whether the selected position's line is as its deals make it: a position
+// may change before its deal is in the history, and a reversal or a line
+// begun again must not be written as a change of the line before. A
+// position whose deals are not in yet, and whose number no closed line
+// bears, is new: its first line bears its identifier.
 bool DealsShow(int slot)
   {
-   return slot >= 0 && posVolume[slot] > KV_EPSILON
-          && posBuy[slot] == (PositionGetInteger(POSITION_TYPE) == POSITION_TYPE_BUY)
-          && MathAbs(posVolume[slot] - PositionGetDouble(POSITION_VOLUME)) < 0.0000001;
+   if(slot < 0)
+      return !IsPositionLine((ulong)PositionGetInteger(POSITION_IDENTIFIER));
+   return posVolume[slot] > KV_EPSILON && posBuy[slot] == (PositionGetInteger(POSITION_TYPE) == POSITION_TYPE_BUY);
+  }
+
+// Whether one of this build's position lines has the number.
+bool HasPositionNumbered(ulong number, int positions)
+  {
+   for(int i = 0; i < positions; i++)
+      if(seenNumber[i] == number)
+         return true;
+   return false;
   }
 
 bool Executing()

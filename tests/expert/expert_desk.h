@@ -39,7 +39,7 @@ inline std::map<int, Line> parseLog(const std::string& text) {
         for (std::string field; std::getline(split, field, ';');) fields.push_back(field);
         EXPECT_EQ(fields.size(), 14u) << raw;
         if (fields.size() == 14) {
-            EXPECT_TRUE(lines.emplace(std::stoi(fields[3]), fields).second) << "twice: " << raw;
+            EXPECT_TRUE(lines.emplace(std::stoi(fields[3]), fields).second) << "twice: " << raw << "\n" << text;
         }
     }
     return lines;

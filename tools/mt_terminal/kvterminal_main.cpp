@@ -92,16 +92,17 @@ void play(const Options& options) {
     mtsim::Terminal terminal(files, mt5 ? makeKorvaneVantorExpert5 : makeKorvaneVantorExpert, wallMs());
     kvterminal::RandomSession session(terminal, options.seed, options.mode, options.harsh, options.maxDelayMs);
     if (!session.setUp()) throw std::runtime_error("the expert did not start");
-    kvterminal::SessionRecord record(options.history, files / "systemorder.log", mt5);
+    kvterminal::SessionRecord record(options.history, mt5);
+    // A write is told when the expert makes it, after the changes it carries.
+    terminal.watchLogWrites([&](int, const std::string&) {
+        record.catchUp(terminal.events());
+        record.note("Written");
+    });
     std::mt19937 pace(options.seed);
     const auto between = [&](int low, int high) {
         return std::chrono::milliseconds(std::uniform_int_distribution<int>(low, high)(pace));
     };
-    // A change and the write that carries it, in one call, are told in that order.
-    const auto catchUp = [&] {
-        record.catchUp(terminal.events());
-        record.noticeWrite();
-    };
+    const auto catchUp = [&] { record.catchUp(terminal.events()); };
     const auto runOn = [&] { terminal.advance(std::max<std::int64_t>(0, wallMs() - terminal.nowMs())); };
 
     const auto started = Clock::now();

@@ -282,6 +282,8 @@ void Mt5Book::processDue() {
         if (due == running_.size()) break;
         fillNext(due);
     }
+    // A deal reaching the history is a transaction of its own (TRADE_TRANSACTION_DEAL_ADD).
+    if (std::erase_if(listings_, [&](int64_t at) { return at <= market_.nowMs; }) > 0) tell();
     for (size_t i = 0; i < lists_.orders.size();) {
         Mt5Order& o = lists_.orders[i];
         if (isPending(o.type) && o.expiration != 0 && market_.nowSeconds() >= o.expiration) {
@@ -296,6 +298,7 @@ void Mt5Book::processDue() {
 int64_t Mt5Book::nextDueMs() const {
     int64_t next = INT64_MAX;
     for (const Running& r : running_) next = std::min(next, r.fills.front().dueMs);
+    for (int64_t at : listings_) next = std::min(next, at);
     for (const Mt5Order& o : lists_.orders)
         if (isPending(o.type) && o.expiration > 0) next = std::min(next, o.expiration * 1000);
     return next;
@@ -316,6 +319,7 @@ Deal& Mt5Book::addDeal(const Mt5Order& order, int positionId, DealEntry entry, d
     d.stopLoss = order.stopLoss;
     d.takeProfit = order.takeProfit;
     d.listedAtMs = market_.nowMs + execution_.historyLagMs;
+    if (execution_.historyLagMs > 0) listings_.push_back(d.listedAtMs);
     lists_.addDeal(d);
     return lists_.deals.back();
 }

@@ -104,6 +104,7 @@ private:
     std::vector<Running> running_;
     std::vector<TicketEvent>* holding_ = nullptr;  // the events of a running order wait for its last deal
     std::set<int> closedIdentifiers_;  // positions whose line closed: their identifier may come back
+    std::vector<int64_t> listings_;    // when deals not in the history yet will be, each then told as a transaction
     std::function<void()> tell_;
 };
 

@@ -88,7 +88,7 @@ bool RandomSession::settled() const {
 
 void RandomSession::drawExecution() {
     if (!harsh_ || mode_ == mtsim::AccountMode::Mt4) return;
-    mt_.setExecution({between(0, maxDelayMs_), between(1, 3), chance(0.3) ? 0.5 : 1.0, between(0, 100)});
+    mt_.setExecution({between(0, maxDelayMs_), between(1, 3), chance(0.3) ? 0.5 : 1.0, between(0, 20)});
 }
 
 // On netting a deal joins the symbol's position. So a symbol holds a pending

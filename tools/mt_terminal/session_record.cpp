@@ -43,8 +43,8 @@ std::int64_t wallMicros() {
     return duration_cast<microseconds>(system_clock::now().time_since_epoch()).count();
 }
 
-SessionRecord::SessionRecord(const std::filesystem::path& file, std::filesystem::path orderLog, bool mt5)
-    : out_(file, std::ios::binary | std::ios::trunc), orderLog_(std::move(orderLog)), mt5_(mt5) {
+SessionRecord::SessionRecord(const std::filesystem::path& file, bool mt5)
+    : out_(file, std::ios::binary | std::ios::trunc), mt5_(mt5) {
     if (!out_) throw std::runtime_error("cannot write the session history");
 }
 
@@ -57,14 +57,6 @@ void SessionRecord::catchUp(const std::vector<mtsim::TicketEvent>& events) {
         if (event.kind == mtsim::TicketEventKind::Closed) text.append(" ").append(closeReason(event, mt5_));
         line(now, text);
     }
-}
-
-void SessionRecord::noticeWrite() {
-    std::error_code error;
-    const auto written = std::filesystem::last_write_time(orderLog_, error);
-    if (error || written == lastWrite_) return;
-    lastWrite_ = written;
-    line(wallMicros(), "Written");
 }
 
 void SessionRecord::note(const std::string& what) { line(wallMicros(), what); }
