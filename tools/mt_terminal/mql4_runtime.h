@@ -15,7 +15,7 @@ const int ERR_NO_ORDER_SELECTED = 4105;
 
 class Mql4Program : public MqlProgram {
 protected:
-    // int FileOpen(string file_name, int open_flags, short delimiter=';', uint codepage=CP_ACP);
+    // MQL4's delimiter is ';'.
     int FileOpen(string file_name, int open_flags, short = ';', uint = CP_ACP) { return openFile(file_name, open_flags); }
 
     int OrdersTotal();
@@ -44,7 +44,7 @@ protected:
     datetime OrderExpiration();
     int OrderMagicNumber();
 
-    // int GetLastError();  (clears the error it gives)
+    // Clears the error it gives.
     int GetLastError();
 
 private:

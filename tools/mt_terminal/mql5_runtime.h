@@ -60,7 +60,7 @@ public:
     virtual void OnTradeTransaction(const MqlTradeTransaction&, const MqlTradeRequest&, const MqlTradeResult&) {}
 
 protected:
-    // int FileOpen(string file_name, int open_flags, short delimiter='\t', uint codepage=CP_ACP);
+    // MQL5's delimiter is a tab.
     int FileOpen(string file_name, int open_flags, short = '\t', uint = CP_ACP) { return openFile(file_name, open_flags); }
 
     int PositionsTotal();
@@ -90,7 +90,7 @@ protected:
     double HistoryOrderGetDouble(ulong ticket_number, ENUM_ORDER_PROPERTY_DOUBLE property_id);
     string HistoryOrderGetString(ulong ticket_number, ENUM_ORDER_PROPERTY_STRING property_id);
 
-    // int GetLastError();  (keeps the error: ResetLastError() clears it)
+    // Keeps the error: ResetLastError() clears it.
     int GetLastError() { return lastError_; }
 
 private:

@@ -1,13 +1,14 @@
 // What MQL4 and MQL5 share of the runtime our experts use, for compiling
-// them as C++. The build puts an expert's source (less its #property lines,
-// its string literals made MQL strings) into a class derived from
+// them as C++. The build puts an expert's source (less its #property lines)
+// into a class derived from
 // Mql4Program or Mql5Program, both derived from MqlProgram, so the expert's
 // globals are members and each instance is one copy on one chart. The
 // functions are backed by the simulated terminal; every one that reaches
 // the terminal is a point where another thread may act (Terminal::callPoint).
 //
-// Above each function: its signature, as MQL's reference gives it (the same
-// in MQL4 and MQL5 for everything here).
+// The functions have MQL's names and parameters (the same in MQL4 and MQL5
+// for everything here); the notes say what the terminal does that the
+// declaration does not show.
 #pragma once
 #include <cstddef>
 #include <set>
@@ -102,87 +103,60 @@ public:
 
 protected:
     // --- account, terminal, symbols ---
-    // long AccountInfoInteger(ENUM_ACCOUNT_INFO_INTEGER property_id);
     long long AccountInfoInteger(ENUM_ACCOUNT_INFO_INTEGER property_id);
-    // int TerminalInfoInteger(ENUM_TERMINAL_INFO_INTEGER property_id);  ("Connection to a trade server")
+    // TERMINAL_CONNECTED: "Connection to a trade server".
     int TerminalInfoInteger(ENUM_TERMINAL_INFO_INTEGER property_id);
-    // long SymbolInfoInteger(const string& name, ENUM_SYMBOL_INFO_INTEGER prop_id);
     long long SymbolInfoInteger(const string& name, ENUM_SYMBOL_INFO_INTEGER prop_id);
-    // double SymbolInfoDouble(const string& name, ENUM_SYMBOL_INFO_DOUBLE prop_id);
     double SymbolInfoDouble(const string& name, ENUM_SYMBOL_INFO_DOUBLE prop_id);
 
     // --- time ---
-    // datetime TimeCurrent();
     datetime TimeCurrent();
-    // datetime TimeLocal();
     datetime TimeLocal();
-    // uint GetTickCount();
     uint GetTickCount();
-    // string TimeToString(datetime value, int mode=TIME_DATE|TIME_MINUTES);
     string TimeToString(datetime value, int mode = TIME_DATE | TIME_MINUTES);
-    // bool TimeToStruct(datetime dt, MqlDateTime& dt_struct);
     bool TimeToStruct(datetime dt, MqlDateTime& dt_struct);
 
     // --- events ---
-    // bool EventSetMillisecondTimer(int milliseconds);  (false, with an error, when it cannot be set)
+    // False, with an error, when the timer cannot be set.
     bool EventSetMillisecondTimer(int milliseconds);
-    // void EventKillTimer();
     void EventKillTimer();
 
     // --- terminal global variables ---
-    // bool GlobalVariableCheck(const string& name);
     bool GlobalVariableCheck(const string& name);
-    // bool GlobalVariableTemp(const string& name);
     bool GlobalVariableTemp(const string& name);
-    // double GlobalVariableGet(const string& name);
     double GlobalVariableGet(const string& name);
-    // datetime GlobalVariableSet(const string& name, double value);
     datetime GlobalVariableSet(const string& name, double value);
-    // bool GlobalVariableSetOnCondition(const string& name, double value, double check_value);  (atomic)
+    // Atomic: the check and the set are one step for every chart.
     bool GlobalVariableSetOnCondition(const string& name, double value, double check_value);
-    // bool GlobalVariableDel(const string& name);
     bool GlobalVariableDel(const string& name);
 
     // --- files (FileOpen is each language's: their delimiters differ) ---
-    // uint FileWriteString(int file_handle, const string text_string, int length=0);
-    //   Bytes written: "twice as large as the number of string characters" for FILE_UNICODE; for FILE_ANSI
-    //   as many as the code page makes of them. Text files get CR before a lone LF and ignore length.
+    // Bytes written: "twice as large as the number of string characters" for FILE_UNICODE; for FILE_ANSI
+    // as many as the code page makes of them. Text files get CR before a lone LF and ignore length.
     uint FileWriteString(int file_handle, const string& text_string, int length = 0);
-    // void FileClose(int file_handle);
     void FileClose(int file_handle);
-    // bool FileMove(const string src_file_name, int common_flag, const string dst_file_name, int mode_flags);
     bool FileMove(const string src_file_name, int common_flag, const string dst_file_name, int mode_flags);
-    // bool FileIsExist(const string file_name, int common_flag=0);
     bool FileIsExist(const string file_name, int common_flag = 0);
 
     // --- text and numbers ---
-    // string DoubleToString(double value, int digits=8);
     string DoubleToString(double value, int digits = 8);
-    // string IntegerToString(long number, int str_len=0, ushort fill_symbol=' ');
     string IntegerToString(long long number, int str_len = 0, ushort fill_symbol = ' ');
-    // int StringLen(const string& string_value);  (UTF-16 units)
+    // UTF-16 units, as MQL counts them.
     int StringLen(const string& string_value);
-    // ushort StringGetCharacter(const string& string_value, int pos);
     ushort StringGetCharacter(const string& string_value, int pos);
-    // string StringSubstr(const string& string_value, int start_pos, int length=-1);
     string StringSubstr(const string& string_value, int start_pos, int length = -1);
-    // int StringToCharArray(string text_string, uchar& array[], int start=0, int count=-1, uint codepage=CP_ACP);
-    //   The elements copied, the terminating 0 included.
+    // The elements copied, the terminating 0 included.
     template <std::size_t N>
     int StringToCharArray(const string& text_string, uchar (&array)[N], int start = 0, int count = -1, uint codepage = CP_ACP) {
         return toCharArray(text_string, array, N, start, count, codepage);
     }
-    // double MathAbs(double value);
     double MathAbs(double value);
-    // double MathRound(double value);
     double MathRound(double value);
 
     // --- output and errors ---
-    // void Print(argument, ...);  (one text argument here)
+    // Print() and Comment() take one text argument here.
     void Print(const string& text);
-    // void Comment(argument, ...);  (one text argument here)
     void Comment(const string& text);
-    // void ResetLastError();
     void ResetLastError();
 
     int openFile(const string& file_name, int open_flags);
