@@ -8,7 +8,7 @@ from harness.scene import SETTLE_SECONDS
 from harness.terminal import SimulatedTerminal, reported, requests_by_ticket
 from harness.waiting import expect, wait_for
 
-SEED = 10  # a session that has every kind of change below
+SEED = 23  # a session that has every kind of change below, with room to spare
 # Each must happen, or the session proves less than it claims.
 COVERED = [["Opened"], ["Modified"], ["Filled"], ["Closed partly"], ["Closed at-stop-loss", "Closed at-take-profit"],
            ["Deleted", "Expired"], ["Restarted"], ["Reconnected"]]
@@ -32,7 +32,7 @@ def real_expert_session_reaches_the_service_event_for_event(scene):
     scene.install.seed_installed(scene.mt4)
     scene.start()
     scene.login_with_one_system()
-    mt4 = SimulatedTerminal(scene, SEED, seconds=40, restart_every=9)
+    mt4 = SimulatedTerminal(scene, SEED, seconds=50, restart_every=9)
     time.sleep(12)
     # The relay dies while the trader pauses, so that it can miss nothing; it
     # must then neither repeat nor lose anything.
