@@ -1,7 +1,7 @@
 """The relay under Wine against the reference service on loopback: how soon a
 new order in systemorder.log reaches the service, what a burst of 200 costs
 against a bare WinHTTP loop, the relay's CPU while an expert rewrites its
-log every 50 ms, and our expert in the simulated terminal trading at random:
+log every 50 ms, and our MT4 and MT5 experts in the simulated terminal trading at random:
 from each change, and from the write that carried it, to its request.
 Prints the figures; judges nothing."""
 import argparse
@@ -132,17 +132,18 @@ def busy_expert_cpu(scene, seconds, period):
             writes, sent)
 
 
-def expert_session(run, seconds):
-    """Our expert (50 ms period) in kvterminal.exe, trading at random for SECONDS:
-    (change to request ms, the expert's write to request ms, relay CPU %, unmatched)."""
-    scene = Scene(run, "session", "data folder")
+def expert_session(run, seconds, account=None):
+    """Our expert (50 ms period) in kvterminal.exe, trading at random for SECONDS on MT4, or on an MT5
+    ACCOUNT (its orders executed late and in parts): (change to request ms, the expert's write to request
+    ms, relay CPU %, unmatched). A change of an MT5 line is its last deal."""
+    scene = Scene(run, f"session-{account or 'mt4'}", "mt5 data folder" if account else "data folder")
     try:
         scene.install.seed_installed(scene.mt4)
         scene.start()
         scene.login_with_one_system()
         relay = windows_process("KorvaneVantor.exe", scene.prefix.folder)
         relay_before, started = cpu_seconds(relay), time.monotonic()
-        mt4 = SimulatedTerminal(scene, 20261207, seconds, restart_every=0)
+        mt4 = SimulatedTerminal(scene, 20261207, seconds, restart_every=0, account=account)
         mt4.wait_end(seconds + 30)
         cpu = 100 * (cpu_seconds(relay) - relay_before) / (time.monotonic() - started)
         time.sleep(2)  # the last requests
@@ -215,10 +216,12 @@ def main():
                   f"wineserver {server_cpu:.2f}%")
         finally:
             scene.close()
-        to_request, from_write, cpu, unmatched = expert_session(run, options.session_seconds)
-        print(f"our expert in the simulated terminal, {len(to_request)} changes over {options.session_seconds:.0f} s "
-              f"({unmatched} without a request): the trade to the request {spread(to_request)}; the expert's write "
-              f"to the request {spread(from_write)}; relay CPU {cpu:.2f}% of one core")
+        for account in (None, "hedging"):
+            to_request, from_write, cpu, unmatched = expert_session(run, options.session_seconds, account)
+            print(f"our {'MT5' if account else 'MT4'} expert in the simulated terminal, {len(to_request)} changes over "
+                  f"{options.session_seconds:.0f} s ({unmatched} without a request): the trade to the request "
+                  f"{spread(to_request)}; the expert's write to the request {spread(from_write)}; relay CPU {cpu:.2f}% "
+                  f"of one core")
     finally:
         run.close()
         shutil.rmtree(root, ignore_errors=True)

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Event-to-request latency, a burst of 200 against a bare WinHTTP loop, and
-# the relay's CPU under a busy expert, and our expert in the simulated
+# the relay's CPU under a busy expert, and our MT4 and MT5 experts in the simulated
 # terminal trading at random: the real program under Wine and Xvfb against
 # the reference service. Not part of the test command's verdict.
 #   bench/latency.sh [MINGW_BUILD_DIR [NATIVE_BUILD_DIR]] [--program OTHER.exe] [--events N] [--cpu-seconds S]

@@ -4,748 +4,587 @@
 //| the file the Korvane - Vantor relay reads. It never trades.      |
 //+------------------------------------------------------------------+
 #property copyright   "Korvane - Vantor"
-#property version     "1.00"
+#property version     "1.10"
 #property description "Writes this account's positions and orders into systemorder.log in the terminal's Files folder for the Korvane - Vantor relay. It never trades."
 
-#define KV_LOG_FILE     "systemorder.log"
-#define KV_TEMP_FILE    "systemorder.tmp"
-#define KV_WRITER_VAR   "KorvaneVantor.writer"
-#define KV_TOKENS_VAR   "KorvaneVantor.tokens"
-#define KV_BEAT_VAR     "KorvaneVantor.beat"
-#define KV_SILENT_MS    5000
-#define KV_CLOSED_LIMIT 5000
-#define KV_OPEN_LIMIT   10000
-#define KV_NETTING_KEPT 1000
+#include "KorvaneVantorShared.mqh"
 
-input int TimerPeriodMs  = 50;   // Look at the orders every ... ms
-input int RetentionHours = 96;   // Keep closed and deleted orders in the log for ... hours
-input int MaxClosedLines = 500;  // At most this many closed and deleted orders in the log
+#define KV_READ_MARGIN  60    // s: deals and orders are read again this far back, as one second holds several
+#define KV_READ_LIMIT   2000  // deals and orders within the margin remembered as read
+#define KV_LAG_PERIODS  100   // periods an open position may wait for its deals to reach the history
 
-int      periodMs;          // the timer period in use
-bool     timerSet;          // the timer runs
-double   ownerToken;        // this copy's token in KV_WRITER_VAR; 0 when it has none
-bool     ownsWriter;        // this copy writes the log
-bool     toldStandBy;       // the stand-by has been printed
-bool     hasWritten;        // at least one write succeeded since OnInit
-bool     hasTried;          // at least one write was tried since OnInit
-string   lastWritten;       // the text of the last successful write
-uint     lastTryTick;       // GetTickCount() of the last write tried
-datetime lastWriteTime;     // TimeLocal() of the last successful write
-string   lastError;         // the last write error, "" when the last write succeeded
-string   shownComment;      // what the chart comment says now
-int      lineCount;         // lines in the text last built
-bool     buildComplete;     // every order of the last build could be read
-bool     hedging;           // the account keeps any number of positions per symbol
-ulong    openIds[KV_OPEN_LIMIT];  // the identifiers of the open positions of the last build
-int      openCount;               // how many of them (all, up to KV_OPEN_LIMIT)
-// The X lines of the last build, newest first: the deal that closed the
-// line (a position's) or the history order that ended it (a pending one's).
-datetime closedTimes[KV_CLOSED_LIMIT];
-ulong    closedTicket[KV_CLOSED_LIMIT];
-int      closedDealIndex[KV_CLOSED_LIMIT];  // the closing deal's place in the history; -1 for an order
-ulong    closedPosition[KV_CLOSED_LIMIT];   // the position a closing deal belongs to
-// A closed position's line, once built, by its closing deal: the history
-// does not change, and building the line walks the position's deals.
-ulong    cachedDeal[KV_CLOSED_LIMIT];
-string   cachedLine[KV_CLOSED_LIMIT];
-int      cachedCount;
-int      cacheNext;
-// A netting position's line, once found in the history, by identifier; the
-// deals read since are only the new ones, as only a new reversal changes it.
-ulong    nettingId[KV_NETTING_KEPT];
-ulong    nettingNumber[KV_NETTING_KEPT];
-datetime nettingOpened[KV_NETTING_KEPT];
-int      nettingCount;
-int      nettingNext;
-int      dealsRead;         // the deals the kept netting lines account for
-ulong    lastDealRead;      // the ticket of the last of them, to see the history replaced
+// The open positions and orders as last seen, by number only: a period
+// compares these and builds no text unless one differs.
+ulong    seenTicket[KV_OPEN_LIMIT];
+int      seenWhat[KV_OPEN_LIMIT];
+double   seenVolume[KV_OPEN_LIMIT];
+double   seenPrice[KV_OPEN_LIMIT];
+double   seenStop[KV_OPEN_LIMIT];
+double   seenTake[KV_OPEN_LIMIT];
+datetime seenExpiry[KV_OPEN_LIMIT];
+string   seenLine[KV_OPEN_LIMIT];    // its line, "" until built for these numbers
+ulong    seenNumber[KV_OPEN_LIMIT];  // the number it was built with (a position's)
+int      seenCount;
+// Each open position's line as its deals make it, by identifier: the line's
+// number (the identifier; the reversing order's ticket after a netting
+// reversal; the reopening deal's when the identifier comes back after its
+// line closed), when it began, its magic number and direction, and the lots,
+// average entry and net result of its deals so far.
+ulong    posId[KV_OPEN_LIMIT];
+ulong    posNumber[KV_OPEN_LIMIT];
+int      posLines[KV_OPEN_LIMIT];
+datetime posOpened[KV_OPEN_LIMIT];
+string   posMagic[KV_OPEN_LIMIT];
+bool     posBuy[KV_OPEN_LIMIT];
+double   posVolume[KV_OPEN_LIMIT];
+double   posAverage[KV_OPEN_LIMIT];
+double   posNet[KV_OPEN_LIMIT];
+bool     posListed[KV_OPEN_LIMIT];  // its position is in the list this build
+int      posCount;
+// The history read: up to readUntil, and what within the margin before it.
+bool     historyRead;
+datetime readUntil;
+ulong    readTicket[KV_READ_LIMIT];
+int      readKind[KV_READ_LIMIT];
+datetime readTime[KV_READ_LIMIT];
+int      readCount;
+// What the last read found for this build: positions to replay, pending
+// orders that ended.
+ulong    replayId[KV_OPEN_LIMIT];
+int      replayCount;
+ulong    endedOrder[KV_CLOSED_LIMIT];
+int      endedCount;
+int      lagPeriods;        // periods an open position has waited for its deals
 
-//+------------------------------------------------------------------+
-int OnInit()
+void ForgetOrders()
   {
-   // The terminal keeps an expert's globals over a timeframe or account
-   // change, so every one is set here; the kept closed lines too, as deal
-   // tickets belong to one account.
-   periodMs = TimerPeriodMs < 10 ? 10 : TimerPeriodMs;
-   ownsWriter = false;
-   toldStandBy = false;
-   hasWritten = false;
-   hasTried = false;
-   lastWritten = "";
-   lastTryTick = 0;
-   lastWriteTime = 0;
-   lastError = "";
-   shownComment = "";
-   lineCount = 0;
-   buildComplete = true;
-   cachedCount = 0;
-   cacheNext = 0;
-   nettingCount = 0;
-   nettingNext = 0;
-   dealsRead = 0;
-   lastDealRead = 0;
-   ownerToken = NewOwnerToken();
-   timerSet = EventSetMillisecondTimer(periodMs);
-   if(!timerSet)
-     {
-      Print("Korvane - Vantor: the timer could not be set, error " + IntegerToString(GetLastError()));
-      return INIT_FAILED;
-     }
-   Refresh(true);
-   return INIT_SUCCEEDED;
+   seenCount = -1;
+   posCount = 0;
+   historyRead = false;
+   readUntil = 0;
+   readCount = 0;
+   lagPeriods = 0;
   }
 
-//+------------------------------------------------------------------+
-void OnDeinit(const int reason)
+// The trade server tells every change: the log follows at once. The
+// timer stays, should an event be lost.
+void OnTradeTransaction(const MqlTradeTransaction &trans, const MqlTradeRequest &request, const MqlTradeResult &result)
   {
-   EventKillTimer();
-   ReleaseWriter();
-   Comment("");
-   if(reason == REASON_REMOVE)
-      Print("Korvane - Vantor: removed from the chart; systemorder.log is no longer written by this copy.");
-  }
-
-//+------------------------------------------------------------------+
-void OnTimer()
-  {
-   Refresh(true);
-  }
-
-//+------------------------------------------------------------------+
-void OnTick()
-  {
-   if(!timerSet)
-      timerSet = EventSetMillisecondTimer(periodMs);
    Refresh(false);
   }
 
-//+------------------------------------------------------------------+
-//| Rebuilds the log's text and writes it when it changed, at most   |
-//| once a period (four fifths of it, as GetTickCount() moves in     |
-//| steps of about 16 ms).                                           |
-//+------------------------------------------------------------------+
-void Refresh(bool onTimer)
+double ListTotals()
   {
-   if(!ClaimWriter())
-     {
-      ShowStatus();
-      return;
-     }
-   if(AccountInfoInteger(ACCOUNT_LOGIN) == 0)
-      return;                               // not logged in to an account yet
-   string text = BuildLog();
-   // Written again when unchanged only if someone removed the log.
-   if(!buildComplete || (hasWritten && text == lastWritten && FileIsExist(KV_LOG_FILE)))
-     {
-      ShowStatus();
-      return;
-     }
-   uint now = GetTickCount();
-   if(hasTried && now - lastTryTick < (uint)(periodMs * 4 / 5))
-      return;                               // the next timer event writes it
-   hasTried = true;
-   lastTryTick = now;
-   if(WriteLog(text))
-     {
-      lastWritten = text;
-      hasWritten = true;
-      lastWriteTime = TimeLocal();
-      lastError = "";
-     }
-   if(!onTimer)
-      RestartTimer();
-   ShowStatus();
-  }
-
-// After a write on a tick the period starts again, so a change held back
-// by it is written one period later, not up to two.
-void RestartTimer()
-  {
-   EventKillTimer();
-   timerSet = EventSetMillisecondTimer(periodMs);
-   if(!timerSet)
-      Print("Korvane - Vantor: the timer could not be set again, error " + IntegerToString(GetLastError())
-            + "; writing on ticks only until it can.");
+   double deals = HistorySelect(0, TimeCurrent() + 86400) ? HistoryDealsTotal() : -1;
+   return PositionsTotal() * 1000000000000.0 + OrdersTotal() * 1000000.0 + deals;
   }
 
 //+------------------------------------------------------------------+
-//| One writer per terminal: a temporary terminal variable holds the  |
-//| token of the copy that writes, 0 when none does. Temporary, so a  |
-//| terminal restart frees it. The writer beats every period; a copy  |
-//| that stopped without OnDeinit (a critical error) falls silent and |
-//| a standing-by copy takes over.                                    |
+//| Whether the positions or the active orders differ from the last   |
+//| period: numbers only, no text.                                    |
 //+------------------------------------------------------------------+
-double NewOwnerToken()
+bool OrdersChanged()
   {
-   if(!GlobalVariableCheck(KV_TOKENS_VAR))
-      GlobalVariableTemp(KV_TOKENS_VAR);
-   for(int attempt = 0; attempt < 100; attempt++)
+   int positions = PositionsTotal();
+   int total = positions + OrdersTotal();
+   bool changed = total != seenCount;
+   if(total > KV_OPEN_LIMIT)
+      total = KV_OPEN_LIMIT;
+   for(int i = 0; i < total; i++)
      {
-      double last = GlobalVariableGet(KV_TOKENS_VAR);
-      if(GlobalVariableSetOnCondition(KV_TOKENS_VAR, last + 1, last))
-         return last + 1;
+      ulong ticket;
+      int what;
+      double volume, price, stop, take;
+      datetime expiry = 0;
+      if(i < positions)
+        {
+         ticket = PositionGetTicket(i);
+         what = (int)PositionGetInteger(POSITION_TYPE);
+         volume = PositionGetDouble(POSITION_VOLUME);
+         price = PositionGetDouble(POSITION_PRICE_OPEN);
+         stop = PositionGetDouble(POSITION_SL);
+         take = PositionGetDouble(POSITION_TP);
+        }
+      else
+        {
+         ticket = OrderGetTicket(i - positions);
+         what = 1000 + (int)OrderGetInteger(ORDER_TYPE) * 100 + (int)OrderGetInteger(ORDER_STATE);
+         volume = OrderGetDouble(ORDER_VOLUME_CURRENT);
+         price = OrderGetDouble(ORDER_PRICE_OPEN);
+         stop = OrderGetDouble(ORDER_SL);
+         take = OrderGetDouble(ORDER_TP);
+         expiry = (datetime)OrderGetInteger(ORDER_TIME_EXPIRATION);
+        }
+      if(ticket == 0)
+        {
+         total = i;
+         changed = true;                    // the lists moved under us
+         break;
+        }
+      if(i < seenCount && ticket == seenTicket[i] && what == seenWhat[i] && volume == seenVolume[i] && price == seenPrice[i]
+         && stop == seenStop[i] && take == seenTake[i] && expiry == seenExpiry[i])
+         continue;
+      changed = true;
+      seenTicket[i] = ticket;
+      seenWhat[i] = what;
+      seenVolume[i] = volume;
+      seenPrice[i] = price;
+      seenStop[i] = stop;
+      seenTake[i] = take;
+      seenExpiry[i] = expiry;
+      seenLine[i] = "";
      }
-   Print("Korvane - Vantor: no token for this copy, error " + IntegerToString(GetLastError()));
-   return 0;
-  }
-
-bool ClaimWriter()
-  {
-   if(ownsWriter && GlobalVariableGet(KV_WRITER_VAR) != ownerToken)
-      ownsWriter = false;                   // taken over while this copy was silent
-   if(ownsWriter)
-     {
-      Beat();
-      return true;
-     }
-   if(ownerToken <= 0)
-      return false;
-   if(!GlobalVariableCheck(KV_WRITER_VAR))
-      GlobalVariableTemp(KV_WRITER_VAR);
-   ownsWriter = GlobalVariableSetOnCondition(KV_WRITER_VAR, ownerToken, 0);
-   double owner = GlobalVariableGet(KV_WRITER_VAR);
-   if(!ownsWriter && owner != 0 && GetTickCount() - (uint)GlobalVariableGet(KV_BEAT_VAR) > (uint)KV_SILENT_MS)
-      ownsWriter = GlobalVariableSetOnCondition(KV_WRITER_VAR, ownerToken, owner);
-   if(ownsWriter)
-      Beat();
-   if(ownsWriter && toldStandBy)
-      Print("Korvane - Vantor: the other copy has gone; this copy now writes systemorder.log.");
-   if(!ownsWriter && !toldStandBy)
-      Print("Korvane - Vantor: another chart already writes systemorder.log; this copy stands by.");
-   toldStandBy = !ownsWriter;
-   return ownsWriter;
-  }
-
-void Beat()
-  {
-   if(!GlobalVariableCheck(KV_BEAT_VAR))
-      GlobalVariableTemp(KV_BEAT_VAR);
-   GlobalVariableSet(KV_BEAT_VAR, GetTickCount());
-  }
-
-void ReleaseWriter()
-  {
-   if(ownsWriter)
-      GlobalVariableSetOnCondition(KV_WRITER_VAR, 0, ownerToken);
-   ownsWriter = false;
+   seenCount = total;
+   return changed;
   }
 
 //+------------------------------------------------------------------+
 //| The whole log: positions, pending orders, then the lines closed  |
-//| or deleted within the retention window, newest first.            |
+//| or deleted within the retention window, newest first. Nothing    |
+//| while a market order is still executing: OrdersTotal() counts    |
+//| "market orders that have not yet been executed", and its deals   |
+//| may have made only part of a position so far. Nothing either     |
+//| when a total moved while the text was built.                     |
 //+------------------------------------------------------------------+
 string BuildLog()
   {
-   string text = "";
-   string account = IntegerToString(AccountInfoInteger(ACCOUNT_LOGIN));
-   // A contest account holds no real money either.
-   string demo = AccountInfoInteger(ACCOUNT_TRADE_MODE) == ACCOUNT_TRADE_MODE_REAL ? "0" : "1";
-   hedging = AccountInfoInteger(ACCOUNT_MARGIN_MODE) == ACCOUNT_MARGIN_MODE_RETAIL_HEDGING;
-   int count = 0;
-   // All of it: a netting line's number may come from an old deal. The end
-   // lies a day ahead, as a deal may be later than the last quote's time.
-   buildComplete = HistorySelect(0, TimeCurrent() + 86400);
-   if(!buildComplete)
+   buildComplete = false;
+   int positions = PositionsTotal();
+   int orders = OrdersTotal();
+   if(Executing() || !ReadHistory())
       return "";
-   if(!hedging)
-      ReadNewReversals();
-   int total = PositionsTotal();
-   openCount = 0;
-   for(int i = 0; i < total; i++)
+   if(positions + orders != seenCount)
+      return "";                            // the lists moved since they were compared
+   string account = AccountText();
+   string demo = DemoText();
+   string text = "";
+   int count = 0;
+   for(int k = 0; k < posCount; k++)
+      posListed[k] = false;
+   for(int i = 0; i < positions; i++)
      {
       if(PositionGetTicket(i) == 0)
+         return "";
+      int slot = PositionSlot((ulong)PositionGetInteger(POSITION_IDENTIFIER));
+      if(slot >= 0)
+         posListed[slot] = true;
+      if(!DealsShow(slot))
         {
-         buildComplete = false;            // the list changed under us; the next period reads it again
-         continue;
+         if(++lagPeriods < KV_LAG_PERIODS)
+            return "";                      // its deals have not reached the history yet
+         if(slot >= 0 && posVolume[slot] <= KV_EPSILON)
+            slot = -1;                      // waited long enough: the line as it stands
         }
-      if(openCount < KV_OPEN_LIMIT)
-         openIds[openCount++] = (ulong)PositionGetInteger(POSITION_IDENTIFIER);
-      text += PositionLine(account, demo);
+      ulong number = slot >= 0 ? posNumber[slot] : (ulong)PositionGetInteger(POSITION_IDENTIFIER);
+      if(seenLine[i] == "" || seenNumber[i] != number)
+        {
+         seenLine[i] = PositionLine(slot, account, demo);
+         seenNumber[i] = number;
+        }
+      text += seenLine[i];
       count++;
      }
-   total = OrdersTotal();
+   for(int i = 0; i < orders; i++)
+     {
+      ulong ticket = OrderGetTicket(i);
+      if(ticket == 0)
+         return "";
+      // A pending order partly filled into a position of its own is that
+      // position's line now; its rest waits unseen.
+      if(IsPositionLine(ticket) || HasPositionNumbered(ticket, positions))
+         continue;
+      if(seenLine[positions + i] == "")
+         seenLine[positions + i] = PendingLine(account, demo);
+      text += seenLine[positions + i];
+      count++;
+     }
+   // A position gone whose closing deal is not in the history yet: its X line comes with it.
+   for(int k = 0; k < posCount; k++)
+      if(!posListed[k] && ++lagPeriods < KV_LAG_PERIODS)
+         return "";
+   text += ClosedText();
+   if(PositionsTotal() != positions || OrdersTotal() != orders || Executing())
+      return "";
+   lagPeriods = 0;
+   lineCount = count + closedCount;
+   buildComplete = true;
+   return text;
+  }
+
+// Whether the selected position's line is as its deals make it: a position
+// may change before its deal is in the history, and a reversal or a line
+// begun again must not be written as a change of the line before. A
+// position whose deals are not in yet, and whose number no closed line
+// bears, is new: its first line bears its identifier.
+bool DealsShow(int slot)
+  {
+   if(slot < 0)
+      return !IsPositionLine((ulong)PositionGetInteger(POSITION_IDENTIFIER));
+   return posVolume[slot] > KV_EPSILON && posBuy[slot] == (PositionGetInteger(POSITION_TYPE) == POSITION_TYPE_BUY);
+  }
+
+// Whether one of this build's position lines has the number.
+bool HasPositionNumbered(ulong number, int positions)
+  {
+   for(int i = 0; i < positions; i++)
+      if(seenNumber[i] == number)
+         return true;
+   return false;
+  }
+
+bool Executing()
+  {
+   int total = OrdersTotal();
    for(int i = 0; i < total; i++)
      {
       if(OrderGetTicket(i) == 0)
-        {
-         buildComplete = false;
-         continue;
-        }
-      text += PendingLine(account, demo);
-      count++;
+         return true;                       // the list moved: as good as executing
+      int type = (int)OrderGetInteger(ORDER_TYPE);
+      if(type == ORDER_TYPE_BUY || type == ORDER_TYPE_SELL || type == ORDER_TYPE_CLOSE_BY)
+         return true;
      }
-   int closed = CollectClosed();
-   for(int k = 0; k < closed; k++)
-     {
-      if(closedDealIndex[k] >= 0)
-         text += ClosedPositionLine(k, account, demo);
-      else
-         text += EndedOrderLine(closedTicket[k], account, demo);
-      count++;
-     }
-   lineCount = count;
-   return text;
+   return false;
   }
 
 //+------------------------------------------------------------------+
 //| Open lines                                                        |
 //+------------------------------------------------------------------+
-// The selected position. Its line's number is the position's identifier
-// (the ticket of the order that opened it); on a netting account a reversal
-// starts a new line, numbered with the ticket of the order that reversed it.
-string PositionLine(string account, string demo)
+// The selected position; slot is its kept line, -1 when its deals never
+// came (its identifier numbers it then).
+string PositionLine(int slot, string account, string demo)
   {
-   ulong id = (ulong)PositionGetInteger(POSITION_IDENTIFIER);
+   ulong number = (ulong)PositionGetInteger(POSITION_IDENTIFIER);
    datetime opened = (datetime)PositionGetInteger(POSITION_TIME);
-   ulong number = id;
-   if(!hedging)
-      number = NettingLine(id, opened);
-   string symbol = PositionGetString(POSITION_SYMBOL);
-   int digits = PriceDigits(symbol);
-   string type = PositionGetInteger(POSITION_TYPE) == POSITION_TYPE_BUY ? "BUY" : "SELL";
-   string state = type + ";" + symbol + ";" + DoubleToString(PositionGetDouble(POSITION_VOLUME), LotDigits(symbol)) + ";"
-                  + Price(PositionGetDouble(POSITION_PRICE_OPEN), digits) + ";" + Price(PositionGetDouble(POSITION_SL), digits)
-                  + ";" + Price(PositionGetDouble(POSITION_TP), digits);
+   if(slot >= 0)
+     {
+      number = posNumber[slot];
+      opened = posOpened[slot];
+     }
+   string state = LineState(PositionGetInteger(POSITION_TYPE) == POSITION_TYPE_BUY ? 0 : 1, PositionGetString(POSITION_SYMBOL),
+                            PositionGetDouble(POSITION_VOLUME), PositionGetDouble(POSITION_PRICE_OPEN),
+                            PositionGetDouble(POSITION_SL), PositionGetDouble(POSITION_TP));
    return Line(opened, IntegerToString(PositionGetInteger(POSITION_MAGIC)), account, number, "O", state, 0, "0", "0", demo);
   }
 
-// The number of a netting position's current line: that of the order whose
-// deal reversed it last, or its identifier; `opened` becomes that deal's time.
-ulong NettingLine(ulong id, datetime &opened)
-  {
-   for(int k = 0; k < nettingCount; k++)
-      if(nettingId[k] == id)
-        {
-         opened = nettingOpened[k];
-         return nettingNumber[k];
-        }
-   ulong number = id;
-   for(int i = HistoryDealsTotal() - 1; i >= 0; i--)
-     {
-      ulong deal = HistoryDealGetTicket(i);
-      if((ulong)HistoryDealGetInteger(deal, DEAL_POSITION_ID) != id)
-         continue;
-      ulong order = (ulong)HistoryDealGetInteger(deal, DEAL_ORDER);
-      if(HistoryDealGetInteger(deal, DEAL_ENTRY) == DEAL_ENTRY_INOUT || order == id)
-        {
-         opened = (datetime)HistoryDealGetInteger(deal, DEAL_TIME);
-         number = order;
-         break;
-        }
-     }
-   nettingId[nettingNext] = id;
-   nettingNumber[nettingNext] = number;
-   nettingOpened[nettingNext] = opened;
-   nettingNext = (nettingNext + 1) % KV_NETTING_KEPT;
-   if(nettingCount < KV_NETTING_KEPT)
-      nettingCount++;
-   return number;
-  }
-
-// Brings the kept netting lines up to date with the deals added since the
-// last build; forgets them all when the history is not the one they came from.
-void ReadNewReversals()
-  {
-   int total = HistoryDealsTotal();
-   if(dealsRead > total || (dealsRead > 0 && HistoryDealGetTicket(dealsRead - 1) != lastDealRead))
-     {
-      nettingCount = 0;
-      nettingNext = 0;
-      dealsRead = 0;
-     }
-   for(int i = dealsRead; i < total; i++)
-     {
-      ulong deal = HistoryDealGetTicket(i);
-      if(HistoryDealGetInteger(deal, DEAL_ENTRY) != DEAL_ENTRY_INOUT)
-         continue;
-      ulong id = (ulong)HistoryDealGetInteger(deal, DEAL_POSITION_ID);
-      for(int k = 0; k < nettingCount; k++)
-         if(nettingId[k] == id)
-           {
-            nettingNumber[k] = (ulong)HistoryDealGetInteger(deal, DEAL_ORDER);
-            nettingOpened[k] = (datetime)HistoryDealGetInteger(deal, DEAL_TIME);
-           }
-     }
-   dealsRead = total;
-   lastDealRead = total > 0 ? HistoryDealGetTicket(total - 1) : 0;
-  }
-
-// The selected pending order.
+// The selected pending order, with the lots still to fill.
 string PendingLine(string account, string demo)
   {
-   string symbol = OrderGetString(ORDER_SYMBOL);
-   int digits = PriceDigits(symbol);
-   string state = TypeText((int)OrderGetInteger(ORDER_TYPE)) + ";" + symbol + ";"
-                  + DoubleToString(OrderGetDouble(ORDER_VOLUME_CURRENT), LotDigits(symbol)) + ";"
-                  + Price(OrderGetDouble(ORDER_PRICE_OPEN), digits) + ";" + Price(OrderGetDouble(ORDER_SL), digits) + ";"
-                  + Price(OrderGetDouble(ORDER_TP), digits);
+   string state = LineState((int)OrderGetInteger(ORDER_TYPE), OrderGetString(ORDER_SYMBOL), OrderGetDouble(ORDER_VOLUME_CURRENT),
+                            OrderGetDouble(ORDER_PRICE_OPEN), OrderGetDouble(ORDER_SL), OrderGetDouble(ORDER_TP));
    return Line((datetime)OrderGetInteger(ORDER_TIME_SETUP), IntegerToString(OrderGetInteger(ORDER_MAGIC)), account,
                (ulong)OrderGetInteger(ORDER_TICKET), "O", state, (datetime)OrderGetInteger(ORDER_TIME_EXPIRATION), "0", "0", demo);
   }
 
-//+------------------------------------------------------------------+
-//| Closed and deleted lines                                          |
-//+------------------------------------------------------------------+
-// Fills the closed arrays, newest first and at most MaxClosedLines: the
-// deals that closed a line, and the pending orders that ended without a
-// line to carry on. Gives their number.
-int CollectClosed()
+// Whether a position's line, open or closed, has this number.
+bool IsPositionLine(ulong number)
   {
-   int limit = MaxClosedLines;
-   if(limit > KV_CLOSED_LIMIT)
-      limit = KV_CLOSED_LIMIT;
-   if(limit <= 0)
-      return 0;
-   datetime since = TimeCurrent() - (datetime)RetentionHours * 3600;
-   int count = 0;
-   // The deals are in time order: walking them backwards, the first
-   // closing deal seen of a line is the one that closed it, and the walk
-   // ends at the window's start.
-   for(int i = HistoryDealsTotal() - 1; i >= 0 && count < limit; i--)
+   for(int k = 0; k < posCount; k++)
+      if(posNumber[k] == number && posVolume[k] > KV_EPSILON)
+         return true;
+   for(int k = 0; k < closedCount; k++)
+      if(closedNumber[k] == number && closedKind[k] == 1)
+         return true;
+   return false;
+  }
+
+//+------------------------------------------------------------------+
+//| The history: read from the last deal and order read (less a      |
+//| margin), not from the start; the whole retention window only      |
+//| after a start or a reconnection. A position whose line is kept    |
+//| takes its new deals one by one; any other has its deals replayed  |
+//| (HistorySelectByPosition), once.                                  |
+//+------------------------------------------------------------------+
+bool ReadHistory()
+  {
+   datetime from = historyRead ? readUntil - KV_READ_MARGIN : ClosedSince();
+   if(!HistorySelect(from, TimeCurrent() + 86400))  // a deal may be later than the last quote's time
+      return false;
+   replayCount = 0;
+   endedCount = 0;
+   int deals = HistoryDealsTotal();
+   if(!historyRead)
+      CollectClosingPositions(deals);
+   else
+      for(int i = 0; i < deals; i++)
+        {
+         ulong deal = HistoryDealGetTicket(i);
+         datetime at = (datetime)HistoryDealGetInteger(deal, DEAL_TIME);
+         if(!MarkRead(1, deal, at))
+            continue;
+         int type = (int)HistoryDealGetInteger(deal, DEAL_TYPE);
+         if(type != DEAL_TYPE_BUY && type != DEAL_TYPE_SELL)
+            continue;                       // balance, credit, charges
+         ulong id = (ulong)HistoryDealGetInteger(deal, DEAL_POSITION_ID);
+         int slot = PositionSlot(id);
+         if(slot >= 0)
+            ApplyDeal(slot, deal);
+         else
+            AddReplay(id);
+        }
+   int orders = HistoryOrdersTotal();
+   for(int i = orders - 1; i >= 0; i--)
+     {
+      ulong ticket = HistoryOrderGetTicket(i);
+      datetime done = (datetime)HistoryOrderGetInteger(ticket, ORDER_TIME_DONE);
+      if(historyRead ? !MarkRead(0, ticket, done) : !WouldKeepClosed(done))
+         continue;
+      int type = (int)HistoryOrderGetInteger(ticket, ORDER_TYPE);
+      if(type >= ORDER_TYPE_BUY_LIMIT && type <= ORDER_TYPE_SELL_STOP_LIMIT && endedCount < KV_CLOSED_LIMIT)
+         endedOrder[endedCount++] = ticket;
+     }
+   if(!historyRead)
+      MarkRecent(deals, orders);
+   // Every open position has its line; the deals of any other are replayed.
+   int positions = PositionsTotal();
+   for(int i = 0; i < positions; i++)
+      if(PositionGetTicket(i) != 0 && PositionSlot((ulong)PositionGetInteger(POSITION_IDENTIFIER)) < 0)
+         AddReplay((ulong)PositionGetInteger(POSITION_IDENTIFIER));
+   bool replayed = replayCount > 0;
+   for(int k = 0; k < replayCount; k++)
+      ReplayPosition(replayId[k]);
+   DropClosedPositions();
+   if(endedCount > 0 && (!replayed || HistorySelect(from, TimeCurrent() + 86400)))
+      for(int k = 0; k < endedCount; k++)
+         KeepEndedOrder(endedOrder[k]);
+   ForgetReadBefore(readUntil - KV_READ_MARGIN);
+   historyRead = true;
+   return true;
+  }
+
+// After a start: the positions of the newest closing deals in the window,
+// as many as there may be X lines.
+void CollectClosingPositions(int deals)
+  {
+   int found = 0;
+   for(int i = deals - 1; i >= 0 && found < ClosedLimit(); i--)
+     {
+      ulong deal = HistoryDealGetTicket(i);
+      int entry = (int)HistoryDealGetInteger(deal, DEAL_ENTRY);
+      int type = (int)HistoryDealGetInteger(deal, DEAL_TYPE);
+      if((type != DEAL_TYPE_BUY && type != DEAL_TYPE_SELL) || entry == DEAL_ENTRY_IN)
+         continue;
+      AddReplay((ulong)HistoryDealGetInteger(deal, DEAL_POSITION_ID));
+      found++;
+     }
+  }
+
+// After a start: what lies within the margin of the newest deal or order
+// counts as read.
+void MarkRecent(int deals, int orders)
+  {
+   datetime newest = 0;
+   if(deals > 0)
+      newest = (datetime)HistoryDealGetInteger(HistoryDealGetTicket(deals - 1), DEAL_TIME);
+   if(orders > 0 && (datetime)HistoryOrderGetInteger(HistoryOrderGetTicket(orders - 1), ORDER_TIME_DONE) > newest)
+      newest = (datetime)HistoryOrderGetInteger(HistoryOrderGetTicket(orders - 1), ORDER_TIME_DONE);
+   readUntil = newest;
+   for(int i = deals - 1; i >= 0; i--)
      {
       ulong deal = HistoryDealGetTicket(i);
       datetime at = (datetime)HistoryDealGetInteger(deal, DEAL_TIME);
-      if(at < since)
+      if(at < newest - KV_READ_MARGIN)
          break;
-      if(HistoryDealGetInteger(deal, DEAL_TYPE) != DEAL_TYPE_BUY && HistoryDealGetInteger(deal, DEAL_TYPE) != DEAL_TYPE_SELL)
-         continue;                          // balance, credit, charges
-      if(HistoryDealGetInteger(deal, DEAL_ENTRY) == DEAL_ENTRY_IN)
-         continue;
-      ulong position = (ulong)HistoryDealGetInteger(deal, DEAL_POSITION_ID);
-      // A reversal always ends a line. Any other closing deal ends one only
-      // when it is the position's newest and the position is gone;
-      // otherwise it made a line smaller.
-      if(HistoryDealGetInteger(deal, DEAL_ENTRY) != DEAL_ENTRY_INOUT && (Collected(position, count) || PositionOpen(position)))
-         continue;
-      closedTimes[count] = at;
-      closedTicket[count] = deal;
-      closedDealIndex[count] = i;
-      closedPosition[count] = position;
-      count++;
+      MarkRead(1, deal, at);
      }
-   for(int i = HistoryOrdersTotal() - 1; i >= 0; i--)
+   for(int i = orders - 1; i >= 0; i--)
      {
       ulong ticket = HistoryOrderGetTicket(i);
-      int type = (int)HistoryOrderGetInteger(ticket, ORDER_TYPE);
-      if(type < ORDER_TYPE_BUY_LIMIT || type > ORDER_TYPE_SELL_STOP_LIMIT)
-         continue;                          // market and close-by orders are no lines of their own
       datetime at = (datetime)HistoryOrderGetInteger(ticket, ORDER_TIME_DONE);
-      if(at < since || (count == limit && at <= closedTimes[count - 1]) || !EndedAlone(ticket))
-         continue;
-      int pos = count;
-      if(count < limit)
-         count++;
-      else
-         pos = limit - 1;
-      while(pos > 0 && closedTimes[pos - 1] < at)
-        {
-         closedTimes[pos] = closedTimes[pos - 1];
-         closedTicket[pos] = closedTicket[pos - 1];
-         closedDealIndex[pos] = closedDealIndex[pos - 1];
-         closedPosition[pos] = closedPosition[pos - 1];
-         pos--;
-        }
-      closedTimes[pos] = at;
-      closedTicket[pos] = ticket;
-      closedDealIndex[pos] = -1;
-      closedPosition[pos] = 0;
-     }
-   return count;
-  }
-
-// By identifier: a position's ticket changes on a netting reversal, and
-// may change when the server reopens it to charge swaps.
-bool PositionOpen(ulong id)
-  {
-   for(int k = 0; k < openCount; k++)
-      if(openIds[k] == id)
-         return true;
-   if(openCount < KV_OPEN_LIMIT)
-      return false;
-   int total = PositionsTotal();
-   for(int i = KV_OPEN_LIMIT; i < total; i++)
-      if(PositionGetTicket(i) != 0 && (ulong)PositionGetInteger(POSITION_IDENTIFIER) == id)
-         return true;
-   return false;
-  }
-
-bool Collected(ulong position, int count)
-  {
-   for(int k = 0; k < count; k++)
-      if(closedPosition[k] == position)
-         return true;
-   return false;
-  }
-
-// Whether a history pending order ends a line of its own: deleted, expired
-// or rejected; or filled without opening a position or, by a reversal, a
-// new line (it joined, reduced or closed a netting position, whose own line
-// shows that).
-bool EndedAlone(ulong ticket)
-  {
-   int state = (int)HistoryOrderGetInteger(ticket, ORDER_STATE);
-   if(state == ORDER_STATE_CANCELED || state == ORDER_STATE_EXPIRED || state == ORDER_STATE_REJECTED)
-      return true;
-   if(state != ORDER_STATE_FILLED || (ulong)HistoryOrderGetInteger(ticket, ORDER_POSITION_ID) == ticket)
-      return false;
-   datetime done = (datetime)HistoryOrderGetInteger(ticket, ORDER_TIME_DONE);
-   for(int i = HistoryDealsTotal() - 1; i >= 0; i--)
-     {
-      ulong deal = HistoryDealGetTicket(i);
-      if((datetime)HistoryDealGetInteger(deal, DEAL_TIME) < done)
+      if(at < newest - KV_READ_MARGIN)
          break;
-      if((ulong)HistoryDealGetInteger(deal, DEAL_ORDER) == ticket && HistoryDealGetInteger(deal, DEAL_ENTRY) == DEAL_ENTRY_INOUT)
+      MarkRead(0, ticket, at);
+     }
+  }
+
+// Remembers a deal (kind 1) or an order (kind 0) as read; false when it
+// was read already. Deals and orders are numbered apart.
+bool MarkRead(int kind, ulong ticket, datetime at)
+  {
+   if(at > readUntil)
+      readUntil = at;
+   for(int k = 0; k < readCount; k++)
+      if(readTicket[k] == ticket && readKind[k] == kind)
          return false;
+   if(readCount == KV_READ_LIMIT)
+      ForgetReadBefore(readUntil - KV_READ_MARGIN);
+   if(readCount < KV_READ_LIMIT)
+     {
+      readTicket[readCount] = ticket;
+      readKind[readCount] = kind;
+      readTime[readCount] = at;
+      readCount++;
      }
    return true;
   }
 
-// The line of a pending order that ended alone, with the market price
-// when it ended.
-string EndedOrderLine(ulong ticket, string account, string demo)
+// What lies before the margin is never selected again.
+void ForgetReadBefore(datetime since)
   {
+   int kept = 0;
+   for(int k = 0; k < readCount; k++)
+     {
+      if(readTime[k] < since)
+         continue;
+      readTicket[kept] = readTicket[k];
+      readKind[kept] = readKind[k];
+      readTime[kept] = readTime[k];
+      kept++;
+     }
+   readCount = kept;
+  }
+
+void AddReplay(ulong id)
+  {
+   for(int k = 0; k < replayCount; k++)
+      if(replayId[k] == id)
+         return;
+   if(replayCount < KV_OPEN_LIMIT)
+      replayId[replayCount++] = id;
+  }
+
+int PositionSlot(ulong id)
+  {
+   for(int k = 0; k < posCount; k++)
+      if(posId[k] == id)
+         return k;
+   return -1;
+  }
+
+// Replays every deal of the position: its closed lines are kept, and so
+// is its open line, if it has one.
+void ReplayPosition(ulong id)
+  {
+   if(!HistorySelectByPosition(id))
+      return;
+   int slot = PositionSlot(id);
+   if(slot < 0)
+     {
+      if(posCount >= KV_OPEN_LIMIT)
+         return;
+      slot = posCount++;
+      posId[slot] = id;
+     }
+   posLines[slot] = 0;
+   posVolume[slot] = 0;
+   int deals = HistoryDealsTotal();
+   for(int i = 0; i < deals; i++)
+      ApplyDeal(slot, HistoryDealGetTicket(i));
+  }
+
+// A line whose position has closed need not be kept.
+void DropClosedPositions()
+  {
+   int kept = 0;
+   for(int k = 0; k < posCount; k++)
+     {
+      if(posVolume[k] <= KV_EPSILON)
+         continue;
+      posId[kept] = posId[k];
+      posNumber[kept] = posNumber[k];
+      posLines[kept] = posLines[k];
+      posOpened[kept] = posOpened[k];
+      posMagic[kept] = posMagic[k];
+      posBuy[kept] = posBuy[k];
+      posVolume[kept] = posVolume[k];
+      posAverage[kept] = posAverage[k];
+      posNet[kept] = posNet[k];
+      posListed[kept] = posListed[k];
+      kept++;
+     }
+   posCount = kept;
+  }
+
+//+------------------------------------------------------------------+
+//| One deal of a position's line, in time order: an entry begins the |
+//| line or adds to it; an exit takes lots off and, when none are     |
+//| left, closes the line; a netting reversal closes it and begins    |
+//| one the other way. Lots, average entry and result come from all   |
+//| of the line's deals, however many fills each order took.          |
+//+------------------------------------------------------------------+
+void ApplyDeal(int slot, ulong deal)
+  {
+   int type = (int)HistoryDealGetInteger(deal, DEAL_TYPE);
+   if(type != DEAL_TYPE_BUY && type != DEAL_TYPE_SELL)
+      return;
+   int entry = (int)HistoryDealGetInteger(deal, DEAL_ENTRY);
+   double lots = HistoryDealGetDouble(deal, DEAL_VOLUME);
+   double price = HistoryDealGetDouble(deal, DEAL_PRICE);
+   double result = HistoryDealGetDouble(deal, DEAL_PROFIT) + HistoryDealGetDouble(deal, DEAL_SWAP)
+                   + HistoryDealGetDouble(deal, DEAL_COMMISSION) + HistoryDealGetDouble(deal, DEAL_FEE);
+   if(entry == DEAL_ENTRY_IN && posVolume[slot] > KV_EPSILON)
+     {
+      posAverage[slot] = (posAverage[slot] * posVolume[slot] + price * lots) / (posVolume[slot] + lots);
+      posVolume[slot] += lots;
+      posNet[slot] += result;
+      return;
+     }
+   if(entry == DEAL_ENTRY_IN)
+     {
+      // The position's first line bears its identifier; one that begins
+      // after its line closed, the deal's own ticket.
+      BeginLine(slot, deal, posLines[slot] == 0 ? posId[slot] : deal, lots, price, result);
+      return;
+     }
+   posNet[slot] += result;
+   if(entry == DEAL_ENTRY_INOUT)
+     {
+      // A reversal deal holds the reversing order's stops, not the line's.
+      CloseLine(slot, deal, posVolume[slot], 0, 0);
+      BeginLine(slot, deal, (ulong)HistoryDealGetInteger(deal, DEAL_ORDER), lots - posVolume[slot], price, 0);
+      return;
+     }
+   if(lots < posVolume[slot] - KV_EPSILON)
+     {
+      posVolume[slot] -= lots;
+      return;
+     }
+   CloseLine(slot, deal, posVolume[slot], HistoryDealGetDouble(deal, DEAL_SL), HistoryDealGetDouble(deal, DEAL_TP));
+   posVolume[slot] = 0;
+  }
+
+void BeginLine(int slot, ulong deal, ulong number, double lots, double price, double result)
+  {
+   posNumber[slot] = number;
+   posLines[slot]++;
+   posOpened[slot] = (datetime)HistoryDealGetInteger(deal, DEAL_TIME);
+   posMagic[slot] = IntegerToString(HistoryDealGetInteger(deal, DEAL_MAGIC));
+   posBuy[slot] = HistoryDealGetInteger(deal, DEAL_TYPE) == DEAL_TYPE_BUY;
+   posVolume[slot] = lots;
+   posAverage[slot] = price;
+   posNet[slot] = result;
+  }
+
+// The X line of the position's line that deal ended, holding lots.
+void CloseLine(int slot, ulong deal, double lots, double stopLoss, double takeProfit)
+  {
+   datetime at = (datetime)HistoryDealGetInteger(deal, DEAL_TIME);
+   if(!WouldKeepClosed(at))
+      return;
+   string symbol = HistoryDealGetString(deal, DEAL_SYMBOL);
+   string state = LineState(posBuy[slot] ? 0 : 1, symbol, lots, posAverage[slot], stopLoss, takeProfit);
+   KeepClosed(at, 1, deal, posNumber[slot],
+              Line(posOpened[slot], posMagic[slot], AccountText(), posNumber[slot], "X", state, 0,
+                   Price(HistoryDealGetDouble(deal, DEAL_PRICE), PriceDigits(symbol)), DoubleToString(posNet[slot], 2), DemoText()));
+  }
+
+// A pending order in the history ends a line of its own unless a
+// position's line took its number (its fill began that line), or its deals
+// went to the position it opened: deleted, expired or rejected, or filled
+// into an existing netting position, whose own line shows that.
+void KeepEndedOrder(ulong ticket)
+  {
+   int ended = (int)HistoryOrderGetInteger(ticket, ORDER_STATE);
+   if(ended != ORDER_STATE_CANCELED && ended != ORDER_STATE_EXPIRED && ended != ORDER_STATE_REJECTED && ended != ORDER_STATE_FILLED)
+      return;
+   if((ulong)HistoryOrderGetInteger(ticket, ORDER_POSITION_ID) == ticket || IsPositionLine(ticket))
+      return;
    string symbol = HistoryOrderGetString(ticket, ORDER_SYMBOL);
-   int digits = PriceDigits(symbol);
-   string state = TypeText((int)HistoryOrderGetInteger(ticket, ORDER_TYPE)) + ";" + symbol + ";"
-                  + DoubleToString(HistoryOrderGetDouble(ticket, ORDER_VOLUME_INITIAL), LotDigits(symbol)) + ";"
-                  + Price(HistoryOrderGetDouble(ticket, ORDER_PRICE_OPEN), digits) + ";"
-                  + Price(HistoryOrderGetDouble(ticket, ORDER_SL), digits) + ";" + Price(HistoryOrderGetDouble(ticket, ORDER_TP), digits);
-   return Line((datetime)HistoryOrderGetInteger(ticket, ORDER_TIME_SETUP), IntegerToString(HistoryOrderGetInteger(ticket, ORDER_MAGIC)),
-               account, ticket, "X", state, (datetime)HistoryOrderGetInteger(ticket, ORDER_TIME_EXPIRATION),
-               Price(HistoryOrderGetDouble(ticket, ORDER_PRICE_CURRENT), digits), "0.00", demo);
-  }
-
-// The line that closing deal k ended: built once, then kept.
-string ClosedPositionLine(int k, string account, string demo)
-  {
-   for(int c = 0; c < cachedCount; c++)
-      if(cachedDeal[c] == closedTicket[k])
-         return cachedLine[c];
-   string line = ReplayLine(closedDealIndex[k], closedPosition[k], account, demo);
-   cachedDeal[cacheNext] = closedTicket[k];
-   cachedLine[cacheNext] = line;
-   cacheNext = (cacheNext + 1) % KV_CLOSED_LIMIT;
-   if(cachedCount < KV_CLOSED_LIMIT)
-      cachedCount++;
-   return line;
-  }
-
-// Replays the position's deals up to the closing deal at index last; the
-// line it closed began at the position's first deal or at its last
-// reversal. Lots: what the line held when it closed; open price: the
-// average of its entries; result: the net of all its deals (profit, swap,
-// commission and fee), a reversal deal counted with the line it closed.
-string ReplayLine(int last, ulong position, string account, string demo)
-  {
-   int first = last;
-   while(first > 0)
-     {
-      ulong deal = HistoryDealGetTicket(first);
-      if((ulong)HistoryDealGetInteger(deal, DEAL_POSITION_ID) == position && HistoryDealGetInteger(deal, DEAL_ENTRY) == DEAL_ENTRY_IN
-         && (ulong)HistoryDealGetInteger(deal, DEAL_ORDER) == position)
-         break;
-      first--;
-     }
-   double volume = 0, average = 0, net = 0, closedVolume = 0;
-   ulong number = position;
-   datetime opened = 0;
-   string magic = "0";
-   string type = "BUY";
-   for(int i = first; i <= last; i++)
-     {
-      ulong deal = HistoryDealGetTicket(i);
-      if((ulong)HistoryDealGetInteger(deal, DEAL_POSITION_ID) != position)
-         continue;
-      int entry = (int)HistoryDealGetInteger(deal, DEAL_ENTRY);
-      double lots = HistoryDealGetDouble(deal, DEAL_VOLUME);
-      double result = HistoryDealGetDouble(deal, DEAL_PROFIT) + HistoryDealGetDouble(deal, DEAL_SWAP)
-                      + HistoryDealGetDouble(deal, DEAL_COMMISSION) + HistoryDealGetDouble(deal, DEAL_FEE);
-      if(i == last)
-        {
-         closedVolume = entry == DEAL_ENTRY_INOUT ? volume : lots;
-         net += result;
-         break;
-        }
-      if(entry == DEAL_ENTRY_OUT || entry == DEAL_ENTRY_OUT_BY)
-        {
-         volume -= lots;
-         net += result;
-         continue;
-        }
-      double price = HistoryDealGetDouble(deal, DEAL_PRICE);
-      if(entry == DEAL_ENTRY_INOUT || volume <= 0)
-        {
-         // A line begins: the position's first deal, or a reversal with what it left.
-         number = entry == DEAL_ENTRY_INOUT ? (ulong)HistoryDealGetInteger(deal, DEAL_ORDER) : position;
-         opened = (datetime)HistoryDealGetInteger(deal, DEAL_TIME);
-         magic = IntegerToString(HistoryDealGetInteger(deal, DEAL_MAGIC));
-         type = HistoryDealGetInteger(deal, DEAL_TYPE) == DEAL_TYPE_BUY ? "BUY" : "SELL";
-         volume = entry == DEAL_ENTRY_INOUT ? lots - volume : lots;
-         average = price;
-         net = entry == DEAL_ENTRY_INOUT ? 0 : result;
-         continue;
-        }
-      average = (average * volume + price * lots) / (volume + lots);
-      volume += lots;
-      net += result;
-     }
-   ulong closing = HistoryDealGetTicket(last);
-   string symbol = HistoryDealGetString(closing, DEAL_SYMBOL);
-   int digits = PriceDigits(symbol);
-   // A closing deal has the stops the position had; a reversal deal has
-   // those of the order that reversed it, so the closed line's are unknown.
-   double stopLoss = 0, takeProfit = 0;
-   if(HistoryDealGetInteger(closing, DEAL_ENTRY) != DEAL_ENTRY_INOUT)
-     {
-      stopLoss = HistoryDealGetDouble(closing, DEAL_SL);
-      takeProfit = HistoryDealGetDouble(closing, DEAL_TP);
-     }
-   string state = type + ";" + symbol + ";" + DoubleToString(closedVolume, LotDigits(symbol)) + ";" + Price(average, digits) + ";"
-                  + Price(stopLoss, digits) + ";" + Price(takeProfit, digits);
-   return Line(opened, magic, account, number, "X", state, 0, Price(HistoryDealGetDouble(closing, DEAL_PRICE), digits),
-               DoubleToString(net, 2), demo);
-  }
-
-//+------------------------------------------------------------------+
-//| One line, CR LF ended:                                            |
-//| date;magic;account;number;mark+stamp;type;symbol;lots;open;sl;tp; |
-//| close;profit;demo                                                 |
-//+------------------------------------------------------------------+
-string Line(datetime opened, string magic, string account, ulong number, string mark, string state, datetime expiration,
-            string closePrice, string profit, string demo)
-  {
-   string stamp = Stamp(state + ";" + IntegerToString(expiration));
-   return DateText(opened) + ";" + magic + ";" + account + ";" + IntegerToString(number) + ";" + mark + stamp + ";" + state + ";"
-          + closePrice + ";" + profit + ";" + demo + "\r\n";
-  }
-
-// The modification stamp: FNV-1a (32 bits) of the line's own state, so
-// the same line in the same state has the same stamp in every copy, after
-// every restart, and nothing needs to be kept on disk for it.
-string Stamp(string state)
-  {
-   uint hash = (uint)2166136261;
-   int length = StringLen(state);
-   for(int i = 0; i < length; i++)
-     {
-      hash ^= (uint)StringGetCharacter(state, i);
-      hash *= 16777619;
-     }
-   return IntegerToString(hash);
-  }
-
-// MT5's order types as the log names them. A stop limit order is written
-// as the stop order it is until its stop price is reached.
-string TypeText(int type)
-  {
-   switch(type)
-     {
-      case ORDER_TYPE_BUY:             return "BUY";
-      case ORDER_TYPE_SELL:            return "SELL";
-      case ORDER_TYPE_BUY_LIMIT:       return "BUYLIMIT";
-      case ORDER_TYPE_SELL_LIMIT:      return "SELLLIMIT";
-      case ORDER_TYPE_BUY_STOP:        return "BUYSTOP";
-      case ORDER_TYPE_SELL_STOP:       return "SELLSTOP";
-      case ORDER_TYPE_BUY_STOP_LIMIT:  return "BUYSTOP";
-      case ORDER_TYPE_SELL_STOP_LIMIT: return "SELLSTOP";
-     }
-   return "TYPE" + IntegerToString(type);
-  }
-
-string Price(double value, int digits)
-  {
-   if(value == 0)
-      return "0";
-   return DoubleToString(value, digits);
-  }
-
-string DateText(datetime time)
-  {
-   MqlDateTime t;
-   TimeToStruct(time, t);
-   return IntegerToString(t.year) + IntegerToString(t.mon, 2, '0') + IntegerToString(t.day, 2, '0');
-  }
-
-// The symbol's price digits; 5 for a symbol the terminal no longer lists
-// (an old closed line's), so its prices are not cut.
-int PriceDigits(string symbol)
-  {
-   ResetLastError();
-   int digits = (int)SymbolInfoInteger(symbol, SYMBOL_DIGITS);
-   if(GetLastError() != 0 || digits < 0)
-      return 5;
-   return digits;
-  }
-
-// The decimals of the symbol's volume step: 0.01 gives 2, 0.1 gives 1, 1 gives 0.
-int LotDigits(string symbol)
-  {
-   ResetLastError();
-   double step = SymbolInfoDouble(symbol, SYMBOL_VOLUME_STEP);
-   if(GetLastError() != 0 || step <= 0)
-      return 2;
-   int digits = 0;
-   while(digits < 8 && MathAbs(step - MathRound(step)) > 0.0000001)
-     {
-      step *= 10;
-      digits++;
-     }
-   return digits;
-  }
-
-//+------------------------------------------------------------------+
-//| Writes the text whole into the temporary file, then moves it over |
-//| the log, so a reader never sees half of it.                      |
-//+------------------------------------------------------------------+
-bool WriteLog(string text)
-  {
-   ResetLastError();
-   int handle = FileOpen(KV_TEMP_FILE, FILE_WRITE | FILE_TXT | FILE_ANSI | FILE_SHARE_READ);
-   if(handle == INVALID_HANDLE)
-      return Failed("cannot open systemorder.tmp");
-   uint written = FileWriteString(handle, text);
-   int writeError = GetLastError();
-   FileClose(handle);
-   if(written != (uint)StringLen(text) || writeError != 0)
-      return FailedWith("cannot write systemorder.tmp", writeError);
-   ResetLastError();
-   if(!FileMove(KV_TEMP_FILE, 0, KV_LOG_FILE, FILE_REWRITE))
-      return Failed("cannot replace systemorder.log");
-   return true;
-  }
-
-bool Failed(string what)
-  {
-   return FailedWith(what, GetLastError());
-  }
-
-// Keeps the error for the chart comment and prints it when it is new; the
-// next period tries again.
-bool FailedWith(string what, int error)
-  {
-   string message = what + ", error " + IntegerToString(error);
-   if(message != lastError)
-      Print("Korvane - Vantor: " + message + "; trying again.");
-   lastError = message;
-   return false;
-  }
-
-//+------------------------------------------------------------------+
-void ShowStatus()
-  {
-   string status;
-   if(!ownsWriter)
-      status = "Korvane - Vantor: another chart already writes systemorder.log; this copy stands by.";
-   else
-     {
-      status = "Korvane - Vantor: " + IntegerToString(lineCount) + " lines in systemorder.log";
-      status += "\nlast written: " + (hasWritten ? TimeToString(lastWriteTime, TIME_DATE | TIME_SECONDS) : "not yet");
-      status += "\nlast write error: " + (lastError == "" ? "none" : lastError);
-     }
-   if(status != shownComment)
-     {
-      Comment(status);
-      shownComment = status;
-     }
+   string state = LineState((int)HistoryOrderGetInteger(ticket, ORDER_TYPE), symbol, HistoryOrderGetDouble(ticket, ORDER_VOLUME_INITIAL),
+                            HistoryOrderGetDouble(ticket, ORDER_PRICE_OPEN), HistoryOrderGetDouble(ticket, ORDER_SL),
+                            HistoryOrderGetDouble(ticket, ORDER_TP));
+   KeepClosed((datetime)HistoryOrderGetInteger(ticket, ORDER_TIME_DONE), 0, ticket, ticket,
+              Line((datetime)HistoryOrderGetInteger(ticket, ORDER_TIME_SETUP), IntegerToString(HistoryOrderGetInteger(ticket, ORDER_MAGIC)),
+                   AccountText(), ticket, "X", state, (datetime)HistoryOrderGetInteger(ticket, ORDER_TIME_EXPIRATION),
+                   Price(HistoryOrderGetDouble(ticket, ORDER_PRICE_CURRENT), PriceDigits(symbol)), "0.00", DemoText()));
   }
 //+------------------------------------------------------------------+

@@ -1,8 +1,9 @@
 """The real program killed at random moments while our expert, in the simulated
-MT4 terminal, keeps trading: after every restart and login it must carry on
-where its files say it was, losing no event and sending none twice outside the
-one window in which that cannot be helped (between an acknowledgement and that
-cycle's save)."""
+MT5 terminal on a netting account, keeps trading (its orders executed late and
+in parts, the terminal restarted and its connection lost now and then): after
+every restart and login it must carry on where its files say it was, losing no
+event and sending none twice outside the one window in which that cannot be
+helped (between an acknowledgement and that cycle's save)."""
 import collections
 import random
 import re
@@ -63,7 +64,7 @@ def killed_mid_stream_loses_nothing(scene):
     scene.start()
     scene.login_with_one_system()
     # Started after the program: a Wine session that two programs start at once can stall.
-    mt4 = SimulatedTerminal(scene, SEED, seconds=0, restart_every=7, step_ms="100-400")
+    mt4 = SimulatedTerminal(scene, SEED, seconds=0, restart_every=7, step_ms="100-400", account="netting")
     window = {}
     for kill in range(1, KILLS + 1):
         if kill > 1:
@@ -116,9 +117,10 @@ def killed_mid_stream_loses_nothing(scene):
     edits = sum(n for (event, _), n in counts.items() if event == "EditTD")
     expect(edits <= modifications + len(window), f"{edits} modifications acknowledged, the expert made {modifications}")
     print(f"kill-restart: {KILLS} kills, {len(changes)} orders, {modifications} modifications, "
-          f"{mt4.count('Restarted')} MT4 restarts, {counts.total()} events acknowledged, "
+          f"{mt4.count('Restarted')} restarts and {mt4.count('Reconnected')} lost connections of MT5, "
+          f"{counts.total()} events acknowledged, "
           f"{sum(n - 1 for n in twice.values())} sent again (window allowed {len(window)}), "
           f"{lost_in_window} closes lost in the window, {never_seen} orders opened and closed unseen", flush=True)
 
 
-killed_mid_stream_loses_nothing.mt4_layout = "data folder"
+killed_mid_stream_loses_nothing.mt4_layout = "mt5 data folder"

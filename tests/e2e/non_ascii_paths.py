@@ -4,7 +4,6 @@ a Settings.dat of old in the code page, each way to MT4's data folder alone, a m
 from harness.install import Mt4Folder, Order, text_of, windows_path
 from harness.scene import LIVE_EXIT, LIVE_SETTING, SETTINGS, SETTINGS_MT5
 from harness.waiting import expect, expect_equal
-from scenarios import EXPERT
 
 
 def old_settings_and_each_way_to_the_data_folder(scene):
@@ -30,7 +29,7 @@ def old_settings_and_each_way_to_the_data_folder(scene):
         driver.click(caption, "SETTINGS_CMDSAVE", closes=True)
         expect_equal((data / "Settings.dat").read_bytes(), mt4.settings_bytes, "Settings.dat")
         scene.wait_events("/SetTD.do", str(number))
-    expect_equal(mt5.read_expert(), text_of(EXPERT.with_suffix(".mq5")), "the expert put into MT5's MQL5\\Experts")
+    expect_equal(mt5.read_expert(), text_of(scene.experts[1]), "the expert put into MT5's MQL5\\Experts")
 
     (data / "Active.dat").mkdir()  # so that Exit tells of it, naming the path
     driver.pick_from_tray_menu(LIVE_EXIT)

@@ -2,7 +2,6 @@
 service behind it, a test MT4 order log in front of it."""
 import dataclasses
 import os
-import pathlib
 import time
 
 from harness.install import CRLF, Mt4Folder, Order, activity, text_of, windows_path
@@ -18,8 +17,6 @@ PROGRAM_FOLDER = "Korvane Vantor"
 SHORTCUT = "Korvane - Vantor.lnk"
 UNINSTALL_KEY = r"HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\KorvaneVantor"
 OLD_BUILD_TIME = 946684800
-EXPERT = pathlib.Path(__file__).resolve().parents[2] / "expert" / "KorvaneVantor.mq4"
-EXPERTS = (EXPERT, EXPERT.with_suffix(".mq5"))
 ENTER, ESCAPE = 13, 27
 
 
@@ -43,7 +40,7 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     programs = user / "AppData" / "Roaming" / "Microsoft" / "Windows" / "Start Menu" / "Programs"
     exe, data = folder / "KorvaneVantor.exe", folder / "Data"
     expect(exe.is_file(), f"no program in {folder}")
-    expect_equal([text_of(folder / e.name) for e in EXPERTS], [text_of(e) for e in EXPERTS], "the experts beside it")
+    expect_equal([text_of(folder / e.name) for e in scene.experts], [text_of(e) for e in scene.experts], "the experts beside it")
     expect(data.is_dir() and not any(data.iterdir()), "the Data folder is missing or not empty")
     expect(child(programs, SHORTCUT).is_file(), "no Start-menu shortcut")
     expect(child(child(programs, "Startup"), SHORTCUT).is_file(), "no Startup shortcut (ticked by default)")
@@ -74,7 +71,7 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     expect_equal((data / "Settings.dat").read_bytes(), scene.mt4.settings_bytes, "Settings.dat")
     expect_equal(text_of(data / "Install.dat"), CRLF, "Install.dat")
     expect_equal(driver.message(500), None, "message box after a good Save")
-    expect_equal(scene.mt4.read_expert(), text_of(EXPERT), "the expert put into the data folder's MQL4\\Experts")
+    expect_equal(scene.mt4.read_expert(), text_of(scene.experts[0]), "the expert put into the data folder's MQL4\\Experts")
 
     # An upgrade asks the running copy to exit as Exit does, and leaves Data alone.
     (data / "LoginChk.dat").write_bytes(b"1;1;kept@korvane.test\r\n")
@@ -89,7 +86,7 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     # The uninstaller runs on from a copy of itself: wait for the Wine server.
     expect_equal(prefix.run([str(folder / "Uninstall.exe"), "/S"])[0], 0, "silent uninstall's exit code")
     prefix.wait_server()
-    expect(not any(p.exists() for p in [exe, folder / "Uninstall.exe"] + [folder / e.name for e in EXPERTS]),
+    expect(not any(p.exists() for p in [exe, folder / "Uninstall.exe"] + [folder / e.name for e in scene.experts]),
            "program left after the uninstall")
     expect(not child(programs, SHORTCUT).exists(), "Start-menu shortcut left")
     expect(not child(child(programs, "Startup"), SHORTCUT).exists(), "Startup shortcut left")

@@ -14,5 +14,5 @@ public:
 ${body}
 };
 
-std::unique_ptr<mt4sim::Expert> ${FACTORY}() { return std::make_unique<${CLASS}>(); }
+std::unique_ptr<mtsim::Expert> ${FACTORY}() { return std::make_unique<${CLASS}>(); }
 ")

@@ -4,5 +4,5 @@
 #pragma once
 #include "sim_expert.h"
 
-std::unique_ptr<mt4sim::Expert> makeKorvaneVantorExpert();
-std::unique_ptr<mt4sim::Expert> makeKorvaneVantorExpert5();
+std::unique_ptr<mtsim::Expert> makeKorvaneVantorExpert();
+std::unique_ptr<mtsim::Expert> makeKorvaneVantorExpert5();

@@ -1,83 +1,54 @@
 // The part of MQL4's runtime that our MQL4 expert uses, for compiling the
-// .mq4 as C++ (see mql_runtime.h for what MQL4 and MQL5 share).
-//
-// Above each function: its MQL4 signature, as MQL4's reference gives it.
+// .mq4 as C++ (see mql_runtime.h for what MQL4 and MQL5 share). The order
+// pools are the terminal's lists as the expert sees them: they move while
+// the expert reads them.
 #pragma once
 #ifdef KV_MQL4_RUNTIME_IMPLEMENTATION
 #define KV_MQL_RUNTIME_IMPLEMENTATION
 #endif
 #include "mql_runtime.h"
 
-// Order types and selection.
 const int OP_BUY = 0, OP_SELL = 1, OP_BUYLIMIT = 2, OP_SELLLIMIT = 3, OP_BUYSTOP = 4, OP_SELLSTOP = 5;
 const int SELECT_BY_POS = 0, SELECT_BY_TICKET = 1;
 const int MODE_TRADES = 0, MODE_HISTORY = 1;
-// MarketInfo() identifiers.
-const int MODE_BID = 9, MODE_ASK = 10, MODE_POINT = 11, MODE_DIGITS = 12, MODE_LOTSTEP = 24;
-// Runtime errors of MQL4's own functions.
-const int ERR_UNKNOWN_SYMBOL = 4106, ERR_NO_ORDER_SELECTED = 4105;
+const int ERR_NO_ORDER_SELECTED = 4105;
 
 class Mql4Program : public MqlProgram {
 protected:
-    // --- account ---
-    // int AccountNumber();
-    int AccountNumber();
-    // bool IsDemo();
-    bool IsDemo();
+    // MQL4's delimiter is ';'.
+    int FileOpen(string file_name, int open_flags, short = ';', uint = CP_ACP) { return openFile(file_name, open_flags); }
 
-    // --- orders ---
-    // int OrdersTotal();
     int OrdersTotal();
-    // int OrdersHistoryTotal();
+    // The number of closed orders "in the account history loaded into the
+    // terminal", whose size "depends on the current settings of the Account
+    // history tab".
     int OrdersHistoryTotal();
-    // bool OrderSelect(int index, int select, int pool=MODE_TRADES);
+    // Selecting by position gives the orders "in the sequence in which it was
+    // received from the trading server"; by ticket, "the pool parameter is
+    // ignored" and the close time tells which pool the order came from. The
+    // order's data is copied into the program.
     bool OrderSelect(int index, int select, int pool = MODE_TRADES);
-    // int OrderTicket();
     int OrderTicket();
-    // int OrderType();
     int OrderType();
-    // string OrderSymbol();
     string OrderSymbol();
-    // double OrderLots();
     double OrderLots();
-    // double OrderOpenPrice();
     double OrderOpenPrice();
-    // double OrderStopLoss();
     double OrderStopLoss();
-    // double OrderTakeProfit();
     double OrderTakeProfit();
-    // double OrderClosePrice();
-    double OrderClosePrice();
-    // double OrderProfit();
+    double OrderClosePrice();  // an open order's: the price it would close at now
     double OrderProfit();
-    // double OrderSwap();
     double OrderSwap();
-    // double OrderCommission();
     double OrderCommission();
-    // datetime OrderOpenTime();
     datetime OrderOpenTime();
-    // datetime OrderCloseTime();
     datetime OrderCloseTime();
-    // datetime OrderExpiration();
     datetime OrderExpiration();
-    // int OrderMagicNumber();
     int OrderMagicNumber();
 
-    // --- market ---
-    // double MarketInfo(string symbol, int type);
-    double MarketInfo(string symbol, int type);
-
-    // int TimeYear(datetime time);
-    int TimeYear(datetime time);
-    // int TimeMonth(datetime time);
-    int TimeMonth(datetime time);
-    // int TimeDay(datetime time);
-    int TimeDay(datetime time);
-    // int GetLastError();  (clears the error it gives)
+    // Clears the error it gives.
     int GetLastError();
 
 private:
     bool selected_ = false;
-    mt4sim::Order order_;  // OrderSelect() copies the order, as MT4 does
+    mtsim::Order order_;
     bool needOrder();
 };

@@ -2,8 +2,12 @@
 // price ticks that fill pending orders and close orders at their stop loss
 // or take profit, and the trader's opens, modifications, partial and whole
 // closes and deletions, on an MT4 account or an MT5 hedging or netting one.
-// No order line changes twice in one step, so a relay that looks between
-// steps sees every state of every order.
+// Harsh, it also draws what real terminals do: MT5 orders executed late and
+// in parts, pending orders filled in parts, the lists moving while the
+// expert reads them, two charts starting the expert at once, a timer that
+// cannot be set, and data that arrives late after a start or a reconnection.
+// No order line changes twice before the expert can write it, so a relay
+// that reads every write sees every state of every order.
 #pragma once
 #include <random>
 #include <set>
@@ -16,15 +20,27 @@ namespace kvterminal {
 
 class RandomSession {
 public:
-    RandomSession(mt4sim::Terminal& mt4, unsigned seed, mt4sim::AccountMode mode = mt4sim::AccountMode::Mt4);
+    // maxDelayMs: the longest MT5 execution; harsh: the behaviours above.
+    RandomSession(mtsim::Terminal& terminal, unsigned seed, mtsim::AccountMode mode, bool harsh, int maxDelayMs);
 
-    // The account, the symbols and the expert on its chart; false when the
-    // expert did not start.
+    // The account, the symbols and the expert on its chart (two charts when
+    // harsh); false when the expert did not start.
     bool setUp();
-    // A price tick on every symbol: the tickets it filled or closed.
+    // A price tick on every symbol: the lines it changed.
     std::set<int> tick();
-    // Perhaps one action of the trader, on none of the TOUCHED tickets.
+    // The same prices again: an event for experts without a timer.
+    void quietTick();
+    // Perhaps one action of the trader, on none of the TOUCHED lines.
     void act(const std::set<int>& touched);
+    // Whether the next break is a lost connection (harsh, at times) rather
+    // than a restart of the terminal.
+    bool nextBreakIsDisconnection();
+    // The terminal closed for offMs and started again.
+    void restart(int64_t offMs);
+    // The connection back after a disconnection.
+    void reconnect();
+    // The expert writes its log, nothing is executing: the trader may act.
+    bool settled() const;
 
 private:
     struct Market {
@@ -37,17 +53,24 @@ private:
     bool chance(double share);
     double price(const Market& market, double value) const;
     const Market& marketOf(const std::string& symbol) const;
+    mtsim::Loading loading();
+    void drawExecution();
     bool mayTrade(const std::string& symbol, bool pending, const std::set<int>& touched) const;
+    void actOn(const std::set<int>& touched);
     void open(const std::set<int>& touched);
     void place(const std::set<int>& touched);
-    void modifyMarket(const mt4sim::Order& order);
-    void modifyPending(const mt4sim::Order& order);
-    void reduce(const mt4sim::Order& order);
+    void modifyMarket(const mtsim::OpenItem& item);
+    void modifyPending(const mtsim::OpenItem& item);
+    void reduce(const mtsim::OpenItem& item);
 
-    mt4sim::Terminal& mt4_;
-    mt4sim::AccountMode mode_;
+    mtsim::Terminal& mt_;
+    mtsim::AccountMode mode_;
+    bool harsh_;
+    int maxDelayMs_;
     std::mt19937 rng_;
     std::vector<Market> markets_;
+    std::vector<int> charts_;
+    int breaks_ = 0;
 };
 
 }  // namespace kvterminal

@@ -5,9 +5,9 @@
 // what: Opened, Modified, Filled, Closed, Deleted, Expired for a ticket (on
 // MT5, an order line); why closed: partly (MT4), reversed (MT5 netting),
 // at-stop-loss, at-take-profit, by-trader;
-// Written (the expert replaced the log during the call just made),
-// Restarted (MT4 closed and started again), Held and Resumed (trading
-// paused and taken up again), End.
+// Written (the expert replaced the log, after the changes told before it),
+// Restarted (the terminal closed and started again), Disconnected and
+// Reconnected, Held and Resumed (trading paused and taken up again), End.
 #pragma once
 #include <cstdint>
 #include <filesystem>
@@ -23,25 +23,18 @@ std::int64_t wallMicros();
 
 class SessionRecord {
 public:
-    SessionRecord(const std::filesystem::path& file, std::filesystem::path orderLog, bool mt5);
+    SessionRecord(const std::filesystem::path& file, bool mt5);
 
     // The terminal's events not written yet, stamped with the time now.
-    void catchUp(const std::vector<mt4sim::TicketEvent>& events);
-    // A replace of the order log not told yet. Called right after each call
-    // into the terminal that may run the expert: the file's own time is too
-    // coarse (the system's clock tick), so the time now stands for it, and
-    // the expert writes far less often than the tick.
-    void noticeWrite();
+    void catchUp(const std::vector<mtsim::TicketEvent>& events);
     void note(const std::string& what);
 
 private:
     void line(std::int64_t micros, const std::string& text);
 
     std::ofstream out_;
-    std::filesystem::path orderLog_;
     bool mt5_;
     std::size_t told_ = 0;
-    std::filesystem::file_time_type lastWrite_{};
 };
 
 }  // namespace kvterminal

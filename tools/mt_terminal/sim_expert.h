@@ -1,10 +1,10 @@
-// What the simulated terminal needs of an expert: its four event handlers,
+// What the simulated terminal needs of an expert: its event handlers,
 // bound to one chart of one terminal.
 #pragma once
 #include <functional>
 #include <memory>
 
-namespace mt4sim {
+namespace mtsim {
 
 class Terminal;
 
@@ -16,8 +16,9 @@ public:
     virtual void deinit(int reason) = 0;
     virtual void tick() = 0;
     virtual void timer() = 0;
+    virtual void trade() {}  // MT5's OnTradeTransaction; MT4 has no such event
 };
 
 using ExpertFactory = std::function<std::unique_ptr<Expert>()>;
 
-}  // namespace mt4sim
+}  // namespace mtsim

@@ -1,39 +1,30 @@
 #include "sim_terminal.h"
 
 #include <algorithm>
-#include <cmath>
+#include <climits>
 #include <fstream>
-#include <stdexcept>
+#include <sstream>
 #include <system_error>
 
-namespace mt4sim {
-
-struct Terminal::OpenFile {
-    std::ofstream out;
-    bool text = false;
-};
+namespace mtsim {
 
 namespace {
 
-bool isPending(int type) { return type >= BuyLimit && type <= SellStop; }
-bool isBuySide(int type) { return type == Buy || type == BuyLimit || type == BuyStop; }
-double roundCents(double value) { return std::round(value * 100.0) / 100.0; }
-bool isPosition(const Order& o) { return o.type == Buy || o.type == Sell; }
-double gain(int type, double open, double close, double lots, const Symbol& s) {
-    return roundCents((type == Buy ? close - open : open - close) * lots * s.contractSize);
-}
-// Lots as MT4 takes them: whole lot steps.
-double inSteps(double lots, double step) { return step > 0 ? std::round(lots / step) * step : lots; }
-// Prices as MT4 keeps them: rounded to the symbol's digits.
-double normalized(double price, int digits) {
-    double scale = std::pow(10.0, digits);
-    return std::round(price * scale) / scale;
-}
+// "The terminal provides a start delay of no more than 5 seconds" (MQL4 and
+// MQL5 reference, "Program Running").
+constexpr int64_t kMostStartDelayMs = 5000;
 
 }  // namespace
 
+struct Terminal::OpenFile {
+    std::ofstream out;
+    std::string name;
+    int chartId = 0;
+};
+
 Terminal::Terminal(std::filesystem::path filesFolder, ExpertFactory factory, int64_t startMs)
-    : files_(std::move(filesFolder)), factory_(std::move(factory)), nowMs_(startMs) {
+    : files_(std::move(filesFolder)), factory_(std::move(factory)) {
+    market_.nowMs = startMs;
     std::filesystem::create_directories(files_);
 }
 
@@ -48,6 +39,13 @@ void Terminal::addAccount(int number, bool demo, AccountMode mode) {
     account.number = number;
     account.demo = demo;
     account.mode = mode;
+    if (mode == AccountMode::Mt4) {
+        account.book = std::make_unique<Mt4Book>(market_, number);
+    } else {
+        auto book = std::make_unique<Mt5Book>(market_, number, mode);
+        book->onChange([this] { tradesChanged_ = true; });
+        account.book = std::move(book);
+    }
     accounts_.push_back(std::move(account));
 }
 
@@ -57,7 +55,7 @@ void Terminal::switchAccount(int number) {
     for (auto& c : charts_) stopExpert(*c, ReasonAccount);
     currentAccount_ = static_cast<size_t>(it - accounts_.begin());
     for (auto& c : charts_)
-        if (c->expert) startExpert(*c);
+        if (c->expert) startChart(*c);
 }
 
 Terminal::Account& Terminal::current() {
@@ -68,429 +66,256 @@ const Terminal::Account& Terminal::current() const {
     if (accounts_.empty()) throw std::logic_error("no account");
     return accounts_[currentAccount_];
 }
+Mt4Book& Terminal::book4() const { return dynamic_cast<Mt4Book&>(*current().book); }
+Mt5Book& Terminal::book5() const { return dynamic_cast<Mt5Book&>(*current().book); }
 int Terminal::accountNumber() const { return accounts_.empty() ? 0 : current().number; }
 bool Terminal::accountIsDemo() const { return !accounts_.empty() && current().demo; }
 AccountMode Terminal::accountMode() const { return accounts_.empty() ? AccountMode::Mt4 : current().mode; }
 
-void Terminal::deposit(double amount) {
-    Order entry;
-    entry.ticket = nextTicket_++;
-    entry.type = Balance;
-    entry.profit = amount;
-    entry.openTime = entry.closeTime = nowSeconds();
-    entry.comment = "Deposit";
-    if (current().mode != AccountMode::Mt4) {
-        Deal& d = addDeal(current(), entry, 0, EntryIn, 0, 0);
-        d.type = Balance;
-        d.profit = amount;
-        return;
-    }
-    current().history.push_back(entry);
+// --- requests to the server ---
+
+// A request runs whole before the experts hear of what it changed, as the
+// terminal queues their trade events.
+template <class F>
+auto Terminal::trading(F request) {
+    ++depth_;
+    auto result = request();
+    if (--depth_ == 0) tellTrades();
+    return result;
 }
 
-// --- symbols and prices ---
-
-void Terminal::addSymbol(const Symbol& symbol) { symbols_[symbol.name] = symbol; }
-
-const Symbol* Terminal::symbol(const std::string& name) const {
-    auto it = symbols_.find(name);
-    return it == symbols_.end() ? nullptr : &it->second;
-}
-
-void Terminal::tick(const std::string& name, double bid, double ask) {
-    auto it = symbols_.find(name);
-    if (it == symbols_.end()) throw std::invalid_argument("no such symbol");
-    it->second.bid = bid;
-    it->second.ask = ask;
-    processTriggers(name);
-    for (auto& c : charts_)
-        if (c->expert && c->symbol == name) c->expert->tick();
-}
-
-void Terminal::processTriggers(const std::string& name) {
-    const Symbol& s = symbols_.at(name);
-    for (auto& account : accounts_) {
-        for (size_t i = 0; i < account.open.size();) {
-            Order& o = account.open[i];
-            if (o.symbol != name) { ++i; continue; }
-            bool filled = (o.type == BuyLimit && s.ask <= o.openPrice) || (o.type == SellLimit && s.bid >= o.openPrice) ||
-                          (o.type == BuyStop && s.ask >= o.openPrice) || (o.type == SellStop && s.bid <= o.openPrice);
-            if (filled && account.mode != AccountMode::Mt4) {
-                Order pending = o;
-                account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(i));
-                pending.state = StateFilled;
-                pending.closeTime = nowSeconds();
-                account.history.push_back(pending);
-                size_t at = account.history.size() - 1;
-                account.history[at].positionId = executeMt5(account, pending, true);
-                i = 0;  // the positions changed; look at them all again
-                continue;
-            }
-            if (filled) {
-                o.type = isBuySide(o.type) ? Buy : Sell;
-                o.openTime = nowSeconds();
-                o.commission = -roundCents(s.commissionPerLot * o.lots);
-                Order copy = o;
-                events_.push_back({nowMs_, account.number, TicketEventKind::Filled, copy, 0});
-            }
-            if (isPending(o.type)) { ++i; continue; }
-            double market = o.type == Buy ? s.bid : s.ask;
-            bool buy = o.type == Buy;
-            bool mt5 = account.mode != AccountMode::Mt4;
-            if (o.stopLoss > 0 && (buy ? market <= o.stopLoss : market >= o.stopLoss))
-                mt5 ? closeMt5(account, i, o.stopLoss, o.lots) : closeAt(account, i, o.stopLoss, "[sl]", o.lots);
-            else if (o.takeProfit > 0 && (buy ? market >= o.takeProfit : market <= o.takeProfit))
-                mt5 ? closeMt5(account, i, o.takeProfit, o.lots) : closeAt(account, i, o.takeProfit, "[tp]", o.lots);
+void Terminal::tellTrades() {
+    while (tradesChanged_) {
+        tradesChanged_ = false;
+        for (size_t i = 0; i < charts_.size(); ++i) {
+            Chart& c = *charts_[i];
+            if (!c.expert) continue;
+            if (c.busy)
+                c.tradePending = true;
             else
-                ++i;
+                runHandler(c, Handler::Trade);
         }
     }
 }
 
-// --- orders ---
-
-void Terminal::record(TicketEventKind kind, const Order& state, int related) {
-    events_.push_back({nowMs_, current().number, kind, state, related});
+void Terminal::deposit(double amount) {
+    trading([&] {
+        current().book->deposit(amount);
+        return 0;
+    });
 }
 
-Order* Terminal::openOrder(int ticket) {
-    for (auto& o : current().open)
-        if (o.ticket == ticket) return &o;
-    return nullptr;
+int Terminal::openMarket(const std::string& symbol, OrderType type, double lots, double sl, double tp, int magic) {
+    if (!connected_) return 0;
+    return trading([&] { return current().book->openMarket(symbol, type, lots, sl, tp, magic); });
 }
 
-const Order* Terminal::findOpen(int ticket) const {
-    for (auto& o : current().open)
-        if (o.ticket == ticket) return &o;
-    return nullptr;
-}
-
-const std::vector<Order>& Terminal::openOrders() const { return current().open; }
-const std::vector<Order>& Terminal::history() const { return current().history; }
-const std::vector<Deal>& Terminal::deals() const { return current().deals; }
-
-int Terminal::openMarket(const std::string& name, int type, double lots, double sl, double tp, int magic) {
-    const Symbol* s = symbol(name);
-    lots = s ? inSteps(lots, s->lotStep) : 0;
-    if (!s || (type != Buy && type != Sell) || lots <= 0) return 0;
-    Order o;
-    o.ticket = nextTicket_++;
-    o.type = type;
-    o.symbol = name;
-    o.lots = lots;
-    o.openPrice = type == Buy ? s->ask : s->bid;
-    o.stopLoss = normalized(sl, s->digits);
-    o.takeProfit = normalized(tp, s->digits);
-    o.openTime = nowSeconds();
-    o.commission = -roundCents(s->commissionPerLot * lots);
-    o.magic = magic;
-    if (current().mode != AccountMode::Mt4) {
-        Order request = o;
-        request.state = StateFilled;
-        request.closeTime = o.openTime;
-        current().history.push_back(request);
-        size_t at = current().history.size() - 1;
-        current().history[at].positionId = executeMt5(current(), o, false);
-        return o.ticket;
-    }
-    current().open.push_back(o);
-    record(TicketEventKind::Opened, o);
-    return o.ticket;
-}
-
-int Terminal::placePending(const std::string& name, int type, double lots, double price, double sl, double tp,
+int Terminal::placePending(const std::string& symbol, OrderType type, double lots, double price, double sl, double tp,
                            int64_t expiration, int magic) {
-    const Symbol* s = symbol(name);
-    lots = s ? inSteps(lots, s->lotStep) : 0;
-    if (!s || !isPending(type) || lots <= 0 || price <= 0) return 0;
-    Order o;
-    o.ticket = nextTicket_++;
-    o.type = type;
-    o.symbol = name;
-    o.lots = lots;
-    o.openPrice = normalized(price, s->digits);
-    o.stopLoss = normalized(sl, s->digits);
-    o.takeProfit = normalized(tp, s->digits);
-    o.openTime = nowSeconds();
-    o.expiration = expiration;
-    o.magic = magic;
-    current().open.push_back(o);
-    record(TicketEventKind::Opened, o);
-    return o.ticket;
+    if (!connected_) return 0;
+    return trading([&] { return current().book->placePending(symbol, type, lots, price, sl, tp, expiration, magic); });
 }
 
 bool Terminal::modify(int ticket, double price, double sl, double tp, int64_t expiration) {
-    Order* o = openOrder(ticket);
-    if (!o) return false;
-    const Symbol& s = symbols_.at(o->symbol);
-    Order changed = *o;
-    if (isPending(o->type)) {
-        changed.openPrice = normalized(price, s.digits);
-        changed.expiration = expiration;
-    }
-    changed.stopLoss = normalized(sl, s.digits);
-    changed.takeProfit = normalized(tp, s.digits);
-    if (changed.openPrice == o->openPrice && changed.stopLoss == o->stopLoss && changed.takeProfit == o->takeProfit &&
-        changed.expiration == o->expiration)
-        return false;  // MT4 refuses a modification that changes nothing
-    *o = changed;
-    recordLine(current(), TicketEventKind::Modified, *o);
-    return true;
-}
-
-void Terminal::settle(Order& o, double closePrice, double lots) const {
-    const Symbol& s = symbols_.at(o.symbol);
-    double move = o.type == Buy ? closePrice - o.openPrice : o.openPrice - closePrice;
-    o.closePrice = closePrice;
-    o.profit = roundCents(move * lots * s.contractSize);
-}
-
-// Closes all or part of account.open[index] at price. MT4 closes the ticket
-// with the closed lots and opens the rest under a new ticket.
-void Terminal::closeAt(Account& account, size_t index, double price, const std::string& why, double lots) {
-    Order closed = account.open[index];
-    Order rest;
-    bool partial = lots + 1e-9 < closed.lots;
-    if (partial) {
-        rest = closed;
-        rest.ticket = nextTicket_++;
-        rest.lots = closed.lots - lots;
-        double share = lots / closed.lots;
-        rest.commission = roundCents(closed.commission * (1 - share));
-        closed.commission -= rest.commission;
-        rest.comment = "from #" + std::to_string(closed.ticket);
-        closed.lots = lots;
-        closed.comment = "to #" + std::to_string(rest.ticket);
-    } else {
-        closed.comment = why;
-    }
-    settle(closed, price, closed.lots);
-    closed.closeTime = nowSeconds();
-    account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(index));
-    account.history.push_back(closed);
-    events_.push_back({nowMs_, account.number, TicketEventKind::Closed, closed, partial ? rest.ticket : 0});
-    if (partial) {
-        account.open.push_back(rest);
-        events_.push_back({nowMs_, account.number, TicketEventKind::Opened, rest, closed.ticket});
-    }
+    return connected_ && trading([&] { return current().book->modify(ticket, price, sl, tp, expiration); });
 }
 
 int Terminal::close(int ticket, double lots) {
-    Account& account = current();
-    for (size_t i = 0; i < account.open.size(); ++i) {
-        const Order& o = account.open[i];
-        if (o.ticket != ticket) continue;
-        const Symbol& s = symbols_.at(o.symbol);
-        double closing = lots == 0 ? o.lots : inSteps(lots, s.lotStep);
-        if (isPending(o.type) || closing <= 0 || closing > o.lots + 1e-9) return 0;
-        if (account.mode != AccountMode::Mt4) {
-            closeMt5(account, i, o.type == Buy ? s.bid : s.ask, closing);
-            return ticket;
-        }
-        bool partial = closing + 1e-9 < o.lots;
-        closeAt(account, i, o.type == Buy ? s.bid : s.ask, "", partial ? closing : o.lots);
-        return partial ? account.open.back().ticket : ticket;
-    }
-    return 0;
+    if (!connected_) return 0;
+    return trading([&] { return current().book->close(ticket, lots); });
 }
 
-// A pending order leaves the pool for the history at the market's price.
-Order Terminal::retirePending(Account& account, size_t index, const char* comment, OrderState state) {
-    Order o = account.open[index];
-    const Symbol& s = symbols_.at(o.symbol);
-    o.closePrice = isBuySide(o.type) ? s.ask : s.bid;
-    o.closeTime = nowSeconds();
-    o.comment = comment;
-    o.state = state;
-    account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(index));
-    account.history.push_back(o);
-    return o;
+bool Terminal::closeBy(int ticket, int oppositeTicket) {
+    return connected_ && current().mode != AccountMode::Mt4 && trading([&] { return book5().closeBy(ticket, oppositeTicket); });
 }
 
 bool Terminal::deletePending(int ticket) {
-    Account& account = current();
-    for (size_t i = 0; i < account.open.size(); ++i) {
-        const Order& o = account.open[i];
-        if (o.ticket != ticket || !isPending(o.type)) continue;
-        record(TicketEventKind::Deleted, retirePending(account, i, "cancelled", StateCanceled));
-        return true;
-    }
-    return false;
+    return connected_ && trading([&] { return current().book->deletePending(ticket); });
 }
 
-void Terminal::processExpiries() {
-    for (auto& account : accounts_) {
-        for (size_t i = 0; i < account.open.size();) {
-            const Order& o = account.open[i];
-            if (!isPending(o.type) || o.expiration == 0 || nowSeconds() < o.expiration) { ++i; continue; }
-            events_.push_back({nowMs_, account.number, TicketEventKind::Expired,
-                               retirePending(account, i, "expiration", StateExpired), 0});
+void Terminal::setExecution(const Execution& execution) {
+    if (current().mode != AccountMode::Mt4) book5().setExecution(execution);
+}
+
+void Terminal::setHistoryPeriod(int64_t fromSeconds) { book4().setHistoryPeriod(fromSeconds); }
+
+std::vector<OpenItem> Terminal::openItems() const { return current().book->openItems(); }
+bool Terminal::executing() const { return current().book->executing(); }
+const std::vector<Order>& Terminal::openOrders() const { return book4().lists().open; }
+const Mt5Lists& Terminal::mt5() const { return book5().lists(); }
+
+// --- symbols and prices ---
+
+void Terminal::addSymbol(const Symbol& symbol) { market_.symbols[symbol.name] = symbol; }
+
+const Symbol* Terminal::symbol(const std::string& name) const {
+    auto it = market_.symbols.find(name);
+    return it == market_.symbols.end() ? nullptr : &it->second;
+}
+
+void Terminal::tick(const std::string& name, double bid, double ask) {
+    auto it = market_.symbols.find(name);
+    if (it == market_.symbols.end()) throw std::invalid_argument("no such symbol");
+    it->second.bid = bid;
+    it->second.ask = ask;
+    trading([&] {
+        for (auto& account : accounts_) account.book->onPrices(name);
+        return 0;
+    });
+    for (size_t i = 0; i < charts_.size(); ++i)
+        if (charts_[i]->expert && charts_[i]->symbol == name) runHandler(*charts_[i], Handler::Tick);
+}
+
+// --- the connection and what the experts see ---
+
+void Terminal::disconnect() {
+    connected_ = false;
+    steps_.erase(std::remove_if(steps_.begin(), steps_.end(), [](const Step& s) { return s.what != Step::StartExperts; }),
+                 steps_.end());
+    if (current().mode == AccountMode::Mt4)
+        shown4_ = std::make_unique<Mt4Lists>(shownMt4());
+    else
+        shown5_ = std::make_unique<Mt5Lists>(shownMt5());
+}
+
+void Terminal::reconnect(const Loading& loading) { load(loading, false); }
+
+// The lists are emptied and arrive again as loading says.
+void Terminal::load(const Loading& loading, bool startExperts) {
+    connected_ = false;
+    shown4_ = std::make_unique<Mt4Lists>();
+    shown5_ = std::make_unique<Mt5Lists>();
+    const int64_t now = market_.nowMs;
+    steps_.erase(std::remove_if(steps_.begin(), steps_.end(), [](const Step& s) { return s.what != Step::StartExperts; }),
+                 steps_.end());
+    steps_.push_back({now + loading.connectMs, Step::Connect});
+    steps_.push_back({now + std::max(loading.connectMs, loading.ordersMs), Step::Orders});
+    const int64_t live = now + std::max({loading.connectMs, loading.ordersMs, loading.historyMs});
+    steps_.push_back({live, Step::History});
+    if (startExperts) steps_.push_back({std::min(live, now + kMostStartDelayMs), Step::StartExperts});
+    std::stable_sort(steps_.begin(), steps_.end(), [](const Step& a, const Step& b) { return a.atMs < b.atMs; });
+    while (!steps_.empty() && steps_.front().atMs <= now) {
+        const Step step = steps_.front();
+        steps_.erase(steps_.begin());
+        takeStep(step);
+    }
+}
+
+void Terminal::takeStep(const Step& step) {
+    switch (step.what) {
+        case Step::Connect: connected_ = true; break;
+        case Step::Orders:
+            if (current().mode == AccountMode::Mt4) {
+                shown4_->open = book4().lists().open;
+            } else {
+                shown5_->positions = book5().lists().positions;
+                shown5_->orders = book5().lists().orders;
+            }
+            break;
+        case Step::History:
+            shown4_.reset();
+            shown5_.reset();
+            break;
+        case Step::StartExperts: {
+            const std::vector<int> waiting = std::move(waitingCharts_);
+            waitingCharts_.clear();
+            for (int id : waiting)
+                if (Chart* c = chart(id); c && !c->expert) startChart(*c);  // not one another's OnInit started
+            break;
         }
     }
 }
 
-// --- MT5 positions and deals ---
-
-void Terminal::recordLine(Account& account, TicketEventKind kind, const Order& position, int related) {
-    Order line = position;
-    if (line.line != 0) line.ticket = line.line;
-    events_.push_back({nowMs_, account.number, kind, line, related});
-}
-
-Deal& Terminal::addDeal(Account& account, const Order& order, int positionId, int entry, double volume, double price) {
-    Deal d;
-    d.ticket = nextDeal_++;
-    d.order = order.ticket;
-    d.positionId = positionId;
-    d.time = nowSeconds();
-    d.type = isBuySide(order.type) ? Buy : Sell;
-    d.entry = entry;
-    d.symbol = order.symbol;
-    d.volume = volume;
-    d.price = price;
-    d.magic = order.magic;
-    d.stopLoss = order.stopLoss;
-    d.takeProfit = order.takeProfit;
-    account.deals.push_back(d);
-    return account.deals.back();
-}
-
-// The deal of a market order, or of a pending order filled: a new position
-// (hedging, or netting without one on the symbol), or the netting position
-// added to, reduced, closed or reversed.
-int Terminal::executeMt5(Account& account, const Order& order, bool fromPending) {
-    const Symbol& s = symbols_.at(order.symbol);
-    const bool buy = isBuySide(order.type);
-    const double price = fromPending ? order.openPrice : (buy ? s.ask : s.bid);
-    const double commission = -roundCents(s.commissionPerLot * order.lots);
-    auto it = account.open.end();
-    if (account.mode == AccountMode::Netting)
-        it = std::find_if(account.open.begin(), account.open.end(),
-                          [&](const Order& o) { return isPosition(o) && o.symbol == order.symbol; });
-    if (it == account.open.end()) {
-        Order p = order;
-        p.type = buy ? Buy : Sell;
-        p.openPrice = price;
-        p.openTime = nowSeconds();
-        p.expiration = 0;
-        p.state = 0;
-        p.commission = commission;
-        addDeal(account, order, order.ticket, EntryIn, order.lots, price).commission = commission;
-        account.open.push_back(p);
-        recordLine(account, fromPending ? TicketEventKind::Filled : TicketEventKind::Opened, p);
-        return p.ticket;
-    }
-    Order& pos = *it;
-    const int position = pos.ticket;
-    const bool adds = (pos.type == Buy) == buy;
-    const bool reverses = !adds && order.lots > pos.lots + 1e-9;
-    if (fromPending && !reverses) {
-        Order joined = order;  // its line ends: the position's line carries on
-        joined.closePrice = price;
-        recordLine(account, TicketEventKind::Deleted, joined);
-    }
-    if (adds) {
-        addDeal(account, order, position, EntryIn, order.lots, price).commission = commission;
-        pos.openPrice = (pos.openPrice * pos.lots + price * order.lots) / (pos.lots + order.lots);
-        pos.lots += order.lots;
-        pos.commission += commission;
-        recordLine(account, TicketEventKind::Modified, pos);
-        return position;
-    }
-    if (!reverses) {
-        closeMt5(account, static_cast<size_t>(it - account.open.begin()), price, order.lots, &order);
-        return position;
-    }
-    Order closed = pos;
-    closed.closePrice = price;
-    closed.profit = gain(pos.type, pos.openPrice, price, pos.lots, s);
-    closed.closeTime = nowSeconds();
-    Deal& d = addDeal(account, order, position, EntryInOut, order.lots, price);
-    d.profit = closed.profit;
-    d.commission = -roundCents(s.commissionPerLot * (order.lots - pos.lots));
-    pos.type = buy ? Buy : Sell;
-    pos.lots = inSteps(order.lots - pos.lots, s.lotStep);
-    pos.openPrice = price;
-    pos.openTime = nowSeconds();
-    pos.stopLoss = order.stopLoss;
-    pos.takeProfit = order.takeProfit;
-    pos.commission = d.commission;
-    pos.line = order.ticket;
-    recordLine(account, TicketEventKind::Closed, closed, order.ticket);
-    recordLine(account, fromPending ? TicketEventKind::Filled : TicketEventKind::Opened, pos, closed.line ? closed.line : closed.ticket);
-    return position;
-}
-
-// Closes lots of position account.open[index] at price by an order of its
-// own (the trader's, or the server's at a stop loss or take profit), or by
-// `by` on netting. The ticket stays on a partial close.
-void Terminal::closeMt5(Account& account, size_t index, double price, double lots, const Order* by) {
-    Order& pos = account.open[index];
-    const Symbol& s = symbols_.at(pos.symbol);
-    Order request;
-    if (by) {
-        request = *by;
-    } else {
-        request.ticket = nextTicket_++;
-        request.type = pos.type == Buy ? Sell : Buy;
-        request.symbol = pos.symbol;
-        request.lots = lots;
-        request.openTime = request.closeTime = nowSeconds();
-        request.magic = pos.magic;
-        request.state = StateFilled;
-        request.positionId = pos.ticket;
-        account.history.push_back(request);
-    }
-    Deal& d = addDeal(account, request, pos.ticket, EntryOut, lots, price);
-    d.profit = gain(pos.type, pos.openPrice, price, lots, s);
-    d.stopLoss = pos.stopLoss;
-    d.takeProfit = pos.takeProfit;
-    if (lots + 1e-9 < pos.lots) {
-        pos.lots = inSteps(pos.lots - lots, s.lotStep);
-        recordLine(account, TicketEventKind::Modified, pos);
-        return;
-    }
-    Order closed = pos;
-    closed.closePrice = price;
-    closed.profit = d.profit;
-    closed.closeTime = nowSeconds();
-    account.open.erase(account.open.begin() + static_cast<std::ptrdiff_t>(index));
-    recordLine(account, TicketEventKind::Closed, closed);
-}
+const Mt4Lists& Terminal::shownMt4() const { return shown4_ ? *shown4_ : book4().lists(); }
+const Mt5Lists& Terminal::shownMt5() const { return shown5_ ? *shown5_ : book5().lists(); }
 
 // --- time ---
 
 void Terminal::advance(int64_t ms) {
-    const int64_t target = nowMs_ + std::max<int64_t>(ms, 0);
+    const int64_t target = market_.nowMs + std::max<int64_t>(ms, 0);
     for (;;) {
-        int64_t next = target + 1;
+        int64_t next = std::min(target + 1, current().book->nextDueMs());
+        if (!steps_.empty()) next = std::min(next, steps_.front().atMs);
         for (auto& c : charts_)
             if (c->expert && c->timerMs > 0) next = std::min(next, c->nextTimerMs);
-        for (auto& account : accounts_)
-            for (auto& o : account.open)
-                if (isPending(o.type) && o.expiration > 0) next = std::min(next, o.expiration * 1000);
         if (next > target) break;
-        nowMs_ = std::max(nowMs_, next);
-        processExpiries();
+        market_.nowMs = std::max(market_.nowMs, next);
+        trading([&] {
+            current().book->processDue();
+            return 0;
+        });
+        while (!steps_.empty() && steps_.front().atMs <= market_.nowMs) {
+            const Step step = steps_.front();
+            steps_.erase(steps_.begin());
+            takeStep(step);
+        }
         for (size_t i = 0; i < charts_.size(); ++i) {
             Chart& c = *charts_[i];
-            if (!c.expert || c.timerMs <= 0 || c.nextTimerMs > nowMs_) continue;
-            c.nextTimerMs = nowMs_ + c.timerMs;  // MT4 queues at most one timer event
-            c.expert->timer();
+            if (!c.expert || c.timerMs <= 0 || c.nextTimerMs > market_.nowMs) continue;
+            c.nextTimerMs = market_.nowMs + c.timerMs;  // at most one timer event waits in the queue
+            runHandler(c, Handler::Timer);
         }
     }
-    nowMs_ = target;
-    processExpiries();
+    market_.nowMs = target;
+    trading([&] {
+        current().book->processDue();
+        return 0;
+    });
 }
 
 // --- charts ---
 
-bool Terminal::startExpert(Chart& chart) {
+// One event handler of the chart's expert, with what other threads do
+// meanwhile, then the trade events that came in while it ran.
+int Terminal::runHandler(Chart& c, Handler handler) {
+    int result = 0;
+    do {
+        c.busy = true;
+        c.calls = 0;
+        c.tradePending = handler == Handler::Trade ? false : c.tradePending;
+        switch (handler) {
+            case Handler::Init: result = c.expert->init(); break;
+            case Handler::Tick: c.expert->tick(); break;
+            case Handler::Timer: c.expert->timer(); break;
+            case Handler::Trade: c.expert->trade(); break;
+        }
+        c.busy = false;
+        fireInterrupts(c, true);
+        handler = Handler::Trade;
+    } while (c.expert && c.tradePending && result == 0);
+    return result;
+}
+
+void Terminal::interruptAt(int chartId, int call, std::function<void()> action) {
+    interrupts_.push_back({chartId, call, std::move(action)});
+}
+
+void Terminal::callPoint(int chartId) {
+    Chart* c = chart(chartId);
+    if (!c || !c->busy) return;
+    ++c->calls;
+    fireInterrupts(*c, false);
+}
+
+void Terminal::fireInterrupts(Chart& c, bool all) {
+    for (size_t i = 0; i < interrupts_.size();) {
+        if (interrupts_[i].chartId != c.id || (!all && interrupts_[i].call != c.calls)) {
+            ++i;
+            continue;
+        }
+        auto action = std::move(interrupts_[i].action);
+        interrupts_.erase(interrupts_.begin() + static_cast<std::ptrdiff_t>(i));
+        action();
+        i = 0;
+    }
+}
+
+bool Terminal::startChart(Chart& chart) {
     if (!chart.expert) {
         chart.expert = factory_();
         chart.expert->bind(*this, chart.id);
     }
-    if (chart.expert->init() == 0) return true;
+    if (runHandler(chart, Handler::Init) == 0) return true;
     chart.expert->deinit(ReasonInitFailed);
     chart.expert.reset();
     chart.timerMs = 0;
@@ -509,13 +334,22 @@ Terminal::Chart* Terminal::chart(int id) {
     return nullptr;
 }
 
-int Terminal::attachExpert(const std::string& symbolName) {
+int Terminal::addChart(const std::string& symbolName) {
     auto c = std::make_unique<Chart>();
     c->id = nextChartId_++;
     c->symbol = symbolName;
     charts_.push_back(std::move(c));
-    Chart& added = *charts_.back();
-    return startExpert(added) ? added.id : 0;
+    return charts_.back()->id;
+}
+
+bool Terminal::startExpert(int chartId) {
+    Chart* c = chart(chartId);
+    return c && startChart(*c);
+}
+
+int Terminal::attachExpert(const std::string& symbolName) {
+    const int id = addChart(symbolName);
+    return startExpert(id) ? id : 0;
 }
 
 void Terminal::detachExpert(int chartId) {
@@ -536,31 +370,35 @@ void Terminal::changeTimeframe(int chartId) {
     Chart* c = chart(chartId);
     if (!c || !c->expert) return;
     stopExpert(*c, ReasonChartChange);
-    startExpert(*c);
+    startChart(*c);
 }
 
 void Terminal::recompile() {
-    for (auto& c : charts_) {
-        if (!c->expert) continue;
-        stopExpert(*c, ReasonRecompile);
-        c->expert.reset();
-        startExpert(*c);
+    for (size_t i = 0; i < charts_.size(); ++i) {
+        Chart& c = *charts_[i];
+        if (!c.expert) continue;
+        stopExpert(c, ReasonRecompile);
+        c.expert.reset();
+        startChart(c);
     }
 }
 
-void Terminal::restart(int64_t offMs) {
-    std::vector<int> running;
+void Terminal::restart(int64_t offMs, const Loading& loading) {
+    waitingCharts_.clear();
     for (auto& c : charts_) {
         if (!c->expert) continue;
         stopExpert(*c, ReasonClose);
         c->expert.reset();
-        running.push_back(c->id);
+        waitingCharts_.push_back(c->id);
     }
     openFiles_.clear();
     std::erase_if(globals_, [](const auto& g) { return g.second.temporary; });
-    nowMs_ += std::max<int64_t>(offMs, 0);  // the server went on meanwhile
-    processExpiries();
-    for (int id : running) startExpert(*chart(id));
+    market_.nowMs += std::max<int64_t>(offMs, 0);  // the server went on meanwhile
+    trading([&] {
+        current().book->processDue();
+        return 0;
+    });
+    load(loading, true);
 }
 
 bool Terminal::hasExpert(int chartId) const {
@@ -575,58 +413,75 @@ std::string Terminal::chartComment(int chartId) const {
     return {};
 }
 
-void Terminal::setTimer(int chartId, int periodMs) {
+bool Terminal::setTimer(int chartId, int periodMs) {
     Chart* c = chart(chartId);
-    if (!c) return;
+    if (!c) return false;
+    if (periodMs > 0 && failTimers_ > 0) {
+        --failTimers_;
+        return false;
+    }
     c->timerMs = periodMs;
-    c->nextTimerMs = nowMs_ + periodMs;
+    c->nextTimerMs = market_.nowMs + periodMs;
+    return true;
 }
 
 void Terminal::setComment(int chartId, const std::string& text) {
     if (Chart* c = chart(chartId)) c->comment = text;
 }
 
-// --- file sandbox ---
+// --- text and the file sandbox ---
+
+std::string Terminal::toCodePage(const std::u16string& text) const {
+    std::string bytes;
+    bytes.reserve(text.size());
+    for (char16_t unit : text) {
+        if (unit < 0x80) {
+            bytes += static_cast<char>(unit);
+        } else if (codePage_ == CodePage::DoubleByte) {
+            bytes += static_cast<char>(0x81 + (unit >> 8) % 0x7E);  // a lead byte, then a trail byte
+            bytes += static_cast<char>(0x40 + (unit & 0xFF) % 0xBD);
+        } else {
+            bytes += unit < 0x100 ? static_cast<char>(unit) : '?';
+        }
+    }
+    return bytes;
+}
 
 std::filesystem::path Terminal::sandboxPath(const std::string& name) const {
     std::string relative = name;
     std::replace(relative.begin(), relative.end(), '\\', '/');
-    return files_ / relative;
+    return files_ / std::filesystem::path(std::u8string(relative.begin(), relative.end()));
 }
 
-int Terminal::openFile(const std::string& name, bool text) {
+int Terminal::openFile(int chartId, const std::string& name) {
     if (failOpens_ > 0) {
         --failOpens_;
         return -1;
     }
     auto file = std::make_unique<OpenFile>();
-    file->text = text;
+    file->name = name;
+    file->chartId = chartId;
     file->out.open(sandboxPath(name), std::ios::out | std::ios::binary | std::ios::trunc);
     if (!file->out) return -1;
-    int handle = nextHandle_++;
+    const int handle = nextHandle_++;
     openFiles_[handle] = std::move(file);
     return handle;
 }
 
-size_t Terminal::writeFile(int handle, const std::string& bytes, size_t length) {
+size_t Terminal::writeFile(int handle, const std::string& bytes) {
     auto it = openFiles_.find(handle);
     if (it == openFiles_.end()) return 0;
-    std::string out;
-    if (it->second->text) {
-        for (size_t i = 0; i < bytes.size(); ++i) {
-            if (bytes[i] == '\n' && (i == 0 || bytes[i - 1] != '\r')) out += '\r';
-            out += bytes[i];
-        }
-    } else {
-        out = bytes;
-        if (length > 0) out.resize(length, '\0');
-    }
-    it->second->out.write(out.data(), static_cast<std::streamsize>(out.size()));
+    it->second->out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     it->second->out.flush();  // FileClose reports nothing, so a failure must show here
-    return it->second->out ? out.size() : 0;
+    return it->second->out ? bytes.size() : 0;
 }
 
-void Terminal::closeFile(int handle) { openFiles_.erase(handle); }
+void Terminal::closeFile(int handle) {
+    auto it = openFiles_.find(handle);
+    if (it == openFiles_.end()) return;
+    lastWriter_[it->second->name] = it->second->chartId;
+    openFiles_.erase(it);
+}
 
 bool Terminal::fileExists(const std::string& name) const {
     std::error_code ec;
@@ -642,7 +497,14 @@ bool Terminal::moveFile(const std::string& from, const std::string& to, bool rew
     const auto target = sandboxPath(to);
     if (!rewrite && std::filesystem::exists(target, ec)) return false;
     std::filesystem::rename(sandboxPath(from), target, ec);
-    return !ec;
+    if (ec) return false;
+    if (logWatcher_ && to == "systemorder.log") {
+        std::ifstream in(target, std::ios::binary);
+        std::stringstream bytes;
+        bytes << in.rdbuf();
+        logWatcher_(lastWriter_[from], bytes.str());
+    }
+    return true;
 }
 
-}  // namespace mt4sim
+}  // namespace mtsim

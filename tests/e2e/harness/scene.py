@@ -22,7 +22,7 @@ class Scene:
         self.folder = run.root / name
         self.folder.mkdir()
         self.driver, self.prefix, self.installer_exe = run.driver, run.prefix, run.installer_exe
-        self.terminal_exe = run.terminal_exe
+        self.terminal_exe, self.experts = run.terminal_exe, run.experts
         self.mt4 = Mt4Folder(self.folder / "陈伟 Νίκη mt4", mt4_layout, self.prefix.user_folder() / "AppData" / "Roaming")
         self.service_binary = run.service_binary
         self.service = ReferenceService(run.service_binary, self.folder, self.mt4.files)

@@ -112,6 +112,8 @@ class WineRun:
         self.installer_exe = mingw / "KorvaneVantor-Setup.exe"  # built by the target installer
         driver_exe = mingw / "tools" / "wine_driver" / "kvdriver.exe"
         self.terminal_exe = mingw / "tools" / "mt_terminal" / "kvterminal.exe"
+        # Our experts as the build ships them (MT4, MT5).
+        self.experts = (mingw / "expert" / "KorvaneVantor.mq4", mingw / "expert" / "KorvaneVantor.mq5")
         missing = [str(p) for p in (self.program_exe, self.service_binary, driver_exe, self.terminal_exe)
                    if not p.exists()]
         if missing:

@@ -20,13 +20,23 @@ RULES = [
     (r"\b(int|double|bool|string|datetime|uint|ushort|char|short)\s*\*", "a pointer to a plain type"),
     (r'"\s*\+\s*[\d.]|\b\d[\d.]*\s*\+\s*"', "number-to-text by +: use IntegerToString/DoubleToString"),
 ]
-# MQL5 only: its trade and history properties are long; MQL5 warns where one
-# goes into a narrower variable without a cast, and the C++ build does not.
+# MQL5 (and the part shared with it): its trade and history properties are
+# long; MQL5 warns where one goes into a narrower variable without a cast,
+# and the C++ build does not.
 MQL5_RULES = [
     (r"\b(int|uint|bool|double|datetime|ulong|ushort|char|short)\s+\w+\s*=\s*\w*(GetInteger|InfoInteger)\s*\([^;=<>!?]*\)\s*;",
      "a long property into a narrower variable without a cast"),
 ]
 INCLUDE = re.compile(r'^\s*#include\s*[<"]([^>"]+)[>"]', re.M)
+NUMERIC_TYPE = r"(?:int|uint|double|float|bool|datetime|ulong|long|ushort|uchar|char|short|color)"
+# MQL functions our experts call that give a number.
+NUMERIC_BUILTINS = set("""OrdersTotal OrdersHistoryTotal OrderTicket OrderType OrderLots OrderOpenPrice OrderStopLoss
+    OrderTakeProfit OrderClosePrice OrderProfit OrderSwap OrderCommission OrderOpenTime OrderCloseTime OrderExpiration
+    OrderMagicNumber PositionsTotal PositionGetTicket PositionGetInteger PositionGetDouble OrderGetTicket OrderGetInteger
+    OrderGetDouble HistoryDealsTotal HistoryOrdersTotal HistoryDealGetTicket HistoryDealGetInteger HistoryDealGetDouble
+    HistoryOrderGetTicket HistoryOrderGetInteger HistoryOrderGetDouble AccountInfoInteger AccountInfoDouble
+    SymbolInfoInteger SymbolInfoDouble TerminalInfoInteger GetTickCount GetLastError TimeCurrent TimeLocal StringLen
+    StringGetCharacter MathAbs MathRound GlobalVariableGet FileWriteString StringToCharArray""".split())
 
 
 def blank(text):
@@ -56,6 +66,16 @@ def problems(text, mq5=False):
     for rule, what in RULES + (MQL5_RULES if mq5 else []):
         for m in re.finditer(rule, code):
             found.append((code.count("\n", 0, m.start()) + 1, what))
+    # Text joined to a number by +: MQL turns the number into text, the C++
+    # build adds it to the literal's pointer. The numbers: what the file
+    # declares as one, MQL's functions that give one, and casts.
+    numeric = NUMERIC_BUILTINS | set(re.findall(rf"\b{NUMERIC_TYPE}\s+(\w+)", code))
+    numeric |= set(re.findall(r"#define\s+(\w+)\s+[-\d.(]", code))
+    joins = rf'"\s*\+\s*(\(\s*{NUMERIC_TYPE}\s*\)|\w+)|\b(\w+)\s*(?:\[[^\]]*\])?\s*\+\s*"'
+    for m in re.finditer(joins, code):
+        name = m.group(1) or m.group(2)
+        if name.startswith("(") or name in numeric:
+            found.append((code.count("\n", 0, m.start()) + 1, "number-to-text by + (a number named " + name + ")"))
     return found
 
 
@@ -64,8 +84,11 @@ SELF_CHECK = {
     "f([&](int a) { return a; });": "lambdas", "int *p = nullptr;": "nullptr", "#include <string>": "C++ header",
     "int &r = n;": "reference", "string s = \"n=\" + 5;": "number-to-text", "long n = 0;": "long",
     "x = A::b;": ":: outside", "namespace kv {}": "C++-only",
+    "int n = 1; string s = \"n=\" + n;": "number-to-text", "string t = \"#\" + OrderTicket();": "number-to-text",
+    "string c = \"c\" + (int)x;": "number-to-text", "double d[3]; string e = d[0] + \"!\";": "number-to-text",
 }
-CLEAN = 'enum Side { UP }; int f(const string &s, int &n) { int a[3]; a[0] = UP; return Side::UP + n; } // std:: "->"'
+CLEAN = ('enum Side { UP }; int f(const string &s, int &n) { int a[3]; a[0] = UP; string t = "n=" + IntegerToString(n) + s; '
+         'return Side::UP + n; } // std:: "->"')
 
 
 def self_check():
@@ -85,7 +108,7 @@ def main(root):
         subfolders[:] = [d for d in subfolders if not d.startswith((".", "build"))]
         files += [pathlib.Path(folder, n) for n in names if n.endswith((".mq4", ".mqh", ".mq5"))]
     for path in sorted(files):
-        for line, what in problems(path.read_text(encoding="ascii"), path.suffix == ".mq5"):
+        for line, what in problems(path.read_text(encoding="ascii"), path.suffix in (".mq5", ".mqh")):
             print(f"{path}:{line}: {what}")
             failed += 1
     print(f"{len(files)} MQL sources checked, {failed} problems")
