@@ -31,7 +31,7 @@ public:
 
     platform::Timer& mytimer() { return *mytimer_; }
 
-    // The timer runs and the MT4 files folder is watched, or neither.
+    // The timer runs and the terminal's files folder is watched, or neither.
     void start();
     void stop();
 

@@ -12,8 +12,8 @@
 
 namespace kv {
 
-// Where the MT4 installation is: the trader names its terminal.exe (or MT5's
-// terminal64.exe), the window keeps the folder before it in Data\Settings.dat. The first close on a
+// Where the terminal is installed: the trader names MT4's terminal.exe or MT5's
+// terminal64.exe, the window keeps the folder before it in Data\Settings.dat. The first close on a
 // new installation leaves the first-run marker Data\Install.dat and opens the
 // login window. Its captions and both lines below the path follow the
 // terminal named in the path box, so they always speak of the same one.

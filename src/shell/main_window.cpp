@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "settings/folders/mt4_files_folder.h"
+#include "settings/folders/terminal_files_folder.h"
 #include "settings/folders/settings_line.h"
 #include "shell/data_folder_check.h"
 #include "shell/service_host.h"
@@ -88,10 +88,10 @@ void MainWindow::readsettings() {
     std::string bytes;
     std::optional<std::string> folder;
     if (platform_.files.readAll(platform_.dataFile("Settings.dat"), bytes) == platform::FileError::None)
-        folder = mt4FolderFromSettings(platform_.text, bytes);
+        folder = terminalFolderFromSettings(platform_.text, bytes);
     if (folder) {
         const MetaTrader terminal = terminalFromSettings(platform_.text, bytes);
-        main_.setMt4Folder(*folder, terminal, Mt4FilesFolder(platform_.files, platform_.text, platform_.clock).choose(*folder, terminal));
+        main_.setTerminalFolder(*folder, terminal, TerminalFilesFolder(platform_.files, platform_.text, platform_.clock).choose(*folder, terminal));
         return;
     }
     platform_.messages.show(

@@ -7,7 +7,7 @@ namespace kv::platform::win32 {
 
 // MessageBoxW titled with the application name. While a modal box is open
 // every window of the program is disabled, so no handler can start again
-// under it. With an owner (the hidden main window) it stays above MT4 and
+// under it. With an owner (the hidden main window) it stays above the terminal and
 // every other window and asks to come to the front; without one it is
 // task-modal. An opened box, on its own thread, disables nothing and also
 // stays above the other windows; having no owner, it has its own taskbar button.
