@@ -118,7 +118,7 @@ void FrmSettings::save() {
     main_.pathname = control("mt4location").text;
     const auto found = findTerminalProgram(main_.pathname);
     if (!found) {
-        platform_.messages.show(
+        platform_.messages.showModal(
             "The Application is invalid. Make sure you have chosen terminal.exe (MT4) or terminal64.exe (MT5) file",
             platform::MessageIcon::Error);
         return;

@@ -94,7 +94,7 @@ void MainWindow::readsettings() {
         main_.setTerminalFolder(*folder, terminal, TerminalFilesFolder(platform_.files, platform_.text, platform_.clock).choose(*folder, terminal));
         return;
     }
-    platform_.messages.show(
+    platform_.messages.showModal(
         "Please locate your MT4 install folder now! For MT5, choose its terminal64.exe instead of terminal.exe.",
         MessageIcon::Information);
     openSettings();

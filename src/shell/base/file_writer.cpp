@@ -28,7 +28,7 @@ bool FileWriter::report(const std::string& path, platform::FileError error) {
     if (notices_)
         notices_->raise(path, text);
     else
-        platform_.messages.show(text, platform::MessageIcon::Error);
+        platform_.messages.showModal(text, platform::MessageIcon::Error);
     return false;
 }
 
