@@ -1,7 +1,7 @@
 #include "account/frm_login.h"
 
 #include "account/percent_encoding.h"
-#include "shell/base/text_values.h"
+#include "common/text_values.h"
 
 namespace kv {
 

@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "common/frm_main_mdi.h"
 #include "platform/platform.h"
 #include "relay/poll_cycle.h"
-#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 

@@ -1,8 +1,8 @@
 #pragma once
 #include <string>
 
+#include "common/frm_main_mdi.h"
 #include "platform/platform.h"
-#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 

@@ -2,10 +2,10 @@
 #include <chrono>
 #include <optional>
 
+#include "common/frm_main_mdi.h"
 #include "platform/platform.h"
 #include "relay/frm_manual.h"
 #include "settings/folders/terminal_files_folder.h"
-#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 

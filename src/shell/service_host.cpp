@@ -1,8 +1,8 @@
 #include "shell/service_host.h"
 
+#include "common/optional_file.h"
+#include "common/text_values.h"
 #include "platform/utf8_text.h"
-#include "shell/base/optional_file.h"
-#include "shell/base/text_values.h"
 
 namespace kv {
 

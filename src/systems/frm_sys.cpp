@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "shell/base/optional_file.h"
-#include "shell/base/text_values.h"
+#include "common/optional_file.h"
+#include "common/text_values.h"
 
 namespace kv {
 

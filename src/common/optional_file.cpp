@@ -1,4 +1,4 @@
-#include "shell/base/optional_file.h"
+#include "common/optional_file.h"
 
 #include "platform/text_file.h"
 

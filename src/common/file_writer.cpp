@@ -1,4 +1,4 @@
-#include "shell/base/file_writer.h"
+#include "common/file_writer.h"
 
 #include "platform/text_file.h"
 

@@ -1,4 +1,4 @@
-#include "shell/base/notices.h"
+#include "common/notices.h"
 
 namespace kv {
 
