@@ -32,7 +32,7 @@ public:
     // quiet for over a minute while the other's was written within it.
     std::string recheck(const std::string& terminalFolder, MetaTrader terminal, const std::string& current);
 
-    // What the settings window says about the MT folder: which terminal, and where its orders are read.
+    // What the settings window says about the terminal's folder: which terminal, and where its orders are read.
     std::string describe(const std::string& terminalFolder, MetaTrader terminal);
 
 private:
