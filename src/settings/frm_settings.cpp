@@ -125,8 +125,8 @@ void FrmSettings::save() {
     }
     const std::string folder = main_.pathname.substr(0, found->at);
     settingsWriter_.replace(platform_.dataFile("Settings.dat"), settingsLines(platform_.text, folder, found->terminal));
-    main_.setTerminalFolder(folder, found->terminal,
-                       TerminalFilesFolder(platform_.files, platform_.text, platform_.clock).choose(folder, found->terminal));
+    TerminalFilesFolder folders(platform_.files, platform_.text, platform_.clock);
+    main_.setTerminalFolder(folder, found->terminal, folders.choose(folder, found->terminal));
     expert_.place();
     unload();
 }

@@ -91,7 +91,8 @@ void MainWindow::readsettings() {
         folder = terminalFolderFromSettings(platform_.text, bytes);
     if (folder) {
         const MetaTrader terminal = terminalFromSettings(platform_.text, bytes);
-        main_.setTerminalFolder(*folder, terminal, TerminalFilesFolder(platform_.files, platform_.text, platform_.clock).choose(*folder, terminal));
+        TerminalFilesFolder folders(platform_.files, platform_.text, platform_.clock);
+        main_.setTerminalFolder(*folder, terminal, folders.choose(*folder, terminal));
         return;
     }
     platform_.messages.showModal(

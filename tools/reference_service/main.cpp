@@ -56,7 +56,8 @@ Arguments parseArguments(int argc, char** argv) {
         if (i + 1 >= argc) usage(option + " needs a value");
         values[option] = argv[i + 1];
     }
-    if (!values.count("--accounts") || !values.count("--files-folder")) usage("--accounts and --files-folder are required");
+    if (!values.count("--accounts") || !values.count("--files-folder"))
+        usage("--accounts and --files-folder are required");
     Arguments arguments;
     arguments.port = static_cast<int>(number("--port", values.count("--port") ? values["--port"] : "0", 65535));
     arguments.accounts = values["--accounts"];

@@ -24,7 +24,8 @@ std::string settingsLine(platform::SystemText& system, const std::string& termin
     return std::string(kUtf8Mark) + terminalFolder;
 }
 
-std::vector<std::string> settingsLines(platform::SystemText& system, const std::string& terminalFolder, MetaTrader terminal) {
+std::vector<std::string> settingsLines(platform::SystemText& system, const std::string& terminalFolder,
+                                       MetaTrader terminal) {
     std::vector<std::string> lines{settingsLine(system, terminalFolder)};
     if (terminal == MetaTrader::Five) lines.emplace_back(terminalProgram(terminal));
     return lines;

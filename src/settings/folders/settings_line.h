@@ -20,7 +20,8 @@ std::optional<std::string> terminalFolderFromSettings(platform::SystemText& syst
 
 // The lines of Data\Settings.dat. MT5's program name follows the folder on a
 // second line, which older copies never read; MT4's file keeps its one line.
-std::vector<std::string> settingsLines(platform::SystemText& system, const std::string& terminalFolder, MetaTrader terminal);
+std::vector<std::string> settingsLines(platform::SystemText& system, const std::string& terminalFolder,
+                                       MetaTrader terminal);
 
 // The terminal Data\Settings.dat names: MT4 unless its second line is MT5's program.
 MetaTrader terminalFromSettings(platform::SystemText& system, const std::string& bytes);

@@ -26,7 +26,7 @@ std::string terminalDataFolderName(platform::SystemText& system, const std::stri
 }
 
 std::vector<std::string> terminalDataFolders(platform::FileSystem& files, platform::SystemText& system,
-                                        const std::string& terminalFolder) {
+                                             const std::string& terminalFolder) {
     const std::u16string wanted = comparableFolder(platform::utf16FromUtf8(terminalFolder), system);
     if (wanted.empty()) return {};
     const std::string roaming = files.roamingAppDataFolder();

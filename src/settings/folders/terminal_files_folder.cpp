@@ -33,7 +33,8 @@ std::string orderLogIn(const std::string& filesFolder) { return filesFolder + "\
 std::vector<std::string> TerminalFilesFolder::candidates(const std::string& terminalFolder, MetaTrader terminal) {
     const std::string files = std::string(mqlFolder(terminal)) + "\\Files";
     std::vector<std::string> folders;
-    for (const std::string& data : terminalDataFolders(files_, text_, terminalFolder)) folders.push_back(data + "\\" + files);
+    for (const std::string& data : terminalDataFolders(files_, text_, terminalFolder))
+        folders.push_back(data + "\\" + files);
     folders.push_back(terminalFolder + files);
     if (terminal == MetaTrader::Four) folders.push_back(legacyFilesFolder(terminalFolder));
     return folders;
@@ -52,7 +53,8 @@ std::string TerminalFilesFolder::chooseAmong(const std::vector<std::string>& fol
 
 // Each move makes the engine start afresh, so two logs that both keep
 // changing must never make it swing between them.
-std::string TerminalFilesFolder::recheck(const std::string& terminalFolder, MetaTrader terminal, const std::string& current) {
+std::string TerminalFilesFolder::recheck(const std::string& terminalFolder, MetaTrader terminal,
+                                         const std::string& current) {
     const std::vector<std::string> folders = candidates(terminalFolder, terminal);
     std::vector<std::string> others = folders;
     // A folder that was not found this way is not this rule's to leave.
