@@ -47,7 +47,7 @@ def wait_reported(scene, numbers, timeout=30):
 
 def publish(scene, orders):
     """Rewrites the log as an expert does; the moment the new log is in place."""
-    scene.mt4.write_orders(orders)
+    scene.terminal_folder.write_orders(orders)
     return time.monotonic()
 
 
@@ -138,13 +138,13 @@ def expert_session(run, seconds, account=None):
     ms, relay CPU %, unmatched). A change of an MT5 line is its last deal."""
     scene = Scene(run, f"session-{account or 'mt4'}", "mt5 data folder" if account else "data folder")
     try:
-        scene.install.seed_installed(scene.mt4)
+        scene.install.seed_installed(scene.terminal_folder)
         scene.start()
         scene.login_with_one_system()
         relay = windows_process("KorvaneVantor.exe", scene.prefix.folder)
         relay_before, started = cpu_seconds(relay), time.monotonic()
-        mt4 = SimulatedTerminal(scene, 20261207, seconds, restart_every=0, account=account)
-        mt4.wait_end(seconds + 30)
+        terminal = SimulatedTerminal(scene, 20261207, seconds, restart_every=0, account=account)
+        terminal.wait_end(seconds + 30)
         cpu = 100 * (cpu_seconds(relay) - relay_before) / (time.monotonic() - started)
         time.sleep(2)  # the last requests
         wall_minus_steady = time.time() - time.monotonic()  # the service stamps by the monotonic clock
@@ -153,9 +153,9 @@ def expert_session(run, seconds, account=None):
             micros, target = line.split(" ", 1)
             if match := EVENT_REQUEST.match(target):
                 arrivals[match.groups()].append(int(micros) / 1e6 + wall_minus_steady)
-        writes = [int(f[0]) / 1e6 for f in mt4.lines() if f[1] == "Written"]
+        writes = [int(f[0]) / 1e6 for f in terminal.lines() if f[1] == "Written"]
         to_request, from_write, unmatched, seen = [], [], 0, collections.Counter()
-        for when, request, ticket in mt4.changes():
+        for when, request, ticket in terminal.changes():
             key = (request, ticket)
             times = arrivals[key]
             write = next((w for w in writes if w >= when), None)
@@ -197,8 +197,8 @@ def main():
         scene = Scene(run, "latency")
         try:
             orders = [Order(str(40000 + i)) for i in range(5)]
-            scene.mt4.write_orders(orders)
-            scene.install.seed_installed(scene.mt4)
+            scene.terminal_folder.write_orders(orders)
+            scene.install.seed_installed(scene.terminal_folder)
             scene.start()
             scene.login_with_one_system()
             wait_reported(scene, [o.number for o in orders])

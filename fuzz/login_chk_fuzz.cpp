@@ -6,11 +6,11 @@
 
 #include "account/frm_login.h"
 #include "account/store/remembered_login.h"
-#include "support/machine.h"
+#include "common/frm_main_mdi.h"
+#include "common/text_values.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
-#include "shell/base/frm_main_mdi.h"
-#include "shell/base/text_values.h"
+#include "support/machine.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "common/text_values.h"
 #include "fuzz_support.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/text_file.h"
-#include "shell/base/text_values.h"
 #include "shell/service_host.h"
 
 namespace {

@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "account/store/remembered_login.h"
-#include "support/machine.h"
+#include "common/frm_main_mdi.h"
+#include "common/proses_write_mo.h"
+#include "common/text_values.h"
 #include "fuzz_support.h"
 #include "platform/text_file.h"
-#include "shell/base/frm_main_mdi.h"
-#include "shell/base/proses_write_mo.h"
-#include "shell/base/text_values.h"
+#include "support/machine.h"
 #include "systems/frm_sys.h"
 
 namespace {

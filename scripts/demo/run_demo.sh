@@ -66,7 +66,7 @@ files="$roaming/MetaQuotes/Terminal/$data_id/MQL4/Files"
 rm -rf "$files"  # a new session: neither its orders nor the relay's record of them stay
 mkdir -p "$files"
 
-"$service" --port 0 --accounts "$demo/accounts.txt" --mt4-files "$files" \
+"$service" --port 0 --accounts "$demo/accounts.txt" --files-folder "$files" \
   --record "$demo/requests.txt" --lifetime 7200 > "$demo/service.log" 2>&1 &
 pids+=($!)
 for _ in $(seq 50); do grep -q '^listening on ' "$demo/service.log" && break; sleep 0.1; done

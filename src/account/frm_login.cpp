@@ -1,7 +1,7 @@
 #include "account/frm_login.h"
 
 #include "account/percent_encoding.h"
-#include "shell/base/text_values.h"
+#include "common/text_values.h"
 
 namespace kv {
 
@@ -99,7 +99,7 @@ void FrmLogin::login() {
                             "&password=" + percentEncode(control("txtPass").text);
     const platform::Fetched fetched = fetcher_->FetchUrl(url);
     if (!fetched.reply) {
-        platform_.messages.show(noReplyMessage(fetched.noReply), MessageIcon::Error);
+        platform_.messages.showModal(noReplyMessage(fetched.noReply), MessageIcon::Error);
         return;
     }
     Usercode = *fetched.reply;
@@ -107,7 +107,7 @@ void FrmLogin::login() {
     auto firstSeparator = Usercode.find(';');
     module_.userId = firstSeparator == std::string::npos ? 0 : leadingNumber(Usercode.substr(0, firstSeparator));
     if (module_.userId == 0) {
-        platform_.messages.show("Login Error", MessageIcon::Error);
+        platform_.messages.showModal("Login Error", MessageIcon::Error);
         main_.swlogin = 0;
         return;
     }
@@ -115,7 +115,7 @@ void FrmLogin::login() {
 
     const int chklogin = control("chklogin").value;
     if (secondField() == "0") {
-        platform_.messages.show("No Trade System Exist, please login to the website and create one",
+        platform_.messages.showModal("No Trade System Exist, please login to the website and create one",
                                 MessageIcon::Error);
         main_.ceklist.clear();
         remembered_.SaveRememberedLogin(txtUser.text, chklogin);

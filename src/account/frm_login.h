@@ -3,12 +3,12 @@
 #include <string>
 
 #include "account/store/remembered_login.h"
+#include "common/file_writer.h"
+#include "common/frm_main_mdi.h"
+#include "common/proses_write_mo.h"
+#include "common/window.h"
 #include "platform/platform.h"
 #include "relay/relay_switch.h"
-#include "shell/base/file_writer.h"
-#include "shell/base/frm_main_mdi.h"
-#include "shell/base/proses_write_mo.h"
-#include "shell/base/window.h"
 #include "systems/frm_sys.h"
 
 namespace kv {

@@ -16,7 +16,7 @@ public:
     virtual std::u16string utf16FromCodePage(const std::string& text) = 0;
 
     // Upper-cased letter by letter, one UTF-16 unit for one, as the system
-    // does it (MT4 names a data folder by its installation folder so).
+    // does it (a terminal names its data folder by its installation folder so).
     virtual std::u16string upperCase(std::u16string text) = 0;
 };
 

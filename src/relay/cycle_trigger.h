@@ -4,9 +4,9 @@
 #include <optional>
 #include <string>
 
+#include "common/frm_main_mdi.h"
 #include "platform/platform.h"
 #include "relay/poll_cycle.h"
-#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 
@@ -31,7 +31,7 @@ public:
 
     platform::Timer& mytimer() { return *mytimer_; }
 
-    // The timer runs and the MT4 files folder is watched, or neither.
+    // The timer runs and the terminal's files folder is watched, or neither.
     void start();
     void stop();
 

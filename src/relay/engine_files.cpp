@@ -1,6 +1,6 @@
 #include "relay/engine_files.h"
 
-#include "settings/folders/mt4_files_folder.h"
+#include "settings/folders/terminal_files_folder.h"
 
 namespace kv {
 

@@ -2,14 +2,14 @@
 #include <chrono>
 #include <optional>
 
+#include "common/frm_main_mdi.h"
 #include "platform/platform.h"
 #include "relay/frm_manual.h"
-#include "settings/folders/mt4_files_folder.h"
-#include "shell/base/frm_main_mdi.h"
+#include "settings/folders/terminal_files_folder.h"
 
 namespace kv {
 
-// Keeps pathname1 on the folder the MT4 expert writes to now: the trader may
+// Keeps pathname1 on the folder our expert writes to now: the trader may
 // attach the expert after the relay starts, and a stale legacy log may have
 // been taken before the live one first appeared.
 class FilesFolderFollower {
@@ -28,7 +28,7 @@ private:
     platform::Platform platform_;
     FrmMainMdi& main_;
     FrmManual& manual_;
-    Mt4FilesFolder folders_;
+    TerminalFilesFolder folders_;
     std::optional<std::chrono::system_clock::time_point> lastLook_;
 };
 

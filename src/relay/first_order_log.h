@@ -2,9 +2,9 @@
 #include <set>
 #include <string>
 
+#include "common/frm_main_mdi.h"
 #include "platform/file_system.h"
 #include "settings/expert/expert_placement.h"
-#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 

@@ -2,12 +2,12 @@
 #include <string>
 #include <vector>
 
+#include "common/frm_main_mdi.h"
+#include "common/proses_write_mo.h"
+#include "common/window.h"
 #include "platform/platform.h"
 #include "relay/order_log.h"
 #include "relay/state_files.h"
-#include "shell/base/frm_main_mdi.h"
-#include "shell/base/proses_write_mo.h"
-#include "shell/base/window.h"
 
 namespace kv {
 

@@ -2,7 +2,7 @@
 
 #include <array>
 
-#include "shell/base/text_values.h"
+#include "common/text_values.h"
 
 namespace kv {
 

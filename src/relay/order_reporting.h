@@ -4,13 +4,13 @@
 #include <optional>
 #include <string>
 
+#include "common/file_writer.h"
+#include "common/frm_main_mdi.h"
+#include "common/proses_write_mo.h"
 #include "platform/platform.h"
 #include "relay/frm_manual.h"
 #include "relay/known_orders.h"
 #include "relay/order_fields.h"
-#include "shell/base/file_writer.h"
-#include "shell/base/frm_main_mdi.h"
-#include "shell/base/proses_write_mo.h"
 
 namespace kv {
 

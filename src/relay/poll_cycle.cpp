@@ -1,12 +1,12 @@
 #include "relay/poll_cycle.h"
 
+#include "common/text_values.h"
 #include "platform/text_file.h"
 #include "relay/change_detection.h"
 #include "relay/deciding_fields.h"
 #include "relay/engine_files.h"
 #include "relay/order_fields.h"
 #include "relay/order_reporting.h"
-#include "shell/base/text_values.h"
 
 namespace kv {
 

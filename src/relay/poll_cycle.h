@@ -3,15 +3,15 @@
 #include <string>
 #include <vector>
 
+#include "common/file_writer.h"
+#include "common/frm_main_mdi.h"
+#include "common/notices.h"
+#include "common/proses_write_mo.h"
 #include "platform/platform.h"
 #include "relay/files_folder_follower.h"
 #include "relay/first_order_log.h"
 #include "relay/frm_manual.h"
 #include "relay/known_orders.h"
-#include "shell/base/file_writer.h"
-#include "shell/base/frm_main_mdi.h"
-#include "shell/base/notices.h"
-#include "shell/base/proses_write_mo.h"
 
 namespace kv {
 

@@ -1,12 +1,12 @@
 #pragma once
 #include <string>
 
+#include "common/frm_main_mdi.h"
+#include "common/proses_write_mo.h"
 #include "platform/platform.h"
 #include "relay/cycle_trigger.h"
 #include "relay/frm_manual.h"
 #include "relay/poll_cycle.h"
-#include "shell/base/frm_main_mdi.h"
-#include "shell/base/proses_write_mo.h"
 
 namespace kv {
 

@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "common/file_writer.h"
 #include "platform/platform.h"
-#include "shell/base/file_writer.h"
 
 namespace kv {
 

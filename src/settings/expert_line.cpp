@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <chrono>
 
-#include "settings/folders/mt4_files_folder.h"
+#include "settings/folders/terminal_files_folder.h"
 
 namespace kv {
 

@@ -1,7 +1,7 @@
 #include "settings/frm_settings.h"
 
 #include "settings/expert_line.h"
-#include "settings/folders/mt4_files_folder.h"
+#include "settings/folders/terminal_files_folder.h"
 #include "settings/folders/settings_line.h"
 
 namespace kv {
@@ -89,7 +89,7 @@ void FrmSettings::showChoice() {
         expert = placementNotYet(terminal);
     } else {
         const std::string folder = path.substr(0, named->at);
-        Mt4FilesFolder folders(platform_.files, platform_.text, platform_.clock);
+        TerminalFilesFolder folders(platform_.files, platform_.text, platform_.clock);
         orderLog = folders.describe(folder, terminal);
         expert = folder == main_.pathname && terminal == main_.terminal
                      ? placementLine(expert_.result(), platform_)
@@ -118,15 +118,15 @@ void FrmSettings::save() {
     main_.pathname = control("mt4location").text;
     const auto found = findTerminalProgram(main_.pathname);
     if (!found) {
-        platform_.messages.show(
+        platform_.messages.showModal(
             "The Application is invalid. Make sure you have chosen terminal.exe (MT4) or terminal64.exe (MT5) file",
             platform::MessageIcon::Error);
         return;
     }
     const std::string folder = main_.pathname.substr(0, found->at);
     settingsWriter_.replace(platform_.dataFile("Settings.dat"), settingsLines(platform_.text, folder, found->terminal));
-    main_.setMt4Folder(folder, found->terminal,
-                       Mt4FilesFolder(platform_.files, platform_.text, platform_.clock).choose(folder, found->terminal));
+    TerminalFilesFolder folders(platform_.files, platform_.text, platform_.clock);
+    main_.setTerminalFolder(folder, found->terminal, folders.choose(folder, found->terminal));
     expert_.place();
     unload();
 }

@@ -3,17 +3,17 @@
 #include <string>
 
 #include "account/frm_login.h"
+#include "common/file_writer.h"
+#include "common/frm_main_mdi.h"
+#include "common/proses_write_mo.h"
+#include "common/window.h"
 #include "platform/platform.h"
 #include "settings/expert/expert_placement.h"
-#include "shell/base/file_writer.h"
-#include "shell/base/frm_main_mdi.h"
-#include "shell/base/proses_write_mo.h"
-#include "shell/base/window.h"
 
 namespace kv {
 
-// Where the MT4 installation is: the trader names its terminal.exe (or MT5's
-// terminal64.exe), the window keeps the folder before it in Data\Settings.dat. The first close on a
+// Where the terminal is installed: the trader names MT4's terminal.exe or MT5's
+// terminal64.exe, the window keeps the folder before it in Data\Settings.dat. The first close on a
 // new installation leaves the first-run marker Data\Install.dat and opens the
 // login window. Its captions and both lines below the path follow the
 // terminal named in the path box, so they always speak of the same one.

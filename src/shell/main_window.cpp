@@ -4,7 +4,7 @@
 #include <optional>
 #include <vector>
 
-#include "settings/folders/mt4_files_folder.h"
+#include "settings/folders/terminal_files_folder.h"
 #include "settings/folders/settings_line.h"
 #include "shell/data_folder_check.h"
 #include "shell/service_host.h"
@@ -88,13 +88,14 @@ void MainWindow::readsettings() {
     std::string bytes;
     std::optional<std::string> folder;
     if (platform_.files.readAll(platform_.dataFile("Settings.dat"), bytes) == platform::FileError::None)
-        folder = mt4FolderFromSettings(platform_.text, bytes);
+        folder = terminalFolderFromSettings(platform_.text, bytes);
     if (folder) {
         const MetaTrader terminal = terminalFromSettings(platform_.text, bytes);
-        main_.setMt4Folder(*folder, terminal, Mt4FilesFolder(platform_.files, platform_.text, platform_.clock).choose(*folder, terminal));
+        TerminalFilesFolder folders(platform_.files, platform_.text, platform_.clock);
+        main_.setTerminalFolder(*folder, terminal, folders.choose(*folder, terminal));
         return;
     }
-    platform_.messages.show(
+    platform_.messages.showModal(
         "Please locate your MT4 install folder now! For MT5, choose its terminal64.exe instead of terminal.exe.",
         MessageIcon::Information);
     openSettings();

@@ -1,8 +1,8 @@
 #include "shell/service_host.h"
 
+#include "common/optional_file.h"
+#include "common/text_values.h"
 #include "platform/utf8_text.h"
-#include "shell/base/optional_file.h"
-#include "shell/base/text_values.h"
 
 namespace kv {
 
@@ -16,7 +16,7 @@ std::string serviceHost(const platform::Platform& platform) {
     if (isServiceHost(line)) return line;
     // The file is 8-bit text; the message is UTF-8, as the path in it.
     const std::string shown = platform::utf8FromUtf16(platform.text.utf16FromCodePage(line));
-    platform.messages.show("The service address \"" + shown + "\" in " + path +
+    platform.messages.showModal("The service address \"" + shown + "\" in " + path +
                                " is not valid: it must be http:// or https:// followed by a host name and "
                                "an optional :port, with nothing after it. The built-in address " +
                                builtIn + " is used.",

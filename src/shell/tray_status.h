@@ -2,10 +2,10 @@
 #include <optional>
 #include <string>
 
+#include "common/relay_facts.h"
 #include "platform/clock.h"
 #include "platform/shell_ui.h"
 #include "settings/folders/meta_trader.h"
-#include "shell/base/relay_facts.h"
 
 namespace kv {
 

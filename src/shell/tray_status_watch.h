@@ -4,9 +4,9 @@
 #include <string>
 
 #include "account/frm_login.h"
+#include "common/frm_main_mdi.h"
+#include "common/proses_write_mo.h"
 #include "platform/platform.h"
-#include "shell/base/frm_main_mdi.h"
-#include "shell/base/proses_write_mo.h"
 #include "shell/tray_status.h"
 
 namespace kv {

@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "shell/base/optional_file.h"
-#include "shell/base/text_values.h"
+#include "common/optional_file.h"
+#include "common/text_values.h"
 
 namespace kv {
 
@@ -81,7 +81,7 @@ void FrmSys::proceed() {
     const auto& cmbsystem = control("cmbsystem");
     const std::string& shown = cmbsystem.text;
     if (std::find(cmbsystem.items.begin(), cmbsystem.items.end(), shown) == cmbsystem.items.end()) {
-        platform_.messages.show("Please choose one of your trade systems from the list, then press Proceed.",
+        platform_.messages.showModal("Please choose one of your trade systems from the list, then press Proceed.",
                                 platform::MessageIcon::Error);
         return;
     }

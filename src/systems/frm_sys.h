@@ -3,11 +3,11 @@
 #include <vector>
 
 #include "account/store/remembered_login.h"
+#include "common/frm_main_mdi.h"
+#include "common/proses_write_mo.h"
+#include "common/window.h"
 #include "platform/platform.h"
 #include "relay/relay_switch.h"
-#include "shell/base/frm_main_mdi.h"
-#include "shell/base/proses_write_mo.h"
-#include "shell/base/window.h"
 
 namespace kv {
 

@@ -14,7 +14,7 @@ TEST(DataFolder, AnUnwritableFolderIsToldOnceAtStartWithWhatToDo) {
         return writing && underData ? FileError::AccessDenied : FileError::None;
     };
     bool iconDuringMessage = false;
-    hp.messages.whileOpen = [&](const auto&) { iconDuringMessage = hp.tray.present; };
+    hp.messages.whileModal = [&](const auto&) { iconDuringMessage = hp.tray.present; };
     m.start();
     ASSERT_EQ(hp.messages.shown.size(), 1u);
     EXPECT_NE(hp.messages.shown[0].text.find("install it with the installer, or move it to a folder you can write to"),

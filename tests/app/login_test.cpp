@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "account/percent_encoding.h"
-#include "shell/base/text_values.h"
+#include "common/text_values.h"
 #include "support/machine.h"
 
 using namespace kvtest;

@@ -45,7 +45,7 @@ TEST(Settings, AFolderIsStoredInTheCodePageWhenItFitsAndInUtf8OtherwiseAndReadBa
     EXPECT_EQ(kv::settingsLine(text, "C:\\Caf\xC3\xA9\\"), "C:\\Caf\xE9\\");
     EXPECT_EQ(kv::settingsLine(text, "C:\\Иван\\"), "\xEF\xBB\xBF" "C:\\Иван\\");
     for (const char* stored : {"C:\\Caf\xE9\\\r\n", "\xEF\xBB\xBF" "C:\\Caf\xC3\xA9\\\r\nmore"})
-        EXPECT_EQ(kv::mt4FolderFromSettings(text, stored), "C:\\Caf\xC3\xA9\\");
+        EXPECT_EQ(kv::terminalFolderFromSettings(text, stored), "C:\\Caf\xC3\xA9\\");
 }
 
 TEST(Settings, RejectedPathStaysInTheWindowAndTheFolderIsKept) {

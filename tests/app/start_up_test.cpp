@@ -11,7 +11,7 @@ using namespace kvtest;
 TEST(FirstRun, LocateMessageThenOneSettingsWindowThenSaveHandsOverToLogin) {
     Machine m(false);
     bool settingsUpDuringMessage = true;
-    m.hp.messages.whileOpen = [&](const auto&) { settingsUpDuringMessage = m.hp.windows.isVisible("frmSettings"); };
+    m.hp.messages.whileModal = [&](const auto&) { settingsUpDuringMessage = m.hp.windows.isVisible("frmSettings"); };
     m.start();
     ASSERT_EQ(m.hp.messages.shown.size(), 1u);
     EXPECT_EQ(m.hp.messages.shown[0].icon, MessageIcon::Information);

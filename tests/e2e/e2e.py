@@ -27,7 +27,7 @@ def on_alarm(signum, frame):
 
 def passes(run, scenario):
     """Runs SCENARIO in its own scene; a failure is told with what the scene shows."""
-    scene = Scene(run, scenario.__name__, getattr(scenario, "mt4_layout", "legacy"))
+    scene = Scene(run, scenario.__name__, getattr(scenario, "terminal_layout", "legacy"))
     started = time.monotonic()
     signal.alarm(LIMIT_SECONDS)
     try:

@@ -23,7 +23,7 @@ ACTIVE_LINE = re.compile(r'"[^"]*/(SetTD|EditTD|CloseTD|DeleteTD)\.do\?.*&ordern
 
 def final_marks(scene):
     """{ticket: (state mark, stamp)} of the expert's last log."""
-    lines = (scene.mt4.read("systemorder.log") or "").split("\r\n")
+    lines = (scene.terminal_folder.read("systemorder.log") or "").split("\r\n")
     return {f[3]: (f[4][:1], f[4][1:]) for f in (line.split(";") for line in lines) if len(f) == 14}
 
 
@@ -42,7 +42,7 @@ def acknowledged(scene):
 
 def known_orders(scene):
     """The lines of manualorder.log, the program's saved list of open orders."""
-    return [line for line in (scene.mt4.read("manualorder.log") or "").split("\r\n") if line]
+    return [line for line in (scene.terminal_folder.read("manualorder.log") or "").split("\r\n") if line]
 
 
 def cut_off_before_save(scene):
@@ -60,11 +60,11 @@ def cut_off_before_save(scene):
 
 def killed_mid_stream_loses_nothing(scene):
     rng = random.Random(SEED)
-    scene.install.seed_installed(scene.mt4)
+    scene.install.seed_installed(scene.terminal_folder)
     scene.start()
     scene.login_with_one_system()
     # Started after the program: a Wine session that two programs start at once can stall.
-    mt4 = SimulatedTerminal(scene, SEED, seconds=0, restart_every=7, step_ms="100-400", account="netting")
+    terminal = SimulatedTerminal(scene, SEED, seconds=0, restart_every=7, step_ms="100-400", account="netting")
     window = {}
     for kill in range(1, KILLS + 1):
         if kill > 1:
@@ -73,11 +73,11 @@ def killed_mid_stream_loses_nothing(scene):
         time.sleep(rng.uniform(0.5, 3.0))
         scene.kill()
         for name, line in STATE_LINES.items():
-            path = (scene.mt4.files if name == "manualorder.log" else scene.install.data) / name
+            path = (scene.terminal_folder.files if name == "manualorder.log" else scene.install.data) / name
             data = path.read_bytes() if path.exists() else None
             expect(whole(data, line), f"{name} is not whole after kill {kill}: {data!r}")
         window.update(cut_off_before_save(scene))
-    mt4.hold()  # the trader stops; the expert's last log stays
+    terminal.hold()  # the trader stops; the expert's last log stays
     scene.start()
     scene.login_with_one_system()
 
@@ -98,7 +98,7 @@ def killed_mid_stream_loses_nothing(scene):
     expect(not unexplained, f"events acknowledged twice outside the crash window: {unexplained}")
 
     changes = collections.defaultdict(list)
-    for _, request, ticket in mt4.changes():
+    for _, request, ticket in terminal.changes():
         changes[ticket].append(request)
     never_seen = lost_in_window = 0
     for ticket, requests in changes.items():
@@ -117,10 +117,10 @@ def killed_mid_stream_loses_nothing(scene):
     edits = sum(n for (event, _), n in counts.items() if event == "EditTD")
     expect(edits <= modifications + len(window), f"{edits} modifications acknowledged, the expert made {modifications}")
     print(f"kill-restart: {KILLS} kills, {len(changes)} orders, {modifications} modifications, "
-          f"{mt4.count('Restarted')} restarts and {mt4.count('Reconnected')} lost connections of MT5, "
+          f"{terminal.count('Restarted')} restarts and {terminal.count('Reconnected')} lost connections of MT5, "
           f"{counts.total()} events acknowledged, "
           f"{sum(n - 1 for n in twice.values())} sent again (window allowed {len(window)}), "
           f"{lost_in_window} closes lost in the window, {never_seen} orders opened and closed unseen", flush=True)
 
 
-killed_mid_stream_loses_nothing.mt4_layout = "mt5 data folder"
+killed_mid_stream_loses_nothing.terminal_layout = "mt5 data folder"

@@ -4,7 +4,7 @@ import dataclasses
 import os
 import time
 
-from harness.install import CRLF, Mt4Folder, Order, activity, text_of, windows_path
+from harness.install import CRLF, TerminalFolder, Order, activity, text_of, windows_path
 from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LIVE_EXIT, LIVE_LOGOUT, LOGIN, SETTINGS, \
     SETTLE_SECONDS, SYSTEMS
 from harness.service import ReferenceService
@@ -55,7 +55,7 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     expect(driver.succeeds("tray-icon-present"), "no notification-area icon")
     expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), "", "path box with no MT4 folder known")
     # The search for terminal.exe is case-sensitive: the label's own spelling is refused.
-    driver.type(SETTINGS, "SETTINGS_MT4LOCATION", windows_path(scene.mt4.root) + "\\Terminal.exe")
+    driver.type(SETTINGS, "SETTINGS_MT4LOCATION", windows_path(scene.terminal_folder.root) + "\\Terminal.exe")
     driver.click(SETTINGS, "SETTINGS_CMDSAVE")
     scene.answer("The Application is invalid. Make sure you have chosen terminal.exe (MT4) or terminal64.exe (MT5) file",
                  "message for a path without terminal.exe")
@@ -64,14 +64,14 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
     driver.click(SETTINGS, "SETTINGS_CMDBROWSE")
     driver.type(OPEN_DIALOG, FILE_NAME_BOX, "terminal.exe")
     driver.click(OPEN_DIALOG, "1", closes=True)
-    expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), scene.mt4.terminal, "path box after Browse")
+    expect_equal(driver.text(SETTINGS, "SETTINGS_MT4LOCATION"), scene.terminal_folder.terminal, "path box after Browse")
     driver.do("key", SETTINGS, "SETTINGS_MT4LOCATION", ENTER)  # Enter presses Save
     expect(driver.window_gone(SETTINGS), "Enter did not save and close the settings window")
     expect(driver.window_shown(LOGIN), "closing the first-run settings did not open the login window")
-    expect_equal((data / "Settings.dat").read_bytes(), scene.mt4.settings_bytes, "Settings.dat")
+    expect_equal((data / "Settings.dat").read_bytes(), scene.terminal_folder.settings_bytes, "Settings.dat")
     expect_equal(text_of(data / "Install.dat"), CRLF, "Install.dat")
     expect_equal(driver.message(500), None, "message box after a good Save")
-    expect_equal(scene.mt4.read_expert(), text_of(scene.experts[0]), "the expert put into the data folder's MQL4\\Experts")
+    expect_equal(scene.terminal_folder.read_expert(), text_of(scene.experts[0]), "the expert put into the data folder's MQL4\\Experts")
 
     # An upgrade asks the running copy to exit as Exit does, and leaves Data alone.
     (data / "LoginChk.dat").write_bytes(b"1;1;kept@korvane.test\r\n")
@@ -95,14 +95,14 @@ def installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall(sc
 
 
 # MT4 build 600 and later under User Account Control: the expert goes into its data folder.
-installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall.mt4_layout = "data folder"
+installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall.terminal_layout = "data folder"
 
 
 def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene):
     driver = scene.driver
-    old = Mt4Folder(scene.folder / "old-mt4")
+    old = TerminalFolder(scene.folder / "old-mt4")
     scene.install.seed_installed(old)
-    scene.mt4.write_orders([Order("7001")])
+    scene.terminal_folder.write_orders([Order("7001")])
     scene.start()
     expect_equal(driver.message(1500), None, "message box on a later run")
     expect(not driver.window_shown(SETTINGS, 0) and not driver.window_shown(LOGIN, 0),
@@ -135,9 +135,9 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     expect(driver.window_gone(SETTINGS), "Escape did not close the settings window")
     expect(not driver.window_shown(LOGIN, 1000), "closing the settings window opened the login window again")
     scene.open_from_menu(FILE_SETTING, SETTINGS)
-    driver.type(SETTINGS, "SETTINGS_MT4LOCATION", scene.mt4.terminal)
+    driver.type(SETTINGS, "SETTINGS_MT4LOCATION", scene.terminal_folder.terminal)
     driver.click(SETTINGS, "SETTINGS_CMDSAVE", closes=True)
-    expect_equal((scene.install.data / "Settings.dat").read_bytes(), scene.mt4.settings_bytes, "Settings.dat")
+    expect_equal((scene.install.data / "Settings.dat").read_bytes(), scene.terminal_folder.settings_bytes, "Settings.dat")
 
     scene.open_from_menu(FILE_LOGIN, LOGIN)
     scene.log_in("  solo@korvane.test ", "wrong", closes=False)
@@ -161,7 +161,7 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
     driver.pick_from_tray_menu(LIVE_LOGOUT)
     time.sleep(1.5)  # a cycle already running may finish
     before = scene.service.requests()
-    scene.mt4.write_orders([Order("7001", state="O2"), Order("7002")])
+    scene.terminal_folder.write_orders([Order("7001", state="O2"), Order("7002")])
     time.sleep(SETTLE_SECONDS + 1)
     expect_equal(scene.service.requests(), before, "requests after Logout")
     scene.open_from_menu(FILE_LOGIN, LOGIN)
@@ -176,16 +176,16 @@ def later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out(scene
 
 
 # MT4 run from its own folder (build 600 and later with /portable): its expert writes to MQL4\\Files there.
-later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out.mt4_layout = "portable"
+later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out.terminal_layout = "portable"
 
 
 def several_systems_report_every_event_once_through_failed_replies_until_exit(scene):
     driver = scene.driver
-    scene.install.seed_installed(scene.mt4)
-    scene.mt4.leave_stale_legacy_log([Order("7509")])
+    scene.install.seed_installed(scene.terminal_folder)
+    scene.terminal_folder.leave_stale_legacy_log([Order("7509")])
     market = Order("7201")
     pending = Order("7202", kind="BUYLIMIT", open_price="1.0900")
-    scene.mt4.write_orders([market, pending])
+    scene.terminal_folder.write_orders([market, pending])
     scene.start()
     scene.open_from_menu(FILE_LOGIN, LOGIN)
     driver.type(LOGIN, "LOGIN_TXTUSER", "demo@korvane.test")
@@ -208,10 +208,10 @@ def several_systems_report_every_event_once_through_failed_replies_until_exit(sc
 
     # A new price alone is no modification: only a new stamp is.
     market = dataclasses.replace(market, stop_loss="1.0900")
-    scene.mt4.write_orders([market, pending])
+    scene.terminal_folder.write_orders([market, pending])
     scene.expect_no_more("/EditTD.do", market.number, 0)
     market = dataclasses.replace(market, state="O2")
-    scene.mt4.write_orders([market, pending])
+    scene.terminal_folder.write_orders([market, pending])
     edit = ("/EditTD.do?systemid=13&accountno=5551001&orderno=7201&ordertype=BUY&lots=0.10&openprice=1.1000"
             "&stoploss=1.0900&takeprofit=1.1100&mode=Mod")
     expect_equal(scene.wait_events("/EditTD.do", market.number), [edit], "the modification's request")
@@ -219,7 +219,7 @@ def several_systems_report_every_event_once_through_failed_replies_until_exit(sc
 
     market = dataclasses.replace(market, state="X2", close_price="1.1050", pnl="5.00")
     pending = dataclasses.replace(pending, state="X1")
-    scene.mt4.write_orders([market, pending])
+    scene.terminal_folder.write_orders([market, pending])
     close = ("/CloseTD.do?systemid=13&accountno=5551001&orderno=7201&ordertype=BUY&lots=0.10&openprice=1.1000"
              "&stoploss=1.0900&takeprofit=1.1100&closeprice=1.1050&pnl=5.00&mode=Cls")
     delete = ("/DeleteTD.do?systemid=13&accountno=5551001&orderno=7202&ordertype=BUYLIMIT&lots=0.10"
@@ -229,7 +229,7 @@ def several_systems_report_every_event_once_through_failed_replies_until_exit(sc
     scene.expect_no_more("/CloseTD.do", market.number, 1)
     expect_equal(len(scene.events("/DeleteTD.do", pending.number)), 1, "delete requests")
     expect_equal(len(scene.active_log()), 5, "acknowledged requests in Data\\Active.log")
-    expect_equal(scene.mt4.read("manualorder.log"), "", "known orders once both are gone")
+    expect_equal(scene.terminal_folder.read("manualorder.log"), "", "known orders once both are gone")
     journal = [line for line in scene.install.data_lines("TempClose.dat") if line.strip()]
     expect_equal(sorted(journal), ["7201;X;2", "7202;X;1"], "closed-order journal")
 
@@ -238,7 +238,7 @@ def several_systems_report_every_event_once_through_failed_replies_until_exit(sc
     for mode in ("refuse", "short", "garble", "drop"):
         scene.service.set_mode(mode)
         if attempts == 0:
-            scene.mt4.write_orders([market, pending, Order("7301")])
+            scene.terminal_folder.write_orders([market, pending, Order("7301")])
         attempts = len(scene.wait_events("/SetTD.do", "7301", attempts + 2, timeout=20))
         expect(not any("orderno=7301&" in line for line in scene.active_log()),
                f"a {mode} reply was taken as an acknowledgement")
@@ -270,19 +270,19 @@ def several_systems_report_every_event_once_through_failed_replies_until_exit(sc
 
 # MT4 under User Account Control: the live log is in its data folder in the
 # roaming folder, an old one of build 509 still lies in experts\\files.
-several_systems_report_every_event_once_through_failed_replies_until_exit.mt4_layout = "data folder"
+several_systems_report_every_event_once_through_failed_replies_until_exit.terminal_layout = "data folder"
 
 
 def boxes_of_the_poll_hold_up_no_report_and_close_by_themselves(scene):
     """The first day has no box; later nobody at the screen presses OK: each fault is told once and
     orders are reported under its box."""
-    driver, mt4, orders = scene.driver, scene.mt4, []
-    scene.install.seed_installed(mt4)
-    (mt4.files / "systemorder.log").unlink()
+    driver, terminal, orders = scene.driver, scene.terminal_folder, []
+    scene.install.seed_installed(terminal)
+    (terminal.files / "systemorder.log").unlink()
 
     def reported_at_once(number):
         orders.append(Order(number))
-        mt4.write_orders(orders)
+        terminal.write_orders(orders)
         wait_for(lambda: scene.events("/SetTD.do", number), 1, f"order {number} reported within 1 s")
 
     # The expert was just put in and has not run yet: the tip says what to do, no box does.
@@ -291,13 +291,13 @@ def boxes_of_the_poll_hold_up_no_report_and_close_by_themselves(scene):
     expect_equal(driver.do("msgbox-count", 4000), "0", "boxes before the expert's first run")
     reported_at_once("7601")
 
-    (mt4.files / "systemorder.log").unlink()  # while relaying
-    expect_equal(driver.message(), f"File SystemOrder.log not found in {windows_path(mt4.files)}. Drag KorvaneVantor "
+    (terminal.files / "systemorder.log").unlink()  # while relaying
+    expect_equal(driver.message(), f"File SystemOrder.log not found in {windows_path(terminal.files)}. Drag KorvaneVantor "
                  "onto one chart in MT4 again, or choose the right MT4 folder in Setting.", "box for a log gone")
     reported_at_once("7602")
     expect(driver.window_gone(BOX), "the box stayed once the log was back")
 
-    known = windows_path(mt4.files / "manualorder.log")
+    known = windows_path(terminal.files / "manualorder.log")
     holder = scene.prefix.start(driver.exe, scene.folder / "holder.log", "hold-file", known, 6000)
     try:
         wait_for(lambda: b"held" in (scene.folder / "holder.log").read_bytes(), 20, "manualorder.log to be held")
@@ -310,16 +310,16 @@ def boxes_of_the_poll_hold_up_no_report_and_close_by_themselves(scene):
         holder.kill()
         holder.log_file.close()
     expect(driver.window_gone(BOX), "the box stayed once the file was written")
-    expect_equal(mt4.read("manualorder.log"), "".join(f"{o.number};O;1" + CRLF for o in orders), "known orders")
+    expect_equal(terminal.read("manualorder.log"), "".join(f"{o.number};O;1" + CRLF for o in orders), "known orders")
 
 
 def a_service_certificate_nobody_trusts_is_told_as_such_and_nothing_is_sent(scene):
     folder = scene.folder / "untrusted"
     folder.mkdir()
-    untrusted = ReferenceService(scene.service_binary, folder, scene.mt4.files, scheme="https")
+    untrusted = ReferenceService(scene.service_binary, folder, scene.terminal_folder.files, scheme="https")
     try:
         scene.install.write_data("Service.dat", untrusted.base_url + CRLF)
-        scene.install.seed_installed(scene.mt4)
+        scene.install.seed_installed(scene.terminal_folder)
         scene.start()
         scene.open_from_menu(FILE_LOGIN, LOGIN)
         scene.log_in("solo@korvane.test", "solo-pass", closes=False)

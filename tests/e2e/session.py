@@ -29,25 +29,25 @@ def wait_quiet(scene, quiet=1.5, timeout=15):
 
 
 def real_expert_session_reaches_the_service_event_for_event(scene):
-    scene.install.seed_installed(scene.mt4)
+    scene.install.seed_installed(scene.terminal_folder)
     scene.start()
     scene.login_with_one_system()
-    mt4 = SimulatedTerminal(scene, SEED, seconds=50, restart_every=9)
+    terminal = SimulatedTerminal(scene, SEED, seconds=50, restart_every=9)
     time.sleep(12)
     # The relay dies while the trader pauses, so that it can miss nothing; it
     # must then neither repeat nor lose anything.
-    mt4.hold()
+    terminal.hold()
     wait_quiet(scene)
     scene.kill()
     scene.start()
     scene.login_with_one_system()
-    mt4.resume()
-    mt4.wait_end(90)
-    service_heard_the_session(scene, mt4, COVERED, "1 relay kill")
+    terminal.resume()
+    terminal.wait_end(90)
+    service_heard_the_session(scene, terminal, COVERED, "1 relay kill")
 
 
-def service_heard_the_session(scene, mt4, covered, also):
-    wanted = requests_by_ticket((request, ticket) for _, request, ticket in mt4.changes())
+def service_heard_the_session(scene, terminal, covered, also):
+    wanted = requests_by_ticket((request, ticket) for _, request, ticket in terminal.changes())
     wait_for(lambda: requests_by_ticket(reported(scene.service)).keys() >= wanted.keys(), 20,
              "every order to reach the service")
     wait_quiet(scene)
@@ -56,17 +56,17 @@ def service_heard_the_session(scene, mt4, covered, also):
     wrong = {ticket: (wanted.get(ticket), got.get(ticket)) for ticket in wanted.keys() | got.keys()
              if wanted.get(ticket) != got.get(ticket)}
     expect(not wrong, "orders whose requests differ from the session (session, service): " + repr(wrong))
-    kinds = mt4.kinds()
+    kinds = terminal.kinds()
     print(f"session: {len(wanted)} orders, {dict(sorted(kinds.items()))}, {also}", flush=True)
     missing = [" or ".join(names) for names in covered if not any(kinds[name] for name in names)]
     expect(not missing, f"the session had no {missing}")
 
 
-real_expert_session_reaches_the_service_event_for_event.mt4_layout = "data folder"
+real_expert_session_reaches_the_service_event_for_event.terminal_layout = "data folder"
 
 
 def real_mt5_expert_hedging_session_reaches_the_service_event_for_event(scene):
-    scene.install.seed_installed(scene.mt4)
+    scene.install.seed_installed(scene.terminal_folder)
     scene.start()
     scene.login_with_one_system()
     mt5 = SimulatedTerminal(scene, MT5_SEED, seconds=30, restart_every=8, account="hedging")
@@ -74,6 +74,6 @@ def real_mt5_expert_hedging_session_reaches_the_service_event_for_event(scene):
     service_heard_the_session(scene, mt5, [c for c in COVERED if c != ["Closed partly"]], "MT5 hedging")
 
 
-real_mt5_expert_hedging_session_reaches_the_service_event_for_event.mt4_layout = "mt5 data folder"
+real_mt5_expert_hedging_session_reaches_the_service_event_for_event.terminal_layout = "mt5 data folder"
 SESSIONS = [real_expert_session_reaches_the_service_event_for_event,
             real_mt5_expert_hedging_session_reaches_the_service_event_for_event]

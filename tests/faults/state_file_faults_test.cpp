@@ -72,19 +72,19 @@ TEST(StateFileFaults, AMissingOrderLogIsToldOncePerAbsenceAndHoldsUpNoCycle) {
     goes();
     for (int cycle = 0; cycle < 3; ++cycle) EXPECT_EQ(r.cycle(), Requests{});
     ASSERT_EQ(r.messages(), 1);
-    EXPECT_EQ(box.opened->text, "File SystemOrder.log not found in " + r.mt4Folder() +
+    EXPECT_EQ(box.modeless->text, "File SystemOrder.log not found in " + r.mt4Folder() +
                                     "experts\\files. Drag KorvaneVantor onto one chart in MT4 again, or choose the "
                                     "right MT4 folder in Setting.");
     EXPECT_TRUE(r.stateFilesAre("9;O;1\r\n", ""));
     r.writeOrders({orderLine("9", "O2")});
     EXPECT_TRUE(r.logWritten());  // heard at once, with the box still open
     EXPECT_EQ(r.sent, Requests{"EditTD 9"});
-    EXPECT_FALSE(box.opened);
+    EXPECT_FALSE(box.modeless);
 
     for (int absence = 0; absence < 2; ++absence) {  // told again each time; OK while it lasts tells no more
         goes();
         r.tick();
-        box.pressOk();
+        box.pressOkOnModeless();
         r.tick();
         r.writeOrders({});
         r.tick();
@@ -103,12 +103,12 @@ TEST(StateFileFaults, AnUnwritableStateFileIsToldOnceWhileItLastsAndTheBoxGoesWh
         r.writeOrders(log);
         EXPECT_EQ(r.cycle(), Requests{std::string("SetTD ") + no});
     }
-    EXPECT_NE(r.hp.messages.opened->text.find("manualorder.log"), std::string::npos);
+    EXPECT_NE(r.hp.messages.modeless->text.find("manualorder.log"), std::string::npos);
     std::remove(r.hp.path(r.orderFile("systemorder.log")).c_str());
     r.tick();
     EXPECT_EQ(r.messages(), 1);
     r.files.heal();
     r.tick();  // written: its box goes, and the waiting one shows
     EXPECT_EQ(r.known(), "1;O;1\r\n2;O;1\r\n3;O;1\r\n");
-    EXPECT_TRUE(r.hp.messages.opened->text.starts_with("File SystemOrder.log not found in "));
+    EXPECT_TRUE(r.hp.messages.modeless->text.starts_with("File SystemOrder.log not found in "));
 }

@@ -2,8 +2,8 @@
 
 #include "platform/headless/headless_platform.h"
 #include "support/machine.h"
-#include "settings/folders/mt4_data_folder.h"
-#include "settings/folders/mt4_files_folder.h"
+#include "settings/folders/terminal_data_folder.h"
+#include "settings/folders/terminal_files_folder.h"
 
 using kv::platform::headless::HeadlessPlatform;
 using namespace std::chrono_literals;
@@ -15,7 +15,7 @@ constexpr const char* kTerminal = "Roaming/MetaQuotes/Terminal/";
 // One trader's disk: an MT4 folder and the roaming folder MT4 keeps its data folders in.
 struct Disk {
     HeadlessPlatform hp;
-    kv::Mt4FilesFolder folders{hp.files, hp.text, hp.clock};
+    kv::TerminalFilesFolder folders{hp.files, hp.text, hp.clock};
     std::string mt4 = hp.root() + "\\MT4\\";
 
     // A data folder with its MQL4\Files (or MQL5\Files), and origin.txt unless its bytes are empty.
@@ -41,9 +41,9 @@ TEST(FilesFolder, DataFolderNameIsTheMd5OfTheUpperCasedPath) {
     HeadlessPlatform hp;
     for (const char* folder : {"C:\\Program Files (x86)\\MetaTrader 4", "C:\\Program Files (x86)\\MetaTrader 4\\",
                                " c:\\program files (x86)\\metatrader 4\\\r\n"})
-        EXPECT_EQ(kv::mt4DataFolderName(hp.text, folder), "50CA3DFB510CC5A8F28B48D1BF2A5702") << folder;
+        EXPECT_EQ(kv::terminalDataFolderName(hp.text, folder), "50CA3DFB510CC5A8F28B48D1BF2A5702") << folder;
     // Upper-cased as the system does it, not only in ASCII.
-    EXPECT_EQ(kv::mt4DataFolderName(hp.text, "C:\\Users\\Иван\\MT4 中文 Νίκη\\"), "64976F5495F6CED1BD3A5AC8A2CFFBC4");
+    EXPECT_EQ(kv::terminalDataFolderName(hp.text, "C:\\Users\\Иван\\MT4 中文 Νίκη\\"), "64976F5495F6CED1BD3A5AC8A2CFFBC4");
 }
 
 TEST(FilesFolder, EachLayoutIsFoundByItsLogThenByItsFolder) {
@@ -81,7 +81,7 @@ TEST(FilesFolder, OnlyTheDataFolderThatBelongsIsTaken) {
     d.log(other, 1s);
     EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");
     // Without any origin.txt naming it, the folder named by the MD5 rule belongs.
-    const std::string named = d.dataFolder(kv::mt4DataFolderName(d.hp.text, d.mt4), "");
+    const std::string named = d.dataFolder(kv::terminalDataFolderName(d.hp.text, d.mt4), "");
     EXPECT_EQ(d.choose(), named);
     EXPECT_EQ(d.folders.describe(d.mt4, kv::MetaTrader::Four),
               "MetaTrader 4 found. No systemorder.log yet: the expert must write it into " + named);
@@ -98,7 +98,7 @@ TEST(FilesFolder, Mt5AndMt4SideBySideEachTakeOnlyTheirOwn) {
     EXPECT_EQ(choose5(), mt5 + "MQL5\\Files");
     const std::string mt4Data = d.dataFolder("AAAA", d.mt4);
     d.log(mt4Data, 3s);
-    const std::string byMd5 = d.dataFolder(kv::mt4DataFolderName(d.hp.text, mt5), "", "MQL5");
+    const std::string byMd5 = d.dataFolder(kv::terminalDataFolderName(d.hp.text, mt5), "", "MQL5");
     EXPECT_EQ(choose5(), byMd5);
     const std::string byOrigin = d.dataFolder("BBBB", kvtest::utf16WithMark(mt5), "MQL5");
     EXPECT_EQ(choose5(), byOrigin);

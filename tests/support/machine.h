@@ -9,12 +9,12 @@
 #include <vector>
 
 #include "account/frm_login.h"
+#include "common/frm_main_mdi.h"
+#include "common/proses_write_mo.h"
 #include "platform/headless/headless_platform.h"
 #include "platform/text_file.h"
 #include "reference_service/acknowledgement.h"
 #include "relay/frm_manual.h"
-#include "shell/base/frm_main_mdi.h"
-#include "shell/base/proses_write_mo.h"
 #include "shell/program.h"
 #include "support/faulty_file_system.h"
 

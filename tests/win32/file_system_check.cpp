@@ -84,7 +84,7 @@ TEST_F(Win32FileSystemCheck, LookupFindsRegularFilesWhateverTheCaseOfTheirName) 
     EXPECT_EQ(files.lookup(folder.file("Install.da?")), "");
 }
 
-// What finding the MT4 files folder asks of Windows: the folders in a folder, with
+// What finding the terminal's files folder asks of Windows: the folders in a folder, with
 // names outside the code page (C:\Users\Иван), a file's write time on the clock's
 // own scale, upper case as Windows has it (one unit for one), 8-bit text.
 TEST_F(Win32FileSystemCheck, FolderListingWriteTimesAndNames) {

@@ -19,19 +19,19 @@ bool pumpUntil(Condition condition) {
 
 // The box runs on a thread of its own: this thread goes on, and hears of the
 // trader's OK only for the box still open.
-TEST(Win32MessageBox, AnOpenedBoxHoldsUpNothingAndTheProgramOrTheTraderClosesIt) {
+TEST(Win32MessageBox, AModelessBoxHoldsUpNothingAndTheProgramOrTheTraderClosesIt) {
     Win32MessageBox boxes;
     int closed = 0;
-    boxes.open("Told first", MessageIcon::Error, [&] { ++closed; });
+    boxes.openModeless("Told first", MessageIcon::Error, [&] { ++closed; });
     ASSERT_TRUE(pumpUntil(shownBox));
     HWND box = shownBox();
     EXPECT_EQ(windowText(GetDlgItem(box, 0xFFFF)), L"Told first");
-    boxes.closeOpened();
+    boxes.closeModeless();
     EXPECT_TRUE(pumpUntil([&] { return !IsWindow(box); }));
 
-    boxes.open("Gone before it shows", MessageIcon::Error, [&] { ++closed; });
-    boxes.closeOpened();
-    boxes.open("Told next", MessageIcon::Error, [&] { ++closed; });
+    boxes.openModeless("Gone before it shows", MessageIcon::Error, [&] { ++closed; });
+    boxes.closeModeless();
+    boxes.openModeless("Told next", MessageIcon::Error, [&] { ++closed; });
     ASSERT_TRUE(pumpUntil([&] { return (box = shownBox()) && windowText(GetDlgItem(box, 0xFFFF)) == L"Told next"; }));
     PostMessageW(box, WM_COMMAND, IDOK, 0);
     EXPECT_TRUE(pumpUntil([&] { return closed > 0; }));

@@ -26,7 +26,7 @@ trap cleanup EXIT
 # the same service over https, with a certificate nobody trusts.
 printf 'a b@c.d;p;7;12;%s\n' "$(head -c 20000 /dev/zero | tr '\0' A)" >"$work/accounts"
 start_service() {  # LOG SCHEME: the service's base URL is in LOG once it listens
-  "$service" --accounts "$work/accounts" --mt4-files "$work" --lifetime 600 --scheme "$2" >"$work/$1" &
+  "$service" --accounts "$work/accounts" --files-folder "$work" --lifetime 600 --scheme "$2" >"$work/$1" &
   service_pids+=($!)
   for _ in $(seq 50); do
     grep -qs '^listening on' "$work/$1" && break

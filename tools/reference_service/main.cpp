@@ -1,5 +1,5 @@
 // The reference web service for the relay's end-to-end tests and demo.
-//   reference_service --port P --accounts FILE --mt4-files DIR [--record FILE] [--lifetime SECONDS]
+//   reference_service --port P --accounts FILE --files-folder DIR [--record FILE] [--lifetime SECONDS]
 //                     [--scheme http|https]
 // Prints "listening on http://127.0.0.1:PORT" (or https, with a self-signed
 // certificate) once it accepts requests, then one line per request. Ends on
@@ -22,7 +22,7 @@ namespace {
 struct Arguments {
     int port = 0;
     std::string accounts;
-    std::string mt4Files;
+    std::string filesFolder;
     std::optional<std::string> record;
     long lifetimeSeconds = 0;  // 0: until a signal
     refsvc::Scheme scheme = refsvc::Scheme::Http;
@@ -30,7 +30,7 @@ struct Arguments {
 
 [[noreturn]] void usage(const std::string& problem) {
     std::cerr << "reference_service: " << problem << "\n"
-              << "usage: reference_service --port P --accounts FILE --mt4-files DIR [--record FILE]"
+              << "usage: reference_service --port P --accounts FILE --files-folder DIR [--record FILE]"
                  " [--lifetime SECONDS] [--scheme http|https]\n";
     std::exit(2);
 }
@@ -49,18 +49,19 @@ Arguments parseArguments(int argc, char** argv) {
     std::map<std::string, std::string> values;
     for (int i = 1; i < argc; i += 2) {
         const std::string option = argv[i];
-        if (option != "--port" && option != "--accounts" && option != "--mt4-files" && option != "--record" &&
+        if (option != "--port" && option != "--accounts" && option != "--files-folder" && option != "--record" &&
             option != "--lifetime" && option != "--scheme") {
             usage("unknown option " + option);
         }
         if (i + 1 >= argc) usage(option + " needs a value");
         values[option] = argv[i + 1];
     }
-    if (!values.count("--accounts") || !values.count("--mt4-files")) usage("--accounts and --mt4-files are required");
+    if (!values.count("--accounts") || !values.count("--files-folder"))
+        usage("--accounts and --files-folder are required");
     Arguments arguments;
     arguments.port = static_cast<int>(number("--port", values.count("--port") ? values["--port"] : "0", 65535));
     arguments.accounts = values["--accounts"];
-    arguments.mt4Files = values["--mt4-files"];
+    arguments.filesFolder = values["--files-folder"];
     if (values.count("--record")) arguments.record = values["--record"];
     if (values.count("--lifetime")) arguments.lifetimeSeconds = number("--lifetime", values["--lifetime"], 86400);
     if (values.count("--scheme") && values["--scheme"] != "http") {
@@ -93,7 +94,7 @@ int main(int argc, char** argv) {
     try {
         refsvc::RequestRecord record(arguments.record);
         refsvc::ReferenceService service(refsvc::AccountBook::load(arguments.accounts),
-                                         refsvc::OrderAcknowledger(arguments.mt4Files), record, std::cout,
+                                         refsvc::OrderAcknowledger(arguments.filesFolder), record, std::cout,
                                          arguments.scheme);
         service.bind(arguments.port);
         std::thread server([&service] { service.run(); });

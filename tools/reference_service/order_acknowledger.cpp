@@ -30,7 +30,7 @@ std::optional<OrderEvent> orderEventOfPath(const std::string& path) {
     return std::nullopt;
 }
 
-OrderAcknowledger::OrderAcknowledger(std::filesystem::path mt4FilesFolder) : folder_(std::move(mt4FilesFolder)) {}
+OrderAcknowledger::OrderAcknowledger(std::filesystem::path filesFolder) : folder_(std::move(filesFolder)) {}
 
 std::optional<std::filesystem::path> OrderAcknowledger::orderLogPath() const {
     // The expert and the relay spell the name differently; on Windows it is one file.

@@ -11,11 +11,11 @@ enum class OrderEvent { New, Modify, Close, Delete };
 std::optional<OrderEvent> orderEventOfPath(const std::string& path);
 
 // Answers order events the way the relay expects them acknowledged
-// (acknowledgement.h), with the order's state field as the MT4 order log now
+// (acknowledgement.h), with the order's state field as the order log in the files folder now
 // shows it: the field is not in the request, so it is looked up in the log.
 class OrderAcknowledger {
 public:
-    explicit OrderAcknowledger(std::filesystem::path mt4FilesFolder);
+    explicit OrderAcknowledger(std::filesystem::path filesFolder);
 
     // Field 5 of the first log line whose field 4 is ORDER_NO; nothing when the
     // log or the order is missing.

@@ -15,7 +15,7 @@ import time
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
-from harness.install import Mt4Folder, Order  # noqa: E402
+from harness.install import TerminalFolder, Order  # noqa: E402
 from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LOGIN, SETTINGS, SETTINGS_MT5, SYSTEMS, Scene  # noqa: E402
 from harness.waiting import expect  # noqa: E402
 from harness.wine import WineRun  # noqa: E402
@@ -55,7 +55,7 @@ def broker_terminal(run, name, layout):
     """A trader's terminal under C:\\Program Files, its expert writing into its data folder."""
     users = run.prefix.folder / "drive_c" / "users"
     roaming = next(u for u in users.iterdir() if u.name.lower() != "public") / "AppData" / "Roaming"
-    terminal = Mt4Folder(run.prefix.folder / "drive_c" / "Program Files" / name, layout, roaming)
+    terminal = TerminalFolder(run.prefix.folder / "drive_c" / "Program Files" / name, layout, roaming)
     terminal.write_orders([Order("7001")])
     return terminal
 
@@ -93,7 +93,7 @@ def take_dialogs(run, out):
 def take_tray(run, out):
     scene = Scene(run, "tray")
     try:
-        scene.install.seed_installed(scene.mt4)
+        scene.install.seed_installed(scene.terminal_folder)
         scene.start()
         time.sleep(1.5)
         shoot_tray(run, out / "tray-idle.png")
@@ -101,7 +101,7 @@ def take_tray(run, out):
         time.sleep(2)
         shoot_tray(run, out / "tray-relaying.png")
         # The expert's order log gone while relaying asks for attention.
-        (scene.mt4.files / "systemorder.log").unlink()
+        (scene.terminal_folder.files / "systemorder.log").unlink()
         time.sleep(2.5)
         shoot_tray(run, out / "tray-attention.png")
     finally:

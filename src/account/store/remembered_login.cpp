@@ -1,7 +1,7 @@
 #include "account/store/remembered_login.h"
 
-#include "shell/base/optional_file.h"
-#include "shell/base/text_values.h"
+#include "common/optional_file.h"
+#include "common/text_values.h"
 
 namespace kv {
 

@@ -1,9 +1,9 @@
 #pragma once
 #include <string>
 
+#include "common/file_writer.h"
+#include "common/frm_main_mdi.h"
 #include "platform/platform.h"
-#include "shell/base/file_writer.h"
-#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 

@@ -14,29 +14,29 @@ struct ShownMessage {
 };
 
 // Records every box; a test may act while a modal box is "open" through
-// whileOpen, and closes an opened box as the trader would with pressOk.
+// whileModal, and closes the modeless box as the trader would with pressOkOnModeless.
 class RecordingMessageBox : public MessageBox {
 public:
     std::vector<ShownMessage> shown;
-    std::function<void(const ShownMessage&)> whileOpen;
-    std::optional<ShownMessage> opened;  // the box that does not wait, while it is open
+    std::function<void(const ShownMessage&)> whileModal;
+    std::optional<ShownMessage> modeless;  // while it is open
 
-    void show(const std::string& text, MessageIcon icon) override {
+    void showModal(const std::string& text, MessageIcon icon) override {
         shown.push_back({text, icon});
-        if (whileOpen) whileOpen(shown.back());
+        if (whileModal) whileModal(shown.back());
     }
-    void open(const std::string& text, MessageIcon icon, std::function<void()> closed) override {
+    void openModeless(const std::string& text, MessageIcon icon, std::function<void()> closed) override {
         shown.push_back({text, icon});
-        opened = shown.back();
+        modeless = shown.back();
         closed_ = std::move(closed);
     }
-    void closeOpened() override {
-        opened.reset();
+    void closeModeless() override {
+        modeless.reset();
         closed_ = nullptr;
     }
-    void pressOk() {
+    void pressOkOnModeless() {
         std::function<void()> closed = std::move(closed_);
-        closeOpened();
+        closeModeless();
         if (closed) closed();
     }
 

@@ -10,7 +10,7 @@ namespace kv::platform::win32 {
 namespace {
 
 void showFault(const std::string& what) {
-    Win32MessageBox().show("An internal error stopped the last action:\n" + what, MessageIcon::Error);
+    Win32MessageBox().showModal("An internal error stopped the last action:\n" + what, MessageIcon::Error);
 }
 
 }  // namespace

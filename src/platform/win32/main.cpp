@@ -20,7 +20,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int) {
     const std::wstring folder = exeFolder();
     const SingleInstance guard(folder);
     if (guard.alreadyRunning()) {
-        Win32MessageBox().show("Korvane - Vantor is already running.", kv::platform::MessageIcon::Information);
+        Win32MessageBox().showModal("Korvane - Vantor is already running.", kv::platform::MessageIcon::Information);
         return 0;
     }
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};

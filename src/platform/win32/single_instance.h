@@ -7,7 +7,7 @@ namespace kv::platform::win32 {
 
 // Holds a named mutex for as long as the program runs. Two copies started
 // from the same folder would share one Data folder and report every order
-// twice; a copy in another folder (another MT4 account) may run beside it.
+// twice; a copy in another folder (for another terminal) may run beside it.
 class SingleInstance {
 public:
     explicit SingleInstance(const std::wstring& exeFolder);

@@ -10,7 +10,7 @@ namespace kv::platform::win32 {
 namespace {
 
 // Every open lets other programs go on reading, writing, renaming and
-// deleting the file: the MT4 expert must never be blocked by the relay.
+// deleting the file: our expert must never be blocked by the relay.
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
 std::wstring folderOf(const std::wstring& path) {

@@ -33,7 +33,7 @@ UINT iconFlag(MessageIcon icon) { return icon == MessageIcon::Error ? MB_ICONERR
 
 }  // namespace
 
-void Win32MessageBox::show(const std::string& text, MessageIcon icon) {
+void Win32MessageBox::showModal(const std::string& text, MessageIcon icon) {
     const std::wstring wideText = utf8ToWide(text), title = codePageToWide(kApplicationTitle);
     if (!owner_) {
         MessageBoxW(nullptr, wideText.c_str(), title.c_str(), MB_OK | iconFlag(icon) | MB_TASKMODAL | MB_SETFOREGROUND);
@@ -45,12 +45,12 @@ void Win32MessageBox::show(const std::string& text, MessageIcon icon) {
         if (IsWindow(window)) EnableWindow(window, TRUE);
 }
 
-void Win32MessageBox::open(const std::string& text, MessageIcon icon, std::function<void()> closed) {
+void Win32MessageBox::openModeless(const std::string& text, MessageIcon icon, std::function<void()> closed) {
     // Without a thread of its own the box can only be shown the modal way: told late beats not told.
-    if (opened_.open(utf8ToWide(text), codePageToWide(kApplicationTitle), MB_OK | iconFlag(icon) | MB_SETFOREGROUND | MB_TOPMOST,
-                     closed))
+    if (modeless_.open(utf8ToWide(text), codePageToWide(kApplicationTitle), MB_OK | iconFlag(icon) | MB_SETFOREGROUND | MB_TOPMOST,
+                       closed))
         return;
-    show(text, icon);
+    showModal(text, icon);
     if (closed) closed();
 }
 

@@ -7,20 +7,20 @@ namespace kv::platform::win32 {
 
 // MessageBoxW titled with the application name. While a modal box is open
 // every window of the program is disabled, so no handler can start again
-// under it. With an owner (the hidden main window) it stays above MT4 and
+// under it. With an owner (the hidden main window) it stays above the terminal and
 // every other window and asks to come to the front; without one it is
-// task-modal. An opened box, on its own thread, disables nothing and also
+// task-modal. A modeless box, on its own thread, disables nothing and also
 // stays above the other windows; having no owner, it has its own taskbar button.
 class Win32MessageBox : public MessageBox {
 public:
     explicit Win32MessageBox(HWND owner = nullptr) : owner_(owner) {}
-    void show(const std::string& text, MessageIcon icon) override;
-    void open(const std::string& text, MessageIcon icon, std::function<void()> closed) override;
-    void closeOpened() override { opened_.close(); }
+    void showModal(const std::string& text, MessageIcon icon) override;
+    void openModeless(const std::string& text, MessageIcon icon, std::function<void()> closed) override;
+    void closeModeless() override { modeless_.close(); }
 
 private:
     HWND owner_;
-    ModelessMessageBox opened_;
+    ModelessMessageBox modeless_;
 };
 
 }  // namespace kv::platform::win32

@@ -1,9 +1,9 @@
 #pragma once
 #include <string>
 
+#include "common/frm_main_mdi.h"
 #include "platform/platform.h"
 #include "settings/expert/expert_identity.h"
-#include "shell/base/frm_main_mdi.h"
 
 namespace kv {
 

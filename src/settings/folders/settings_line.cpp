@@ -15,22 +15,23 @@ std::string settingsText(platform::SystemText& system, const std::string& bytes)
 }
 }  // namespace
 
-std::string settingsLine(platform::SystemText& system, const std::string& mt4Folder) {
-    const std::u16string folder = platform::utf16FromUtf8(mt4Folder);
+std::string settingsLine(platform::SystemText& system, const std::string& terminalFolder) {
+    const std::u16string folder = platform::utf16FromUtf8(terminalFolder);
     const std::string codePage = system.codePageFromUtf16(folder);
     // The way back tells a character that does not fit from one that does:
     // the code page writes "?" or a look-alike for it.
     if (system.utf16FromCodePage(codePage) == folder) return codePage;
-    return std::string(kUtf8Mark) + mt4Folder;
+    return std::string(kUtf8Mark) + terminalFolder;
 }
 
-std::vector<std::string> settingsLines(platform::SystemText& system, const std::string& mt4Folder, MetaTrader terminal) {
-    std::vector<std::string> lines{settingsLine(system, mt4Folder)};
+std::vector<std::string> settingsLines(platform::SystemText& system, const std::string& terminalFolder,
+                                       MetaTrader terminal) {
+    std::vector<std::string> lines{settingsLine(system, terminalFolder)};
     if (terminal == MetaTrader::Five) lines.emplace_back(terminalProgram(terminal));
     return lines;
 }
 
-std::optional<std::string> mt4FolderFromSettings(platform::SystemText& system, const std::string& bytes) {
+std::optional<std::string> terminalFolderFromSettings(platform::SystemText& system, const std::string& bytes) {
     const std::string text = settingsText(system, bytes);
     if (text.empty()) return std::nullopt;
     return text.substr(0, text.find('\r'));

@@ -1,4 +1,4 @@
-"""A throw-away installation of the program and a demo MT4 folder."""
+"""A throw-away installation of the program and a demo terminal folder (MT4 or MT5)."""
 import dataclasses
 import hashlib
 import os
@@ -37,7 +37,7 @@ def activity(data):
 
 @dataclasses.dataclass
 class Order:
-    """One line of the MT4 order log; what no test varies is fixed in it."""
+    """One line of the order log; what no test varies is fixed in it."""
     number: str
     state: str = "O1"  # state mark and modification stamp
     kind: str = "BUY"
@@ -55,8 +55,8 @@ def log_bytes(orders):
     return "".join(order.line() + CRLF for order in orders).encode("ascii")
 
 
-class Mt4Folder:
-    """An MT4 installation as far as the program looks at it; its expert writes into FILES.
+class TerminalFolder:
+    """A terminal's installation as far as the program looks at it; its expert writes into FILES.
     LAYOUT: "legacy" (experts\\files, up to build 509), "portable" (MQL4\\Files in it) or
     "data folder" (build 600 under User Account Control: MQL4\\Files in ROAMING), found by name
     and origin.txt, or "data folder by name" or "... by origin.txt" alone; "mt5 data folder": MT5's."""
@@ -83,7 +83,7 @@ class Mt4Folder:
             if not layout.endswith("name"):
                 (data / "origin.txt").write_bytes(b"\xff\xfe" + windows_path(root).encode("utf-16-le"))
         self.files.mkdir(parents=True, exist_ok=True)
-        # MT4 makes its experts folder beside the files folder at its first start.
+        # The terminal makes its experts folder beside the files folder at its first start.
         self.experts = self.files.parent if layout == "legacy" else self.files.parent / "Experts"
         self.experts.mkdir(exist_ok=True)
         self.terminal = windows_path(self.root / program)
@@ -137,7 +137,7 @@ class ProgramInstall:
         text = self.read_data(name)
         return text.removesuffix(CRLF).split(CRLF) if text else []
 
-    def seed_installed(self, mt4):
-        """A later run: the MT4 folder is known and the first-run marker exists."""
-        (self.data / "Settings.dat").write_bytes(mt4.settings_bytes)
+    def seed_installed(self, terminal_folder):
+        """A later run: the terminal folder is known and the first-run marker exists."""
+        (self.data / "Settings.dat").write_bytes(terminal_folder.settings_bytes)
         self.write_data("Install.dat", CRLF)

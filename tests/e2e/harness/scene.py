@@ -1,8 +1,8 @@
-"""What one scenario works with: its own MT4 folder, service and installation,
+"""What one scenario works with: its own terminal folder, service and installation,
 sharing the run's Wine prefix and display; and the trader's steps on them."""
 import time
 
-from .install import Mt4Folder, ProgramInstall
+from .install import TerminalFolder, ProgramInstall
 from .service import ReferenceService
 from .waiting import expect, expect_equal, wait_for
 
@@ -18,14 +18,15 @@ SETTLE_SECONDS = 2.5
 
 
 class Scene:
-    def __init__(self, run, name, mt4_layout="legacy"):
+    def __init__(self, run, name, terminal_layout="legacy"):
         self.folder = run.root / name
         self.folder.mkdir()
         self.driver, self.prefix, self.installer_exe = run.driver, run.prefix, run.installer_exe
         self.terminal_exe, self.experts = run.terminal_exe, run.experts
-        self.mt4 = Mt4Folder(self.folder / "陈伟 Νίκη mt4", mt4_layout, self.prefix.user_folder() / "AppData" / "Roaming")
+        roaming = self.prefix.user_folder() / "AppData" / "Roaming"
+        self.terminal_folder = TerminalFolder(self.folder / "陈伟 Νίκη mt4", terminal_layout, roaming)
         self.service_binary = run.service_binary
-        self.service = ReferenceService(run.service_binary, self.folder, self.mt4.files)
+        self.service = ReferenceService(run.service_binary, self.folder, self.terminal_folder.files)
         self.install = ProgramInstall(self.folder / "Программа", run.program_exe, self.service.base_url)
         self.program = None
         self.program_log = self.folder / "program.log"

@@ -12,13 +12,13 @@ demo@korvane.test;demo;7;12;Alpha;13;Beta;
 
 
 class ReferenceService:
-    def __init__(self, binary, folder, mt4_files, scheme="http"):
+    def __init__(self, binary, folder, files_folder, scheme="http"):
         """scheme "https": with a self-signed certificate, which no client trusts."""
         (folder / "accounts.txt").write_text(ACCOUNTS)
         self.log_path = folder / "service.log"
         self._log = open(self.log_path, "wb")
         self.process = subprocess.Popen(
-            [str(binary), "--port", "0", "--accounts", str(folder / "accounts.txt"), "--mt4-files", str(mt4_files),
+            [str(binary), "--port", "0", "--accounts", str(folder / "accounts.txt"), "--files-folder", str(files_folder),
              "--record", str(folder / "requests.txt"), "--lifetime", "900", "--scheme", scheme],
             stdout=self._log, stderr=subprocess.STDOUT)
         self.base_url = wait_for(self._announced_url, 10, "the reference service to listen", interval=0.05)

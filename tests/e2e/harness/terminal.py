@@ -16,7 +16,7 @@ class SimulatedTerminal:
     def __init__(self, scene, seed, seconds, restart_every=0, step_ms="300-700", account=None):
         self.history = scene.folder / "session.txt"
         self.hold_file = scene.folder / "hold"
-        arguments = ["--mt5" if account else "--mt4", windows_path(scene.mt4.root), "--seed", str(seed),
+        arguments = ["--mt5" if account else "--mt4", windows_path(scene.terminal_folder.root), "--seed", str(seed),
                      "--history", windows_path(self.history), "--seconds", str(seconds), "--step-ms", step_ms,
                      "--restart-every", str(restart_every), "--hold-file", windows_path(self.hold_file)]
         arguments += ["--account", account] if account else []

@@ -1,5 +1,5 @@
 // What the service answers, without a network: the account file, the order
-// acknowledgement looked up in the MT4 order log, and the query.
+// acknowledgement looked up in the order log, and the query.
 #include <gtest/gtest.h>
 
 #include <filesystem>

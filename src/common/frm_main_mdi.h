@@ -10,15 +10,15 @@ namespace kv {
 // Owned by the application; they live as long as the program.
 struct FrmMainMdi {
     std::string TimerInterval;  // poll interval in milliseconds, as decimal text
-    std::string pathname;       // the MT4 (or MT5) folder, as a rule ending with a backslash
+    std::string pathname;       // the terminal's folder (MT4 or MT5), as a rule ending with a backslash
     MetaTrader terminal = MetaTrader::Four;  // the terminal whose program was chosen in pathname
-    std::string pathname1;      // where the MT4 expert writes, found from pathname; no trailing backslash
+    std::string pathname1;      // where our expert writes, found from pathname; no trailing backslash
     std::string host;           // service base URL: scheme and host, no path, no trailing slash
     int swlogin = 0;            // 1 while logged in and relaying
     std::vector<std::string> ceklist;  // in-memory copy of Data\LoginChk.dat
 
-    // The MT folder, its terminal and the files folder found from them, where the expert writes.
-    void setMt4Folder(const std::string& folder, MetaTrader kind, const std::string& filesFolder) {
+    // The terminal's folder, its kind and the files folder found from them, where the expert writes.
+    void setTerminalFolder(const std::string& folder, MetaTrader kind, const std::string& filesFolder) {
         pathname = folder;
         terminal = kind;
         pathname1 = filesFolder;

@@ -1,4 +1,4 @@
-#include "shell/base/window.h"
+#include "common/window.h"
 
 namespace kv {
 

@@ -1,8 +1,8 @@
-#include "settings/folders/mt4_files_folder.h"
+#include "settings/folders/terminal_files_folder.h"
 
 #include <optional>
 
-#include "settings/folders/mt4_data_folder.h"
+#include "settings/folders/terminal_data_folder.h"
 
 namespace kv {
 
@@ -30,20 +30,21 @@ std::string legacyFilesFolder(const std::string& mt4Folder) { return mt4Folder +
 
 std::string orderLogIn(const std::string& filesFolder) { return filesFolder + "\\systemorder.log"; }
 
-std::vector<std::string> Mt4FilesFolder::candidates(const std::string& mt4Folder, MetaTrader terminal) {
+std::vector<std::string> TerminalFilesFolder::candidates(const std::string& terminalFolder, MetaTrader terminal) {
     const std::string files = std::string(mqlFolder(terminal)) + "\\Files";
     std::vector<std::string> folders;
-    for (const std::string& data : mt4DataFolders(files_, text_, mt4Folder)) folders.push_back(data + "\\" + files);
-    folders.push_back(mt4Folder + files);
-    if (terminal == MetaTrader::Four) folders.push_back(legacyFilesFolder(mt4Folder));
+    for (const std::string& data : terminalDataFolders(files_, text_, terminalFolder))
+        folders.push_back(data + "\\" + files);
+    folders.push_back(terminalFolder + files);
+    if (terminal == MetaTrader::Four) folders.push_back(legacyFilesFolder(terminalFolder));
     return folders;
 }
 
-std::string Mt4FilesFolder::choose(const std::string& mt4Folder, MetaTrader terminal) {
-    return chooseAmong(candidates(mt4Folder, terminal));
+std::string TerminalFilesFolder::choose(const std::string& terminalFolder, MetaTrader terminal) {
+    return chooseAmong(candidates(terminalFolder, terminal));
 }
 
-std::string Mt4FilesFolder::chooseAmong(const std::vector<std::string>& folders) {
+std::string TerminalFilesFolder::chooseAmong(const std::vector<std::string>& folders) {
     if (auto newest = newestLog(files_, folders)) return newest->folder;
     for (const std::string& folder : folders)
         if (files_.subfolders(folder)) return folder;
@@ -52,8 +53,9 @@ std::string Mt4FilesFolder::chooseAmong(const std::vector<std::string>& folders)
 
 // Each move makes the engine start afresh, so two logs that both keep
 // changing must never make it swing between them.
-std::string Mt4FilesFolder::recheck(const std::string& mt4Folder, MetaTrader terminal, const std::string& current) {
-    const std::vector<std::string> folders = candidates(mt4Folder, terminal);
+std::string TerminalFilesFolder::recheck(const std::string& terminalFolder, MetaTrader terminal,
+                                         const std::string& current) {
+    const std::vector<std::string> folders = candidates(terminalFolder, terminal);
     std::vector<std::string> others = folders;
     // A folder that was not found this way is not this rule's to leave.
     if (std::erase(others, current) == 0) return current;
@@ -66,8 +68,8 @@ std::string Mt4FilesFolder::recheck(const std::string& mt4Folder, MetaTrader ter
     return current;
 }
 
-std::string Mt4FilesFolder::describe(const std::string& mt4Folder, MetaTrader terminal) {
-    const std::string folder = choose(mt4Folder, terminal);
+std::string TerminalFilesFolder::describe(const std::string& terminalFolder, MetaTrader terminal) {
+    const std::string folder = choose(terminalFolder, terminal);
     const std::string found = std::string(terminalName(terminal)) + " found. ";
     if (!files_.lookup(orderLogIn(folder)).empty()) return found + "Orders are read from " + orderLogIn(folder);
     return found + "No systemorder.log yet: the expert must write it into " + folder;

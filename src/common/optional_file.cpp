@@ -1,4 +1,4 @@
-#include "shell/base/optional_file.h"
+#include "common/optional_file.h"
 
 #include "platform/text_file.h"
 
@@ -9,7 +9,7 @@ std::vector<std::string> readOptionalLines(const platform::Platform& platform, c
     platform::FileError error = platform::readLines(platform.files, platform.text, path, lines);
     if (error == platform::FileError::None) return lines;
     if (error != platform::FileError::NotFound)
-        platform.messages.show("Could not read the file " + path + ": " + platform::describe(error) + ".",
+        platform.messages.showModal("Could not read the file " + path + ": " + platform::describe(error) + ".",
                                platform::MessageIcon::Error);
     return {};
 }

@@ -2,8 +2,8 @@
 #include <string>
 #include <vector>
 
+#include "common/notices.h"
 #include "platform/platform.h"
-#include "shell/base/notices.h"
 
 namespace kv {
 

@@ -1,4 +1,4 @@
-#include "shell/base/text_values.h"
+#include "common/text_values.h"
 
 #include <charconv>
 #include <cmath>

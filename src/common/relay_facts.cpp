@@ -1,4 +1,4 @@
-#include "shell/base/relay_facts.h"
+#include "common/relay_facts.h"
 
 namespace kv {
 

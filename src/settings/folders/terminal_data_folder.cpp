@@ -1,4 +1,4 @@
-#include "settings/folders/mt4_data_folder.h"
+#include "settings/folders/terminal_data_folder.h"
 
 #include "platform/text_encoding.h"
 #include "platform/utf8_text.h"
@@ -9,25 +9,25 @@ namespace kv {
 
 namespace {
 
-// MT4 writes origin.txt in UTF-16LE; a trader's hand may have left it UTF-8 or in the code page.
+// The terminal writes origin.txt in UTF-16LE; a trader's hand may have left it UTF-8 or in the code page.
 std::u16string originFolder(const std::string& origin, platform::SystemText& system) {
     return platform::utf16FromText(origin, platform::encodingOf(origin, platform::UnmarkedUtf8::IsUtf8), system);
 }
 
 }  // namespace
 
-std::string mt4DataFolderName(platform::SystemText& system, const std::string& mt4Folder) {
+std::string terminalDataFolderName(platform::SystemText& system, const std::string& terminalFolder) {
     std::string bytes;
-    for (char16_t unit : comparableFolder(platform::utf16FromUtf8(mt4Folder), system)) {
+    for (char16_t unit : comparableFolder(platform::utf16FromUtf8(terminalFolder), system)) {
         bytes.push_back(static_cast<char>(unit & 0xFF));
         bytes.push_back(static_cast<char>(unit >> 8));
     }
     return md5Hex(bytes);
 }
 
-std::vector<std::string> mt4DataFolders(platform::FileSystem& files, platform::SystemText& system,
-                                        const std::string& mt4Folder) {
-    const std::u16string wanted = comparableFolder(platform::utf16FromUtf8(mt4Folder), system);
+std::vector<std::string> terminalDataFolders(platform::FileSystem& files, platform::SystemText& system,
+                                             const std::string& terminalFolder) {
+    const std::u16string wanted = comparableFolder(platform::utf16FromUtf8(terminalFolder), system);
     if (wanted.empty()) return {};
     const std::string roaming = files.roamingAppDataFolder();
     if (roaming.empty()) return {};  // no such folder for this user: no data folders either
@@ -45,7 +45,7 @@ std::vector<std::string> mt4DataFolders(platform::FileSystem& files, platform::S
     }
     if (!found.empty()) return found;
 
-    const std::string named = mt4DataFolderName(system, mt4Folder);
+    const std::string named = terminalDataFolderName(system, terminalFolder);
     for (const std::string& name : *names)
         if (comparableFolder(platform::utf16FromUtf8(name), system) == platform::utf16FromUtf8(named))
             return {terminal + "\\" + name};

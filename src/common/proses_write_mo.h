@@ -3,9 +3,9 @@
 #include <optional>
 #include <string>
 
+#include "common/relay_facts.h"
 #include "platform/clock.h"
 #include "platform/web_fetcher.h"
-#include "shell/base/relay_facts.h"
 
 namespace kv {
 

@@ -1,4 +1,4 @@
-#include "shell/base/file_writer.h"
+#include "common/file_writer.h"
 
 #include "platform/text_file.h"
 
@@ -28,7 +28,7 @@ bool FileWriter::report(const std::string& path, platform::FileError error) {
     if (notices_)
         notices_->raise(path, text);
     else
-        platform_.messages.show(text, platform::MessageIcon::Error);
+        platform_.messages.showModal(text, platform::MessageIcon::Error);
     return false;
 }
 

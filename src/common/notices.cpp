@@ -1,9 +1,9 @@
-#include "shell/base/notices.h"
+#include "common/notices.h"
 
 namespace kv {
 
 Notices::~Notices() {
-    if (onScreen_) boxes_.closeOpened();
+    if (onScreen_) boxes_.closeModeless();
 }
 
 void Notices::raise(const std::string& fault, const std::string& text) {
@@ -17,7 +17,7 @@ void Notices::withdraw(const std::string& fault) {
     std::erase_if(waiting_, [&](const Waiting& w) { return w.fault == fault; });
     if (onScreen_ != fault) return;
     onScreen_.reset();
-    boxes_.closeOpened();
+    boxes_.closeModeless();
     tellNext();
 }
 
@@ -26,7 +26,7 @@ void Notices::tellNext() {
     Waiting next = std::move(waiting_.front());
     waiting_.pop_front();
     onScreen_ = next.fault;
-    boxes_.open(next.text, platform::MessageIcon::Error, [this] {
+    boxes_.openModeless(next.text, platform::MessageIcon::Error, [this] {
         onScreen_.reset();
         tellNext();
     });

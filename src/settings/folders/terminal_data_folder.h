@@ -1,0 +1,24 @@
+#pragma once
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+#include "platform/system_text.h"
+
+namespace kv {
+
+// MT4 from build 600 on keeps an installation's files in a data folder under
+// <roaming application data>\MetaQuotes\Terminal\. Its origin.txt names the
+// installation folder; its name is the MD5 of that folder's path. MT5 keeps
+// its data folders the same way, beside MT4's.
+
+// The data folders of this terminal folder: those whose origin.txt names it,
+// or, when none does, the one its path names. Only folders that exist.
+std::vector<std::string> terminalDataFolders(platform::FileSystem& files, platform::SystemText& system,
+                                             const std::string& terminalFolder);
+
+// The name the terminal gives the data folder of an installation folder: the
+// MD5 of its path (no trailing backslash), upper-cased, as UTF-16LE bytes.
+std::string terminalDataFolderName(platform::SystemText& system, const std::string& terminalFolder);
+
+}  // namespace kv
