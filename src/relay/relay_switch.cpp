@@ -13,4 +13,9 @@ void RelaySwitch::startUnder(const std::string& systemId) {
     main_.swlogin = 1;
 }
 
+
+void RelaySwitch::terminalsChanged() {}
+
+std::string RelaySwitch::describe(std::size_t) const { return {}; }
+
 }  // namespace kv

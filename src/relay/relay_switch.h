@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <string>
 
 #include "common/frm_main_mdi.h"
@@ -26,6 +27,13 @@ public:
     // Reports go under this system from now on: the order tables are loaded
     // (built only at their first load), the timer runs, the trader is logged in.
     void startUnder(const std::string& systemId);
+
+    // The other terminals changed (the Terminals window saved them): each one
+    // listed is relayed, one no longer listed stops; its files stay.
+    void terminalsChanged();
+    // How a terminal is doing, for the Terminals window: 0 is the first
+    // (pathname), 1 the first of the others.
+    std::string describe(std::size_t index) const;
 
 private:
     FrmMainMdi& main_;
