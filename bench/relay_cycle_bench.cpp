@@ -80,9 +80,11 @@ struct Machine {
     kv::FrmMainMdi main;
     kv::ProsesWriteMO module;
     kv::Notices notices{hp.messages};
-    kv::FrmManual manual{platform, main, module, notices};
-    kv::ExpertPlacement expert{platform, main};
-    kv::PollCycle cycle{platform, main, module, manual, notices, expert};
+    kv::TerminalSite site{main, module, 0, ""};
+    kv::FrmManual manual{platform, main, module, site, notices};
+    kv::ExpertPlacement expert{platform, site};
+    kv::RelayedTerminals terminals{platform, main, module, notices, site, manual, expert};
+    kv::PollCycle cycle{platform, terminals};
     std::string orderLog, otherProfits, knownLog;
 };
 
@@ -128,7 +130,7 @@ void ioFloor(benchmark::State& state, bool withWrites) {
     m.knowEveryOrder();
     const std::string known = m.main.pathname1 + "\\manualorder.log";
     const std::string orders = m.main.pathname1 + "\\systemorder.log";
-    const std::string journal = m.platform.dataFile("TempClose.dat");
+    const std::string journal = m.site.closedJournalPath(m.platform);
     std::string a, b, c;
     for (auto _ : state) {
         m.platform.files.readAll(known, a);

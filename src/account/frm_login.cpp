@@ -125,6 +125,8 @@ void FrmLogin::login() {
     std::vector<std::string> systems = takeSystemLines();
     if (!systemsWriter_.replace(platform_.dataFile("TempSyst.dat"), systems)) return;
     takeStamps();
+    module_.listedSystems.clear();
+    for (const std::string& line : systems) module_.listedSystems.push_back(splitSystemLine(line).sysLineId);
 
     if (cntsys == 1) {
         main_.ceklist.clear();

@@ -2,6 +2,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/relay_facts.h"
 #include "platform/clock.h"
@@ -12,7 +13,8 @@ namespace kv {
 // Values of the engine module that every part of the program reads and writes.
 // Owned by the application, so each program run (and each test) starts fresh.
 struct ProsesWriteMO {
-    std::string systemId;                           // trade system orders are reported under
+    std::string systemId;                           // trade system the first terminal's orders are reported under
+    std::vector<std::string> listedSystems;         // the ids of the trade systems the last login listed
     double userId = 0;                              // from the login reply; 0 after a refused login
     long loginDate = 0;                             // yyyymmdd of the last successful login
     std::optional<platform::DateTime> loginTime;    // time of the last successful login

@@ -2,30 +2,45 @@
 
 namespace kv {
 
-void RelayFacts::answered(const platform::Fetched& fetched, bool acknowledged, const platform::DateTime& now) {
-    const bool replied = fetched.reply.has_value();
+void TerminalFacts::answered(bool replied, bool acknowledged) {
     ++sent_;
     if (!acknowledged) ++unacknowledged_;
+    lost_ = lost_ || !replied;
+}
+
+void TerminalFacts::cycleReported() {
+    waiting = unacknowledged_;
+    moreMayWait = lost_;
+    sent_ = unacknowledged_ = 0;
+    lost_ = false;
+}
+
+void RelayFacts::answered(const platform::Fetched& fetched, bool acknowledged, const platform::DateTime& now) {
+    const bool replied = fetched.reply.has_value();
     if (acknowledged) lastAcknowledged = now;
     if (replied)
         unreachableSince.reset();
     else if (!unreachableSince)
         unreachableSince = now;
     certificateRefused = !replied && fetched.noReply == platform::NoReply::UntrustedCertificate;
-    lost_ = lost_ || !replied;
 }
 
-void RelayFacts::cycleReported() {
-    waiting = unacknowledged_;
-    moreMayWait = lost_;
-    // Nothing was sent, so nothing is known of the service: the last silence is
-    // no longer news (the events it left waiting are gone from the order log).
-    if (sent_ == 0) {
-        unreachableSince.reset();
-        certificateRefused = false;
-    }
-    sent_ = unacknowledged_ = 0;
-    lost_ = false;
+void RelayFacts::cycleSentNothing() {
+    if (waiting() > 0 || moreMayWait()) return;
+    unreachableSince.reset();
+    certificateRefused = false;
+}
+
+int RelayFacts::waiting() const {
+    int total = 0;
+    for (const auto& [key, terminal] : terminals) total += terminal.waiting;
+    return total;
+}
+
+bool RelayFacts::moreMayWait() const {
+    for (const auto& [key, terminal] : terminals)
+        if (terminal.moreMayWait) return true;
+    return false;
 }
 
 }  // namespace kv

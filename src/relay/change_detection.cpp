@@ -8,7 +8,7 @@ namespace {
 
 bool isMarketOrder(std::string_view orderType) { return orderType == "BUY" || orderType == "SELL"; }
 
-void detectOrderEvent(const OrderLine& line, FrmManual& tables, KnownOrders& known, OrderReporter& reporter) {
+void detectOrderEvent(const OrderLine& line, OrderTables& tables, KnownOrders& known, OrderReporter& reporter) {
     if (known.empty()) {
         if (line.stateMark == "X")
             tables.Closelist.push_back(knownRecordOf(line));
@@ -32,7 +32,7 @@ void detectOrderEvent(const OrderLine& line, FrmManual& tables, KnownOrders& kno
 
 }  // namespace
 
-void detectOrderEvents(FrmManual& tables, KnownOrders& known, OrderReporter& reporter) {
+void detectOrderEvents(OrderTables& tables, KnownOrders& known, OrderReporter& reporter) {
     const std::size_t lines = tables.systemlist.size();
     for (std::size_t sysIndex = 0; sysIndex < lines; ++sysIndex)
         detectOrderEvent(splitOrderLine(tables.systemlist[sysIndex]), tables, known, reporter);

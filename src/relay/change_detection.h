@@ -1,5 +1,5 @@
 #pragma once
-#include "relay/frm_manual.h"
+#include "relay/order_tables.h"
 #include "relay/known_orders.h"
 #include "relay/order_reporting.h"
 
@@ -9,6 +9,6 @@ namespace kv {
 // each new, modified, closed or deleted order. Once reporting stops sending
 // (no reply, or no time left) the walk still goes on, for the closed orders
 // that need no request; what was not sent is found again next cycle.
-void detectOrderEvents(FrmManual& tables, KnownOrders& known, OrderReporter& reporter);
+void detectOrderEvents(OrderTables& tables, KnownOrders& known, OrderReporter& reporter);
 
 }  // namespace kv

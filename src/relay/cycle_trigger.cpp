@@ -20,12 +20,21 @@ bool mayBeOrderLog(std::string_view name) {
 
 }  // namespace
 
-CycleTrigger::CycleTrigger(const platform::Platform& platform, const FrmMainMdi& main, PollCycle& poll)
-    : platform_(platform),
-      main_(main),
-      poll_(poll),
-      mytimer_(platform.timers.create([this] { runCycle(); })),
-      settle_(platform.timers.create([this] { settled(); })) {}
+struct CycleTrigger::Watched {
+    std::string key, folder;  // the terminal's, and the folder watched
+    std::unique_ptr<platform::FolderWatch> watch;
+    std::unique_ptr<platform::Timer> settle;  // one-shot: switched off when it fires
+    bool changedInCycle = false;
+    unsigned spacing = kSpacingMs;  // that the change waited for by settle keeps
+    std::optional<std::uint64_t> lastCycleEnd;
+};
+
+CycleTrigger::CycleTrigger(const platform::Platform& platform, RelayedTerminals& terminals, PollCycle& poll)
+    : platform_(platform), terminals_(terminals), poll_(poll), mytimer_(platform.timers.create([this] { runCycle(); })) {
+    watched_.push_back(watchedTerminal(terminals.cycle(0).site().key()));
+}
+
+CycleTrigger::~CycleTrigger() = default;
 
 void CycleTrigger::start() {
     on_ = true;
@@ -36,74 +45,111 @@ void CycleTrigger::start() {
 void CycleTrigger::stop() {
     on_ = false;
     mytimer_->setEnabled(false);
-    settle_->setEnabled(false);
-    watch_.reset();
-    watched_.clear();
-    changedInCycle_ = false;
+    for (auto& w : watched_) {
+        w->watch.reset();
+        w->settle->setEnabled(false);
+    }
 }
 
 void CycleTrigger::runCycle() {
     // A cycle waits on no box; should a tick still come inside one, it is dropped.
     if (poll_.running()) return;
-    changedInCycle_ = false;
+    for (auto& w : watched_) w->changedInCycle = false;
     poll_.tick();
-    lastCycleEnd_ = platform_.clock.steadyMilliseconds();
+    const std::uint64_t now = platform_.clock.steadyMilliseconds();
     if (!on_) return;
     follow();
-    if (changedInCycle_ || poll_.leftEventsPending()) soon(kSpacingMs);
+    const bool pending = poll_.leftEventsPending();
+    for (auto& w : watched_) {
+        w->lastCycleEnd = now;
+        if (w->changedInCycle || pending) soon(*w, kSpacingMs);
+    }
 }
 
-void CycleTrigger::fileChanged(const std::string& name, platform::FolderChange how) {
+void CycleTrigger::runTerminal(Watched& watched) {
+    std::size_t index = 0;
+    while (index < terminals_.count() && terminals_.cycle(index).site().key() != watched.key) ++index;
+    watched.changedInCycle = false;
+    poll_.tickTerminal(index);
+    watched.lastCycleEnd = platform_.clock.steadyMilliseconds();
+    if (!on_) return;
+    const std::string key = watched.key;
+    follow();  // may replace the watched entries
+    for (auto& w : watched_)
+        if (w->key == key && (w->changedInCycle || poll_.leftEventsPending())) soon(*w, kSpacingMs);
+}
+
+void CycleTrigger::fileChanged(Watched& watched, const std::string& name, platform::FolderChange how) {
     if (!on_ || !mayBeOrderLog(name)) return;
     const bool renamedIn = how == platform::FolderChange::RenamedIn;
     if (poll_.running() && renamedIn) {
         // Read once the running cycle has ended and the short spacing passed.
-        spacing_ = kRenameSpacingMs;
-        soon(kRenameSpacingMs);
+        watched.spacing = kRenameSpacingMs;
+        soon(watched, kRenameSpacingMs);
     } else if (poll_.running()) {
-        changedInCycle_ = true;
+        watched.changedInCycle = true;
     } else if (renamedIn) {
         // Whole: no settling, and whatever a write before it left waiting is superseded.
-        runSpaced(kRenameSpacingMs);
-    } else if (!settle_->enabled()) {
-        spacing_ = kSpacingMs;
-        soon(kSettleMs);
+        runSpaced(watched, kRenameSpacingMs);
+    } else if (!watched.settle->enabled()) {
+        watched.spacing = kSpacingMs;
+        soon(watched, kSettleMs);
     }
 }
 
-void CycleTrigger::settled() {
-    settle_->setEnabled(false);
+void CycleTrigger::settled(Watched& watched) {
+    watched.settle->setEnabled(false);
     if (!on_) return;
     if (poll_.running()) {
-        changedInCycle_ = true;
+        watched.changedInCycle = true;
         return;
     }
-    runSpaced(spacing_);
+    runSpaced(watched, watched.spacing);
 }
 
-void CycleTrigger::runSpaced(unsigned spacing) {
+void CycleTrigger::runSpaced(Watched& watched, unsigned spacing) {
     const std::uint64_t now = platform_.clock.steadyMilliseconds();
-    if (lastCycleEnd_ && now - *lastCycleEnd_ < spacing) {
-        spacing_ = spacing;
-        soon(static_cast<unsigned>(spacing - (now - *lastCycleEnd_)));
+    if (watched.lastCycleEnd && now - *watched.lastCycleEnd < spacing) {
+        watched.spacing = spacing;
+        soon(watched, static_cast<unsigned>(spacing - (now - *watched.lastCycleEnd)));
         return;
     }
-    settle_->setEnabled(false);
-    runCycle();
+    watched.settle->setEnabled(false);
+    runTerminal(watched);
 }
 
-void CycleTrigger::soon(unsigned milliseconds) {
-    settle_->setEnabled(false);
-    settle_->setInterval(milliseconds);
-    settle_->setEnabled(true);
+void CycleTrigger::soon(Watched& watched, unsigned milliseconds) {
+    watched.settle->setEnabled(false);
+    watched.settle->setInterval(milliseconds);
+    watched.settle->setEnabled(true);
+}
+
+std::unique_ptr<CycleTrigger::Watched> CycleTrigger::watchedTerminal(const std::string& key) {
+    auto w = std::make_unique<Watched>();
+    w->key = key;
+    Watched& ref = *w;
+    w->settle = platform_.timers.create([this, &ref] { settled(ref); });
+    return w;
 }
 
 void CycleTrigger::follow() {
-    if (watch_ && watched_ == main_.pathname1) return;
-    watch_.reset();
-    watched_ = main_.pathname1;
-    watch_ = platform_.folderWatch.watch(
-        watched_, [this](const std::string& name, platform::FolderChange how) { fileChanged(name, how); });
+    if (!on_) return;
+    std::vector<std::unique_ptr<Watched>> kept;
+    for (std::size_t i = 0; i < terminals_.count(); ++i) {
+        const TerminalSite& site = terminals_.cycle(i).site();
+        auto it = std::find_if(watched_.begin(), watched_.end(), [&](const auto& w) { return w && w->key == site.key(); });
+        // The same terminal keeps its timing.
+        std::unique_ptr<Watched> w = it != watched_.end() ? std::move(*it) : watchedTerminal(site.key());
+        if (!w->watch || w->folder != site.filesFolder()) {
+            Watched& ref = *w;
+            w->folder = site.filesFolder();
+            w->watch.reset();
+            w->watch = platform_.folderWatch.watch(
+                w->folder, [this, &ref](const std::string& name, platform::FolderChange how) { fileChanged(ref, name, how); });
+        }
+        kept.push_back(std::move(w));
+    }
+    watched_ = std::move(kept);
 }
 
 }  // namespace kv

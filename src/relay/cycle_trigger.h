@@ -3,20 +3,22 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
-#include "common/frm_main_mdi.h"
 #include "platform/platform.h"
 #include "relay/poll_cycle.h"
+#include "relay/relayed_terminals.h"
 
 namespace kv {
 
-// When poll cycles run: at every tick of mytimer, and soon after the expert
-// writes systemorder.log. A write in place starts a short settling wait, so
-// that the writes of one burst make one cycle; a log renamed into the folder
-// arrived whole and is read at once. After any cycle the next one that a
-// change asks for waits for a minimum spacing, so an expert that rewrites its
-// log at every price tick cannot keep the relay busy. The timer stays the
-// fallback for a platform, or a folder, that tells of no change.
+// When poll cycles run: at every tick of mytimer (every terminal's), and
+// soon after an expert writes its systemorder.log (that terminal's). A
+// write in place starts a short settling wait, so that the writes of one
+// burst make one cycle; a log renamed into the folder arrived whole and is
+// read at once. After any cycle of a terminal the next one that a change
+// asks for waits for a minimum spacing, so an expert that rewrites its log at
+// every price tick cannot keep the relay busy. The timer stays the fallback
+// for a platform, or a folder, that tells of no change.
 class CycleTrigger {
 public:
     static constexpr unsigned kSettleMs = 15;
@@ -27,35 +29,36 @@ public:
     // most of the time.
     static constexpr unsigned kRenameSpacingMs = 20;
 
-    CycleTrigger(const platform::Platform& platform, const FrmMainMdi& main, PollCycle& poll);
+    CycleTrigger(const platform::Platform& platform, RelayedTerminals& terminals, PollCycle& poll);
+    ~CycleTrigger();
 
     platform::Timer& mytimer() { return *mytimer_; }
 
-    // The timer runs and the terminal's files folder is watched, or neither.
+    // The timer runs and the terminals' files folders are watched, or neither.
     void start();
     void stop();
-
-private:
-    void runCycle();
-    void fileChanged(const std::string& name, platform::FolderChange how);
-    void settled();
-    // Runs a cycle now, or once SPACING has passed since the last one ended.
-    void runSpaced(unsigned spacing);
-    void soon(unsigned milliseconds);
-    // Watches the folder pathname1 names now; Save or a tick may move it.
+    // Watches the folders the terminals name now; Save, a tick or the Terminals window may move them.
     void follow();
 
+private:
+    struct Watched;  // one terminal's folder and its own timing
+
+    // Its timing, not yet watching: the first terminal's is made with the trigger.
+    std::unique_ptr<Watched> watchedTerminal(const std::string& key);
+    void runCycle();
+    void runTerminal(Watched& watched);
+    void fileChanged(Watched& watched, const std::string& name, platform::FolderChange how);
+    void settled(Watched& watched);
+    // Runs the terminal's cycle now, or once SPACING has passed since its last one ended.
+    void runSpaced(Watched& watched, unsigned spacing);
+    void soon(Watched& watched, unsigned milliseconds);
+
     platform::Platform platform_;
-    const FrmMainMdi& main_;
+    RelayedTerminals& terminals_;
     PollCycle& poll_;
     std::unique_ptr<platform::Timer> mytimer_;
-    std::unique_ptr<platform::Timer> settle_;  // one-shot: switched off when it fires
-    std::unique_ptr<platform::FolderWatch> watch_;
-    std::string watched_;
+    std::vector<std::unique_ptr<Watched>> watched_;
     bool on_ = false;
-    bool changedInCycle_ = false;
-    unsigned spacing_ = kSpacingMs;  // that the change waited for by settle_ keeps
-    std::optional<std::uint64_t> lastCycleEnd_;
 };
 
 }  // namespace kv

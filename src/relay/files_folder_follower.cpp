@@ -1,11 +1,9 @@
 #include "relay/files_folder_follower.h"
 
-#include "relay/engine_files.h"
-
 namespace kv {
 
-FilesFolderFollower::FilesFolderFollower(const platform::Platform& platform, FrmMainMdi& main, FrmManual& manual)
-    : platform_(platform), main_(main), manual_(manual), folders_(platform.files, platform.text, platform.clock) {}
+FilesFolderFollower::FilesFolderFollower(const platform::Platform& platform, TerminalSite& site, OrderTables& tables)
+    : platform_(platform), site_(site), tables_(tables), folders_(platform.files, platform.text, platform.clock) {}
 
 bool FilesFolderFollower::followOnceAMinute() {
     const auto now = platform_.clock.utcNow();
@@ -24,10 +22,10 @@ bool FilesFolderFollower::followNow() {
 // its orders are taken as the start-up load takes them, so orders open
 // before the login date are not reported as new.
 bool FilesFolderFollower::follow() {
-    const std::string folder = folders_.recheck(main_.pathname, main_.terminal, main_.pathname1);
-    if (folder == main_.pathname1) return false;
-    main_.pathname1 = folder;
-    if (platform_.files.lookup(manualOrderLogPath(main_)).empty()) manual_.rebuildKnownOrders();
+    const std::string folder = folders_.recheck(site_.folder(), site_.kind(), site_.filesFolder());
+    if (folder == site_.filesFolder()) return false;
+    site_.filesFolder() = folder;
+    if (platform_.files.lookup(site_.manualOrderLogPath()).empty()) tables_.rebuildKnownOrders();
     return true;
 }
 

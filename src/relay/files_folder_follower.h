@@ -2,9 +2,9 @@
 #include <chrono>
 #include <optional>
 
-#include "common/frm_main_mdi.h"
 #include "platform/platform.h"
-#include "relay/frm_manual.h"
+#include "relay/order_tables.h"
+#include "common/terminal_site.h"
 #include "settings/folders/terminal_files_folder.h"
 
 namespace kv {
@@ -14,20 +14,20 @@ namespace kv {
 // been taken before the live one first appeared.
 class FilesFolderFollower {
 public:
-    FilesFolderFollower(const platform::Platform& platform, FrmMainMdi& main, FrmManual& manual);
+    FilesFolderFollower(const platform::Platform& platform, TerminalSite& site, OrderTables& tables);
 
     // About once a minute: a few directory look-ups, never at every tick.
-    // True when pathname1 moved.
+    // True when the files folder moved.
     bool followOnceAMinute();
-    // The order log is missing from pathname1: look now. True when it moved.
+    // The order log is missing from the files folder: look now. True when it moved.
     bool followNow();
 
 private:
     bool follow();
 
     platform::Platform platform_;
-    FrmMainMdi& main_;
-    FrmManual& manual_;
+    TerminalSite& site_;
+    OrderTables& tables_;
     TerminalFilesFolder folders_;
     std::optional<std::chrono::system_clock::time_point> lastLook_;
 };

@@ -2,8 +2,8 @@
 #include <set>
 #include <string>
 
-#include "common/frm_main_mdi.h"
 #include "platform/file_system.h"
+#include "common/terminal_site.h"
 #include "settings/expert/expert_placement.h"
 
 namespace kv {
@@ -14,17 +14,17 @@ namespace kv {
 // not a fault.
 class FirstOrderLog {
 public:
-    FirstOrderLog(platform::FileSystem& files, const FrmMainMdi& main, const ExpertPlacement& expert)
-        : files_(files), main_(main), expert_(expert) {}
+    FirstOrderLog(platform::FileSystem& files, const TerminalSite& site, const ExpertPlacement& expert)
+        : files_(files), site_(site), expert_(expert) {}
 
-    // The order log is missing from pathname1: whether it is still awaited there.
+    // The order log is missing from the files folder: whether it is still awaited there.
     bool awaited() const;
-    // The order log was read in pathname1: from now on its absence is a fault.
-    void seen() { seenIn_.insert(main_.pathname1); }
+    // The order log was read in the files folder: from now on its absence is a fault.
+    void seen() { seenIn_.insert(site_.filesFolder()); }
 
 private:
     platform::FileSystem& files_;
-    const FrmMainMdi& main_;
+    const TerminalSite& site_;
     const ExpertPlacement& expert_;
     std::set<std::string> seenIn_;  // files folders whose log this run has read
 };

@@ -4,7 +4,6 @@
 #include <utility>
 #include <vector>
 
-#include "relay/engine_files.h"
 
 namespace kv {
 
@@ -80,14 +79,16 @@ bool acknowledges(const std::optional<std::string>& reply, OrderEvent event, con
 }
 
 OrderReporter::OrderReporter(const platform::Platform& platform, const FrmMainMdi& main, ProsesWriteMO& module,
-                             FrmManual& tables, KnownOrders& known, FileWriter& activeLog)
+                             const TerminalSite& site, OrderTables& tables, KnownOrders& known, FileWriter& activeLog,
+                             std::uint64_t deadline)
     : platform_(platform),
       main_(main),
       module_(module),
+      site_(site),
       tables_(tables),
       known_(known),
       activeLog_(activeLog),
-      deadline_(platform.clock.steadyMilliseconds() + kRequestTimeMs) {}
+      deadline_(deadline) {}
 
 void OrderReporter::reportOrderEvent(OrderEvent event, const OrderLine& line, std::optional<std::size_t> knownIndex) {
     if (connectionLost_ || outOfTime_) return;
@@ -95,7 +96,7 @@ void OrderReporter::reportOrderEvent(OrderEvent event, const OrderLine& line, st
         outOfTime_ = true;
         return;
     }
-    std::string url = requestUrl(main_.host, module_.systemId, event, line);
+    std::string url = requestUrl(main_.host, site_.systemId(), event, line);
     module_.reportKind = requestFor(event).reportKind;
     if (!module_.engineFetcher) module_.engineFetcher = platform_.web.create();
     ++requestsSent_;
@@ -103,6 +104,7 @@ void OrderReporter::reportOrderEvent(OrderEvent event, const OrderLine& line, st
     if (!fetched.reply) connectionLost_ = true;
     const bool accepted = acknowledges(fetched.reply, event, line);
     module_.relayFacts.answered(fetched, accepted, platform_.clock.now());
+    module_.relayFacts.terminals[site_.key()].answered(fetched.reply.has_value(), accepted);
     if (!accepted) return;
     acknowledged(event, line, knownIndex);
     appendActiveLog("\"" + url + "\"");

@@ -8,7 +8,8 @@
 #include "common/frm_main_mdi.h"
 #include "common/proses_write_mo.h"
 #include "platform/platform.h"
-#include "relay/frm_manual.h"
+#include "common/terminal_site.h"
+#include "relay/order_tables.h"
 #include "relay/known_orders.h"
 #include "relay/order_fields.h"
 
@@ -27,12 +28,15 @@ std::string requestUrl(const std::string& host, const std::string& systemId, Ord
 // never acknowledge.
 bool acknowledges(const std::optional<std::string>& reply, OrderEvent event, const OrderLine& line);
 
-// Sends the events of one cycle and, for each one the service acknowledges,
-// moves the tables on and records the request in Data\Active.log.
+// Sends the events of one terminal's cycle under its trade system and, for
+// each one the service acknowledges, moves the tables on and records the
+// request in Data\Active.log.
 class OrderReporter {
 public:
+    // deadline: the steady clock's milliseconds by which this cycle stops sending.
     OrderReporter(const platform::Platform& platform, const FrmMainMdi& main, ProsesWriteMO& module,
-                  FrmManual& tables, KnownOrders& known, FileWriter& activeLog);
+                  const TerminalSite& site, OrderTables& tables, KnownOrders& known, FileWriter& activeLog,
+                  std::uint64_t deadline);
 
     // knownIndex: the matched record, for every event but a new order.
     void reportOrderEvent(OrderEvent event, const OrderLine& line, std::optional<std::size_t> knownIndex);
@@ -43,6 +47,7 @@ public:
     bool outOfTime() const { return outOfTime_; }
     int requestsSent() const { return requestsSent_; }
 
+    // A pass over the terminals spends at most this long in requests.
     static constexpr std::uint64_t kRequestTimeMs = 1000;
 
 private:
@@ -52,7 +57,8 @@ private:
     platform::Platform platform_;
     const FrmMainMdi& main_;
     ProsesWriteMO& module_;
-    FrmManual& tables_;
+    const TerminalSite& site_;
+    OrderTables& tables_;
     KnownOrders& known_;
     FileWriter& activeLog_;
     std::uint64_t deadline_;

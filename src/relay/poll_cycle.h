@@ -1,72 +1,36 @@
 #pragma once
-#include <optional>
+#include <cstddef>
+#include <cstdint>
 #include <string>
-#include <vector>
 
-#include "common/file_writer.h"
-#include "common/frm_main_mdi.h"
-#include "common/notices.h"
 #include "common/proses_write_mo.h"
 #include "platform/platform.h"
-#include "relay/files_folder_follower.h"
-#include "relay/first_order_log.h"
-#include "relay/frm_manual.h"
-#include "relay/known_orders.h"
+#include "relay/relayed_terminals.h"
 
 namespace kv {
 
-// One tick of the poll timer: read the order logs, detect and report changes,
-// save the tables.
+// A tick of the poll timer: each relayed terminal's cycle in turn. They
+// share one second for requests, each taking an equal part of what is left
+// and a different one going first each tick, so a slow or refusing service
+// for one terminal's trade system never starves another's.
 class PollCycle {
 public:
-    PollCycle(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmManual& manual,
-              Notices& notices, const ExpertPlacement& expert);
+    PollCycle(const platform::Platform& platform, RelayedTerminals& terminals);
 
     void tick();
+    // Only the terminal whose expert has just written.
+    void tickTerminal(std::size_t index);
     bool running() const { return running_; }
-    // The last cycle ran out of time for requests and left events to send.
-    bool leftEventsPending() const { return leftPending_; }
+    // The last cycle of some terminal ran out of time for requests and left events to send.
+    bool leftEventsPending() const;
 
 private:
-    // The bytes one cycle works from; a missing state file has none.
-    struct CycleInputs {
-        std::string folder;
-        std::optional<std::string> known, journal;
-        std::string orders;
-    };
-
-    void runCycle();
-    bool stillQuiet(const CycleInputs& inputs) const;
-    // The reading step, first as bytes: false when change detection must not
-    // run (no order log, or a file that cannot be read).
-    bool readOrderLogs(CycleInputs& inputs);
-    bool readStateFile(const std::string& path, std::optional<std::string>& bytes);
-    bool readOrderLog(std::string& bytes);
-    void tellMissingOrderLog();
-    // Then as tables.
-    void fillTables(const CycleInputs& inputs);
-    // Saves the known orders and the closed-order journal, then empties
-    // Closelist. The bytes read this cycle spare a write of the same content.
-    // True when neither file needed writing.
-    bool saveOrderTables(KnownOrders& known, const CycleInputs& inputs);
-    void takeOrderLines(const std::string& bytes, const KnownOrders& known);
-    // pathname1 moved to where the expert writes now: nothing remembered of the old folder counts.
-    void startAfresh();
+    void run(std::size_t index, std::uint64_t deadline);
 
     platform::Platform platform_;
-    FrmMainMdi& main_;
-    ProsesWriteMO& module_;
-    FrmManual& manual_;
-    Notices& notices_;
-    FileWriter activeLog_;
-    FilesFolderFollower folders_;
-    FirstOrderLog firstLog_;
+    RelayedTerminals& terminals_;
     bool running_ = false;  // a tick that comes while a cycle runs is skipped
-    bool leftPending_ = false;
-    // The inputs of the last cycle if it sent nothing and wrote nothing: the
-    // same deciding bytes again would give the same nothing, so they need no
-    // new look. The tables then stay as that cycle left them.
-    std::optional<CycleInputs> quiet_;
+    std::size_t firstTurn_ = 0;
 };
 
 }  // namespace kv

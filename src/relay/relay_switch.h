@@ -8,6 +8,7 @@
 #include "relay/cycle_trigger.h"
 #include "relay/frm_manual.h"
 #include "relay/poll_cycle.h"
+#include "relay/relayed_terminals.h"
 
 namespace kv {
 
@@ -16,11 +17,11 @@ namespace kv {
 class RelaySwitch {
 public:
     RelaySwitch(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, FrmManual& manual,
-                PollCycle& poll);
+                RelayedTerminals& terminals, PollCycle& poll);
 
     platform::Timer& mytimer() { return cycles_.mytimer(); }
 
-    // Cycles run on the timer and on the expert's writes, or not at all.
+    // Cycles run on the timer and on the experts' writes, or not at all.
     void startpost() { cycles_.start(); }
     void stop() { cycles_.stop(); }
 
@@ -34,11 +35,16 @@ public:
     // How a terminal is doing, for the Terminals window: 0 is the first
     // (pathname), 1 the first of the others.
     std::string describe(std::size_t index) const;
+    // Where its expert is, for the Terminals window.
+    const ExpertPlacement& expert(std::size_t index) const { return terminals_.expert(index); }
+    // The others' experts, once a minute.
+    void lookAgainAtExperts() { terminals_.lookAgainAtExperts(); }
 
 private:
     FrmMainMdi& main_;
     ProsesWriteMO& module_;
     FrmManual& manual_;
+    RelayedTerminals& terminals_;
     CycleTrigger cycles_;
 };
 

@@ -72,7 +72,10 @@ void MainWindow::onLoad() {
     tellIfDataFolderUnwritable(platform_);
     readsettings();
     expert_.place();
-    expertLook_ = platform_.timers.create([this] { expert_.lookAgain(); });
+    expertLook_ = platform_.timers.create([this] {
+        expert_.lookAgain();
+        relay_.lookAgainAtExperts();
+    });
     expertLook_->setInterval(kExpertLookMs);
     expertLook_->setEnabled(true);
     main_.host = serviceHost(platform_);

@@ -8,6 +8,7 @@
 #include "relay/frm_manual.h"
 #include "relay/poll_cycle.h"
 #include "relay/relay_switch.h"
+#include "relay/relayed_terminals.h"
 #include "settings/expert/expert_placement.h"
 #include "settings/frm_settings.h"
 #include "shell/main_window.h"
@@ -20,10 +21,12 @@ namespace kv {
 struct Program::Parts {
     explicit Parts(const platform::Platform& platform)
         : notices(platform.messages),
-          manual(platform, values, module, notices),
-          expert(platform, values),
-          poll(platform, values, module, manual, notices, expert),
-          relay(platform, values, module, manual, poll),
+          firstTerminal(values, module, 0, ""),
+          manual(platform, values, module, firstTerminal, notices),
+          expert(platform, firstTerminal),
+          terminals(platform, values, module, notices, firstTerminal, manual, expert),
+          poll(platform, terminals),
+          relay(platform, values, module, manual, terminals, poll),
           remembered(platform, values),
           systems(platform, values, module, remembered, relay),
           login(platform, values, module, remembered, relay, systems),
@@ -34,8 +37,10 @@ struct Program::Parts {
     FrmMainMdi values;
     ProsesWriteMO module;
     Notices notices;  // the faults the poll cycle tells
+    TerminalSite firstTerminal;  // the one pathname names
     FrmManual manual;
     ExpertPlacement expert;
+    RelayedTerminals terminals;
     PollCycle poll;
     RelaySwitch relay;
     RememberedLogin remembered;
@@ -65,5 +70,6 @@ FrmSettings& Program::settings() { return parts_->settings; }
 FrmManual& Program::manual() { return parts_->manual; }
 platform::Timer& Program::mytimer() { return parts_->relay.mytimer(); }
 TrayStatusWatch& Program::trayStatus() { return parts_->trayStatus; }
+RelaySwitch& Program::relay() { return parts_->relay; }
 
 }  // namespace kv

@@ -13,6 +13,7 @@ class FrmSys;
 class FrmSettings;
 class FrmManual;
 class TrayStatusWatch;
+class RelaySwitch;
 
 // The whole program: owns the shared state and every window. The platform's
 // entry point creates it, calls start() (the main window's load) and then
@@ -38,6 +39,7 @@ public:
     FrmManual& manual();
     platform::Timer& mytimer();
     TrayStatusWatch& trayStatus();
+    RelaySwitch& relay();
 
 private:
     struct Parts;

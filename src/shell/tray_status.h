@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -18,6 +19,7 @@ struct StatusFacts {
     std::string serviceHost;  // the host name of the service's address
     std::optional<platform::DateTime> loginTime;
     MetaTrader terminal = MetaTrader::Four;
+    std::size_t terminals = 1;  // how many are relayed
     RelayFacts relay;
 };
 

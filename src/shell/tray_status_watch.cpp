@@ -48,6 +48,7 @@ StatusFacts TrayStatusWatch::gather() {
     facts.serviceHost = platform::hostOf(main_.host);
     facts.loginTime = module_.loginTime;
     facts.terminal = main_.terminal;
+    facts.terminals = 1 + main_.otherTerminals.size();
     facts.relay = module_.relayFacts;
     return facts;
 }

@@ -113,7 +113,7 @@ TEST(TrayStatus, AttentionForAMissingOrderLogOnlyWhileRelayingAndForSilenceOnlyS
     facts.login = LoginState::LoggedIn;
     facts.email = std::string(60, 'e') + "@example.com";
     facts.tradeSystem = "Alpha";
-    facts.relay.orderLogMissing = true;
+    facts.relay.terminals[""].orderLogMissing = true;
     auto status = kv::trayStatus(facts, clock.current, clock);
     EXPECT_EQ(status.look, TrayLook::Attention);
     EXPECT_EQ(status.tip, "Korvane - Vantor\nReporting for " + std::string(43, 'e') +
@@ -123,7 +123,7 @@ TEST(TrayStatus, AttentionForAMissingOrderLogOnlyWhileRelayingAndForSilenceOnlyS
 
     // A silence left over from before this login says nothing about it.
     facts.login = LoginState::LoggedIn;
-    facts.relay.orderLogMissing = false;
+    facts.relay.terminals[""].orderLogMissing = false;
     facts.relay.unreachableSince = kv::platform::DateTime{2026, 12, 5, 16, 0, 0};
     facts.loginTime = kv::platform::DateTime{2026, 12, 5, 17, 0, 0};
     EXPECT_EQ(kv::trayStatus(facts, clock.current, clock).look, TrayLook::Relaying);

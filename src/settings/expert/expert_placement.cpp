@@ -25,18 +25,18 @@ std::string expertsFolderOf(const std::string& filesFolder) {
     return endsWithNoCase(parent, "experts") ? parent : parent + "\\Experts";
 }
 
-ExpertPlacement::ExpertPlacement(const platform::Platform& platform, const FrmMainMdi& main)
-    : platform_(platform), main_(main) {}
+ExpertPlacement::ExpertPlacement(const platform::Platform& platform, const TerminalSite& site)
+    : platform_(platform), site_(site) {}
 
 void ExpertPlacement::lookAgain() {
     const Outcome last = result_.outcome;
-    if (main_.pathname1 != result_.filesFolder || last == Outcome::NoExpertsFolder || last == Outcome::Failed) place();
+    if (site_.filesFolder() != result_.filesFolder || last == Outcome::NoExpertsFolder || last == Outcome::Failed) place();
 }
 
 void ExpertPlacement::place() {
     result_ = Result{};
-    result_.terminal = main_.terminal;
-    result_.filesFolder = main_.pathname1;
+    result_.terminal = site_.kind();
+    result_.filesFolder = site_.filesFolder();
     if (result_.filesFolder.empty()) return;
     result_.expertsFolder = expertsFolderOf(result_.filesFolder);
     placeInto(result_.expertsFolder);

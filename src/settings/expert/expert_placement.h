@@ -1,7 +1,7 @@
 #pragma once
 #include <string>
 
-#include "common/frm_main_mdi.h"
+#include "common/terminal_site.h"
 #include "platform/platform.h"
 #include "settings/expert/expert_identity.h"
 
@@ -14,7 +14,7 @@ std::string expertsFolderOf(const std::string& filesFolder);
 
 // Puts the program's own expert for the trader's terminal (KorvaneVantor.mq4
 // for MT4, KorvaneVantor.mq5 for MT5) into the experts folder that belongs to
-// the files folder the relay reads (pathname1), where the terminal compiles it
+// the files folder the relay reads (a terminal's; pathname1 for the first), where the terminal compiles it
 // at its next start or Navigator refresh. It writes only where
 // the file is missing or an older version of ours: a newer version, or
 // another program's file of that name, is left alone. It only decides and
@@ -37,7 +37,7 @@ public:
     struct Result {
         Outcome outcome = Outcome::NotYet;
         MetaTrader terminal = MetaTrader::Four;
-        std::string filesFolder;    // the pathname1 it was made for
+        std::string filesFolder;    // the files folder it was made for
         std::string expertsFolder;  // and its experts folder
         platform::FileError error = platform::FileError::None;  // why it failed
         std::string foundVersion;   // of a file of ours that was kept
@@ -48,9 +48,9 @@ public:
         }
     };
 
-    ExpertPlacement(const platform::Platform& platform, const FrmMainMdi& main);
+    ExpertPlacement(const platform::Platform& platform, const TerminalSite& site);
 
-    // Now, for pathname1 as it is (at start, after a Save).
+    // Now, for the files folder as it is (at start, after a Save, when the terminal is added).
     void place();
     // Again when the relay has followed the expert to another files folder,
     // or when the last try could not put the expert in.
@@ -63,7 +63,7 @@ private:
     Outcome judge(const std::string& found, const std::string& carried);
 
     platform::Platform platform_;
-    const FrmMainMdi& main_;
+    const TerminalSite& site_;
     Result result_;
 };
 

@@ -1,36 +1,38 @@
-#include "relay/frm_manual.h"
+#include "relay/order_tables.h"
 
 #include <charconv>
 
 #include "platform/text_file.h"
-#include "relay/engine_files.h"
 #include "relay/order_fields.h"
 
 namespace kv {
 
-FrmManual::FrmManual(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, Notices& notices)
-    : Window(platform.windows, "FrmManual", "FrmManual"),
-      stateFiles(platform, notices),
-      platform_(platform),
-      main_(main),
-      module_(module) {}
+OrderTables::OrderTables(const platform::Platform& platform, const FrmMainMdi& main, const ProsesWriteMO& module,
+                         const TerminalSite& site, Notices& notices)
+    : stateFiles(platform, notices), platform_(platform), main_(main), module_(module), site_(site) {}
 
-void FrmManual::rebuildKnownOrders() {
+void OrderTables::rebuildKnownOrders() {
     startupLoadPending_ = true;
     rebuildDue_ = true;
     forgetHeldBackLine();
 }
 
 // An unfinished last line must keep its deciding fields for one poll interval.
-std::vector<std::string> FrmManual::orderLogLines(const std::string& bytes) {
+std::vector<std::string> OrderTables::orderLogLines(const std::string& bytes) {
     std::uint64_t interval = 1000;
     const std::string& text = main_.TimerInterval;
     std::from_chars(text.data(), text.data() + text.size(), interval);
     return orderLog_.take(bytes, platform_.text, platform_.clock.steadyMilliseconds(), interval);
 }
 
+bool OrderTables::ensureLoaded() {
+    if (loaded_) return false;
+    loaded_ = true;
+    startLoad();
+    return true;
+}
 
-void FrmManual::onLoad() {
+void OrderTables::startLoad() {
     systemlist.clear();
     manuallist.clear();
     Closelist.clear();
@@ -43,11 +45,11 @@ void FrmManual::onLoad() {
 // Once per login date the orders that were already open before that date
 // become the known orders, so the first cycles do not report them as new.
 // The stamp is written last, so a rebuild that fails is tried again.
-bool FrmManual::finishStartupLoad() {
+bool OrderTables::finishStartupLoad() {
     if (!startupLoadPending_) return true;
     const std::string loginDateText = std::to_string(module_.loginDate);
     std::string stampFile;
-    platform::FileError error = stateFiles.read(startupStampPath(platform_), stampFile);
+    platform::FileError error = stateFiles.read(site_.startupStampPath(platform_), stampFile);
     if (error != platform::FileError::None && error != platform::FileError::NotFound) return false;
     std::vector<std::string> stamp = platform::splitLines(stampFile, platform_.text);
     if (!stamp.empty() && stamp.back() == loginDateText && !rebuildDue_) {
@@ -56,7 +58,7 @@ bool FrmManual::finishStartupLoad() {
     }
 
     std::string orderLog;
-    if (platform_.files.readAll(systemOrderLogPath(main_), orderLog) != platform::FileError::None) return false;
+    if (platform_.files.readAll(site_.systemOrderLogPath(), orderLog) != platform::FileError::None) return false;
     // A log caught while the expert writes it lacks the orders after the cut,
     // which would then be reported again as new: wait a cycle for the rest.
     const std::vector<std::string> lines = orderLogLines(orderLog);
@@ -65,11 +67,12 @@ bool FrmManual::finishStartupLoad() {
     for (const std::string& text : lines) {
         if (isShortOrderLine(text)) continue;
         OrderLine line = splitOrderLine(text);
-        if (line.stateMark == "O" && line.lineDate < loginDateText) manuallist.push_back(knownRecordOf(line));
+        if (line.stateMark == "O" && line.lineDate < loginDateText)
+            manuallist.push_back(knownRecordOf(line));
     }
-    stateFiles.save(manualOrderLogPath(main_), manuallist);
-    stateFiles.save(closedJournalPath(platform_), {" "});
-    stateFiles.saveAfterWaiting(startupStampPath(platform_), {loginDateText});
+    stateFiles.save(site_.manualOrderLogPath(), manuallist);
+    stateFiles.save(site_.closedJournalPath(platform_), {" "});
+    stateFiles.saveAfterWaiting(site_.startupStampPath(platform_), {loginDateText});
     startupLoadPending_ = rebuildDue_ = false;
     return true;
 }
