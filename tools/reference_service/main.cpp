@@ -1,5 +1,6 @@
 // The reference web service for the relay's end-to-end tests and demo.
-//   reference_service --port P --accounts FILE --files-folder DIR [--record FILE] [--lifetime SECONDS]
+//   reference_service --port P --accounts FILE --files-folder DIR [--files-of SYSTEMID=DIR ...] [--record FILE]
+//                     [--lifetime SECONDS]
 //                     [--scheme http|https]
 // Prints "listening on http://127.0.0.1:PORT" (or https, with a self-signed
 // certificate) once it accepts requests, then one line per request. Ends on
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <iostream>
+#include <filesystem>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -23,6 +25,7 @@ struct Arguments {
     int port = 0;
     std::string accounts;
     std::string filesFolder;
+    std::map<std::string, std::filesystem::path> foldersBySystem;  // a trade system's own terminal
     std::optional<std::string> record;
     long lifetimeSeconds = 0;  // 0: until a signal
     refsvc::Scheme scheme = refsvc::Scheme::Http;
@@ -30,7 +33,7 @@ struct Arguments {
 
 [[noreturn]] void usage(const std::string& problem) {
     std::cerr << "reference_service: " << problem << "\n"
-              << "usage: reference_service --port P --accounts FILE --files-folder DIR [--record FILE]"
+              << "usage: reference_service --port P --accounts FILE --files-folder DIR [--files-of SYSTEMID=DIR]... [--record FILE]"
                  " [--lifetime SECONDS] [--scheme http|https]\n";
     std::exit(2);
 }
@@ -47,8 +50,16 @@ long number(const std::string& option, const std::string& text, long highest) {
 
 Arguments parseArguments(int argc, char** argv) {
     std::map<std::string, std::string> values;
+    Arguments arguments;
     for (int i = 1; i < argc; i += 2) {
         const std::string option = argv[i];
+        if (option == "--files-of" && i + 1 < argc) {
+            const std::string pair = argv[i + 1];
+            const auto equals = pair.find('=');
+            if (equals == std::string::npos || equals == 0) usage("--files-of needs SYSTEMID=DIR");
+            arguments.foldersBySystem[pair.substr(0, equals)] = pair.substr(equals + 1);
+            continue;
+        }
         if (option != "--port" && option != "--accounts" && option != "--files-folder" && option != "--record" &&
             option != "--lifetime" && option != "--scheme") {
             usage("unknown option " + option);
@@ -58,7 +69,6 @@ Arguments parseArguments(int argc, char** argv) {
     }
     if (!values.count("--accounts") || !values.count("--files-folder"))
         usage("--accounts and --files-folder are required");
-    Arguments arguments;
     arguments.port = static_cast<int>(number("--port", values.count("--port") ? values["--port"] : "0", 65535));
     arguments.accounts = values["--accounts"];
     arguments.filesFolder = values["--files-folder"];
@@ -94,7 +104,7 @@ int main(int argc, char** argv) {
     try {
         refsvc::RequestRecord record(arguments.record);
         refsvc::ReferenceService service(refsvc::AccountBook::load(arguments.accounts),
-                                         refsvc::OrderAcknowledger(arguments.filesFolder), record, std::cout,
+                                         refsvc::OrderAcknowledger(arguments.filesFolder, arguments.foldersBySystem), record, std::cout,
                                          arguments.scheme);
         service.bind(arguments.port);
         std::thread server([&service] { service.run(); });

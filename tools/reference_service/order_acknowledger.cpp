@@ -30,19 +30,24 @@ std::optional<OrderEvent> orderEventOfPath(const std::string& path) {
     return std::nullopt;
 }
 
-OrderAcknowledger::OrderAcknowledger(std::filesystem::path filesFolder) : folder_(std::move(filesFolder)) {}
+OrderAcknowledger::OrderAcknowledger(std::filesystem::path filesFolder,
+                                     std::map<std::string, std::filesystem::path> foldersBySystem)
+    : folder_(std::move(filesFolder)), foldersBySystem_(std::move(foldersBySystem)) {}
 
-std::optional<std::filesystem::path> OrderAcknowledger::orderLogPath() const {
+std::optional<std::filesystem::path> OrderAcknowledger::orderLogPath(const std::string& systemId) const {
+    const auto own = foldersBySystem_.find(systemId);
+    const std::filesystem::path& folder = own == foldersBySystem_.end() ? folder_ : own->second;
     // The expert and the relay spell the name differently; on Windows it is one file.
     std::error_code error;
-    for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
+    for (const auto& entry : std::filesystem::directory_iterator(folder, error)) {
         if (lowered(entry.path().filename().string()) == "systemorder.log") return entry.path();
     }
     return std::nullopt;
 }
 
-std::optional<std::string> OrderAcknowledger::orderState(const std::string& orderNo) const {
-    const auto path = orderLogPath();
+std::optional<std::string> OrderAcknowledger::orderState(const std::string& orderNo,
+                                                         const std::string& systemId) const {
+    const auto path = orderLogPath(systemId);
     if (!path) return std::nullopt;
     std::string text;
     try {
@@ -57,8 +62,9 @@ std::optional<std::string> OrderAcknowledger::orderState(const std::string& orde
     return std::nullopt;
 }
 
-std::optional<std::string> OrderAcknowledger::replyFor(OrderEvent event, const std::string& orderNo) const {
-    const auto state = orderState(orderNo);
+std::optional<std::string> OrderAcknowledger::replyFor(OrderEvent event, const std::string& orderNo,
+                                                       const std::string& systemId) const {
+    const auto state = orderState(orderNo, systemId);
     if (!state) return std::nullopt;
     return acknowledgement(orderNo, *state, event == OrderEvent::Modify);
 }

@@ -108,8 +108,10 @@ void ReferenceService::routeRequests() {
 
     server_->Get(R"(/(SetTD|EditTD|CloseTD|DeleteTD)\.do)",
                  [this](const httplib::Request& request, httplib::Response& response) {
-                     const auto orderNo = queryValue(queryOf(request.target), "orderno");
-                     const auto reply = orderNo ? orders_.replyFor(*orderEventOfPath(request.path), *orderNo)
+                     const auto query = queryOf(request.target);
+                     const auto orderNo = queryValue(query, "orderno");
+                     const auto reply = orderNo ? orders_.replyFor(*orderEventOfPath(request.path), *orderNo,
+                                                                   queryValue(query, "systemid").value_or(""))
                                                 : std::nullopt;
                      answer(request, response, reply.value_or("unknown order"), reply ? "acknowledged" : "");
                  });

@@ -85,6 +85,11 @@ TEST_F(OrderLogFolder, AcknowledgesNothingWithoutALogOrWithShortLines) {
     writeLog("systemorder.log", "1;2;3;501\r\n");  // no field 5
     EXPECT_EQ(orders.orderState("501"), std::nullopt);
     EXPECT_EQ(OrderAcknowledger(folder_ / "missing").orderState("501"), std::nullopt);
+    // A trade system with a terminal of its own is answered from that terminal's log only.
+    writeLog("systemorder.log", "20261206;x;1001;501;O7;SELL;EURUSD;0.1;1.1;1;1.2;0;0;1\r\n");
+    const OrderAcknowledger bySystem(folder_ / "missing", {{"13", folder_}});
+    EXPECT_EQ(bySystem.replyFor(OrderEvent::New, "501", "13"), "501;O7\n");
+    EXPECT_EQ(bySystem.replyFor(OrderEvent::New, "501", "12"), std::nullopt);
 }
 
 TEST(RawQuery, TakesValuesAsTheTransportSentThem) {
