@@ -45,9 +45,10 @@ class Order:
     stop_loss: str = "1.0950"
     close_price: str = "0"
     pnl: str = "0"
+    account: str = "5551001"
 
     def line(self):
-        return ";".join([FUTURE_DATE, "e2e", "5551001", self.number, self.state, self.kind, "EURUSD", "0.10",
+        return ";".join([FUTURE_DATE, "e2e", self.account, self.number, self.state, self.kind, "EURUSD", "0.10",
                          self.open_price, self.stop_loss, "1.1100", self.close_price, self.pnl, "1"])
 
 
@@ -136,6 +137,12 @@ class ProgramInstall:
     def data_lines(self, name):
         text = self.read_data(name)
         return text.removesuffix(CRLF).split(CRLF) if text else []
+
+    def list_terminals(self, terminals):
+        """Data\\Terminals.dat: the terminals relayed besides the first, as [(system id, TerminalFolder)]."""
+        lines = [f"{system}|{'MT5' if folder.terminal_name.endswith('5') else 'MT4'}|{folder.folder_line}"
+                 for system, folder in terminals]
+        self.write_data("Terminals.dat", "".join(line + CRLF for line in lines))
 
     def seed_installed(self, terminal_folder):
         """A later run: the terminal folder is known and the first-run marker exists."""

@@ -18,15 +18,22 @@ SETTLE_SECONDS = 2.5
 
 
 class Scene:
-    def __init__(self, run, name, terminal_layout="legacy"):
+    def __init__(self, run, name, terminal_layout="legacy", others=(), first_system=None):
+        """OTHERS: [(system id, layout)] of further terminals, each answered for its own trade
+        system; FIRST_SYSTEM: the first terminal's, when they are given."""
         self.folder = run.root / name
         self.folder.mkdir()
         self.driver, self.prefix, self.installer_exe = run.driver, run.prefix, run.installer_exe
         self.terminal_exe, self.experts = run.terminal_exe, run.experts
         roaming = self.prefix.user_folder() / "AppData" / "Roaming"
         self.terminal_folder = TerminalFolder(self.folder / "陈伟 Νίκη mt4", terminal_layout, roaming)
+        self.others = [(system, TerminalFolder(self.folder / f"terminal {number + 2}", layout, roaming))
+                       for number, (system, layout) in enumerate(others)]
+        files_of = {system: folder.files for system, folder in self.others}
+        if first_system:
+            files_of[first_system] = self.terminal_folder.files
         self.service_binary = run.service_binary
-        self.service = ReferenceService(run.service_binary, self.folder, self.terminal_folder.files)
+        self.service = ReferenceService(run.service_binary, self.folder, self.terminal_folder.files, files_of=files_of)
         self.install = ProgramInstall(self.folder / "Программа", run.program_exe, self.service.base_url)
         self.program = None
         self.program_log = self.folder / "program.log"

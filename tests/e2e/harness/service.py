@@ -8,18 +8,21 @@ ACCOUNTS = """\
 # e-mail;password;userId;sysId;sysName...
 solo@korvane.test;solo-pass;8;21;Solo System
 demo@korvane.test;demo;7;12;Alpha;13;Beta;
+desk@korvane.test;desk-pass;9;31;Desk 1;32;Desk 2;33;Desk 3;34;Desk 4;35;Desk 5;36;Desk 6;37;Desk 7;38;Desk 8;39;Desk 9;40;Desk 10
 """
 
 
 class ReferenceService:
-    def __init__(self, binary, folder, files_folder, scheme="http"):
-        """scheme "https": with a self-signed certificate, which no client trusts."""
+    def __init__(self, binary, folder, files_folder, scheme="http", files_of=None):
+        """scheme "https": with a self-signed certificate, which no client trusts. FILES_OF:
+        {system id: files folder} for trade systems answered from a terminal of their own."""
         (folder / "accounts.txt").write_text(ACCOUNTS)
         self.log_path = folder / "service.log"
         self._log = open(self.log_path, "wb")
         self.process = subprocess.Popen(
             [str(binary), "--port", "0", "--accounts", str(folder / "accounts.txt"), "--files-folder", str(files_folder),
-             "--record", str(folder / "requests.txt"), "--lifetime", "900", "--scheme", scheme],
+             "--record", str(folder / "requests.txt"), "--lifetime", "900", "--scheme", scheme]
+            + [argument for system, files in (files_of or {}).items() for argument in ("--files-of", f"{system}={files}")],
             stdout=self._log, stderr=subprocess.STDOUT)
         self.base_url = wait_for(self._announced_url, 10, "the reference service to listen", interval=0.05)
 

@@ -13,14 +13,17 @@ EVENT_REQUEST = re.compile(r"/(SetTD|EditTD|CloseTD|DeleteTD)\.do\?.*&orderno=(\
 
 
 class SimulatedTerminal:
-    def __init__(self, scene, seed, seconds, restart_every=0, step_ms="300-700", account=None):
-        self.history = scene.folder / "session.txt"
-        self.hold_file = scene.folder / "hold"
-        arguments = ["--mt5" if account else "--mt4", windows_path(scene.terminal_folder.root), "--seed", str(seed),
+    def __init__(self, scene, seed, seconds, restart_every=0, step_ms="300-700", account=None, folder=None,
+                 name="session"):
+        """FOLDER: the TerminalFolder it runs in, the scene's first by default; NAME tells its files apart."""
+        self.history = scene.folder / f"{name}.txt"
+        self.hold_file = scene.folder / f"{name}-hold"
+        folder = folder or scene.terminal_folder
+        arguments = ["--mt5" if account else "--mt4", windows_path(folder.root), "--seed", str(seed),
                      "--history", windows_path(self.history), "--seconds", str(seconds), "--step-ms", step_ms,
                      "--restart-every", str(restart_every), "--hold-file", windows_path(self.hold_file)]
         arguments += ["--account", account] if account else []
-        self.process = scene.prefix.start(scene.terminal_exe, scene.folder / "terminal.log", *arguments)
+        self.process = scene.prefix.start(scene.terminal_exe, scene.folder / f"{name}-terminal.log", *arguments)
 
     def lines(self):
         """The whole lines of the history so far, split into fields."""
