@@ -125,12 +125,12 @@ void FrmLogin::login() {
     std::vector<std::string> systems = takeSystemLines();
     if (!systemsWriter_.replace(platform_.dataFile("TempSyst.dat"), systems)) return;
     takeStamps();
+    systems_.offer(systems);  // also what the Terminals window offers
 
     if (cntsys == 1) {
         main_.ceklist.clear();
         relay_.startUnder(splitSystemLine(systems.front()).sysLineId);
     } else if (cntsys >= 2) {
-        systems_.offer(systems);
         systems_.showModeless();
         systems_.setState(platform::WindowState::Normal);
     }

@@ -10,6 +10,7 @@
 #include "relay/relay_switch.h"
 #include "settings/expert/expert_placement.h"
 #include "settings/frm_settings.h"
+#include "settings/frm_terminals.h"
 #include "shell/main_window.h"
 #include "shell/tray_status_watch.h"
 #include "systems/frm_sys.h"
@@ -28,7 +29,8 @@ struct Program::Parts {
           systems(platform, values, module, remembered, relay),
           login(platform, values, module, remembered, relay, systems),
           settings(platform, values, module, login, expert),
-          mainWindow(platform, values, module, relay, manual, login, systems, settings, expert),
+          terminals(platform, values, module, systems, relay, expert),
+          mainWindow(platform, values, module, relay, manual, login, systems, settings, terminals, expert),
           trayStatus(platform, values, module, login) {}
 
     FrmMainMdi values;
@@ -42,6 +44,7 @@ struct Program::Parts {
     FrmSys systems;
     FrmLogin login;
     FrmSettings settings;
+    FrmTerminals terminals;
     MainWindow mainWindow;
     TrayStatusWatch trayStatus;
 };
@@ -62,6 +65,7 @@ MainWindow& Program::mainWindow() { return parts_->mainWindow; }
 FrmLogin& Program::login() { return parts_->login; }
 FrmSys& Program::systems() { return parts_->systems; }
 FrmSettings& Program::settings() { return parts_->settings; }
+FrmTerminals& Program::terminals() { return parts_->terminals; }
 FrmManual& Program::manual() { return parts_->manual; }
 platform::Timer& Program::mytimer() { return parts_->relay.mytimer(); }
 TrayStatusWatch& Program::trayStatus() { return parts_->trayStatus; }
