@@ -20,6 +20,16 @@ std::string row(MetaTrader kind, const std::string& folder, const std::string& r
     return shortTerminalName(kind) + std::string(kGap) + folder + (rest.empty() ? "" : kGap + rest);
 }
 
+// A multi-line box breaks its lines only at CR LF.
+std::string boxLines(const std::string& text) {
+    std::string lines;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\n' && (i == 0 || text[i - 1] != '\r')) lines += '\r';
+        lines += text[i];
+    }
+    return lines;
+}
+
 }  // namespace
 
 FrmTerminals::FrmTerminals(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
@@ -54,7 +64,8 @@ void FrmTerminals::createControls() {
 void FrmTerminals::onLoad() {
     centre();
     control("lstRelayed").selected = {0};
-    showTerminals();
+    showFound();
+    showRelayed();
     statusLook_->setInterval(1000);
     statusLook_->setEnabled(true);
 }
@@ -69,7 +80,7 @@ void FrmTerminals::onButton(const std::string& name) {
 }
 
 void FrmTerminals::onPick(const std::string& name) {
-    if (name == "lstRelayed") showSelected();
+    if (name == "lstRelayed") showRelayed();  // also shows the systems of a login since the last change
     if (name == "cmbTermSystem") mapSystem();
 }
 
@@ -88,30 +99,36 @@ std::string FrmTerminals::systemText(const std::string& systemId, bool first) co
     return "system " + systemId + (offered_.empty() ? "" : ", not listed at this login");
 }
 
-void FrmTerminals::showTerminals() {
+// The relayed rows name each system as this login listed it.
+void FrmTerminals::showRelayed() {
     offered_ = systems_.offered();
     auto& relayed = control("lstRelayed").items;
     relayed = {main_.pathname.empty() ? "No first terminal yet: choose it in the Setting window"
                                       : row(main_.terminal, main_.pathname, systemText(module_.systemId, true))};
     for (const auto& terminal : main_.otherTerminals)
         relayed.push_back(row(terminal.kind, terminal.folder, systemText(terminal.systemId, false)));
+    showSelected();
+}
 
-    std::vector<std::u16string> listed{comparableFolder(platform::utf16FromUtf8(main_.pathname), platform_.text)};
-    for (const auto& terminal : main_.otherTerminals)
-        listed.push_back(comparableFolder(platform::utf16FromUtf8(terminal.folder), platform_.text));
+void FrmTerminals::showFound() {
     TerminalFilesFolder folders(platform_.files, platform_.text, platform_.clock);
     found_.clear();
     auto& found = control("lstFound");
     found.items.clear();
     found.selected.clear();
     for (auto& terminal : installedTerminals(platform_.files, platform_.text, folders)) {
-        const auto comparable = comparableFolder(platform::utf16FromUtf8(terminal.folder), platform_.text);
-        if (std::find(listed.begin(), listed.end(), comparable) != listed.end()) continue;
+        if (isRelayed(terminal.folder)) continue;
         const std::string account = terminal.account.empty() ? "" : "account " + terminal.account;
         found.items.push_back(row(terminal.kind, terminal.folder, account));
         found_.push_back(std::move(terminal));
     }
-    showSelected();
+}
+
+bool FrmTerminals::isRelayed(const std::string& folder) const {
+    const auto comparable = comparableFolder(folder, platform_.text);
+    const auto same = [&](const std::string& other) { return comparableFolder(other, platform_.text) == comparable; };
+    return same(main_.pathname) || std::any_of(main_.otherTerminals.begin(), main_.otherTerminals.end(),
+                                               [&](const OtherTerminal& other) { return same(other.folder); });
 }
 
 // The first terminal's system is only shown: it is the one chosen at login.
@@ -142,7 +159,7 @@ void FrmTerminals::showStatus() {
     } else {
         const OtherTerminal& terminal = main_.otherTerminals[at - 1];
         const std::string relay = relay_.describe(at);
-        status = folders.describe(terminal.folder, terminal.kind) + (relay.empty() ? "" : "\r\n" + relay);
+        status = folders.describe(terminal.folder, terminal.kind) + (relay.empty() ? "" : "\r\n" + boxLines(relay));
     }
     control("LblStatus").text = status;
     refresh();
@@ -170,13 +187,7 @@ void FrmTerminals::browse() {
 
 // A terminal is relayed once: the first terminal's folder, or one already added, is not added again.
 bool FrmTerminals::add(const std::string& folder, MetaTrader kind) {
-    const auto comparable = comparableFolder(platform::utf16FromUtf8(folder), platform_.text);
-    const auto same = [&](const std::string& other) {
-        return comparableFolder(platform::utf16FromUtf8(other), platform_.text) == comparable;
-    };
-    if (comparable.empty() || same(main_.pathname) ||
-        std::any_of(main_.otherTerminals.begin(), main_.otherTerminals.end(),
-                    [&](const OtherTerminal& other) { return same(other.folder); })) {
+    if (isRelayed(folder)) {
         platform_.messages.showModal("The terminal in " + folder + " is relayed already.", MessageIcon::Information);
         return false;
     }
@@ -213,7 +224,8 @@ void FrmTerminals::changed(std::size_t select) {
     file_.save(main_);
     relay_.terminalsChanged();
     control("lstRelayed").selected = {select};
-    showTerminals();
+    showFound();
+    showRelayed();
 }
 
 }  // namespace kv

@@ -36,7 +36,9 @@ protected:
     void onUnload() override;
 
 private:
-    void showTerminals();
+    void showRelayed();
+    void showFound();
+    bool isRelayed(const std::string& folder) const;
     void showSelected();
     void showStatus();
     void addFound();

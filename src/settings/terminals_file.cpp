@@ -56,7 +56,7 @@ TerminalsRead terminalsFromFile(platform::SystemText& system, const std::string&
                                 const std::string& firstFolder) {
     const std::string text = settingsFileText(system, bytes);
     TerminalsRead read;
-    std::vector<std::u16string> listed{comparableFolder(platform::utf16FromUtf8(firstFolder), system)};
+    std::vector<std::u16string> listed{comparableFolder(firstFolder, system)};
     std::size_t number = 0;
     for (std::size_t start = 0; start < text.size();) {
         // No path holds a line end, so a lone LF of an editor ends a line too.
@@ -68,7 +68,7 @@ TerminalsRead terminalsFromFile(platform::SystemText& system, const std::string&
         auto terminal = terminalOf(line);
         std::string reason = "not \"trade system id|MT4 or MT5|terminal folder\"";
         std::u16string comparable;
-        if (terminal) comparable = comparableFolder(platform::utf16FromUtf8(terminal->folder), system);
+        if (terminal) comparable = comparableFolder(terminal->folder, system);
         if (terminal && std::find(listed.begin(), listed.end(), comparable) != listed.end()) {
             terminal.reset();
             reason = comparable == listed.front() ? "the first terminal, set in the Setting window"

@@ -1,5 +1,7 @@
 #include "settings/folders/comparable_folder.h"
 
+#include "platform/utf8_text.h"
+
 namespace kv {
 
 namespace {
@@ -18,6 +20,10 @@ std::u16string trimmedFolder(std::u16string folder) {
 
 std::u16string comparableFolder(std::u16string folder, platform::SystemText& system) {
     return system.upperCase(trimmedFolder(std::move(folder)));
+}
+
+std::u16string comparableFolder(const std::string& utf8Folder, platform::SystemText& system) {
+    return comparableFolder(platform::utf16FromUtf8(utf8Folder), system);
 }
 
 }  // namespace kv
