@@ -127,12 +127,12 @@ void FrmLogin::login() {
     takeStamps();
     module_.listedSystems.clear();
     for (const std::string& line : systems) module_.listedSystems.push_back(splitSystemLine(line).sysLineId);
+    systems_.offer(systems);  // also what the Terminals window offers
 
     if (cntsys == 1) {
         main_.ceklist.clear();
         relay_.startUnder(splitSystemLine(systems.front()).sysLineId);
     } else if (cntsys >= 2) {
-        systems_.offer(systems);
         systems_.showModeless();
         systems_.setState(platform::WindowState::Normal);
     }

@@ -1,10 +1,11 @@
 #pragma once
+#include <cstddef>
 #include <string>
 #include <vector>
 
 namespace kv::platform {
 
-enum class ControlKind { Label, TextBox, PasswordBox, CheckBox, ComboBox, Button };
+enum class ControlKind { Label, TextBox, PasswordBox, CheckBox, ComboBox, ListBox, Button };
 
 // How a control's text is held: in the system code page, as the 8-bit files
 // it comes from and goes to hold it, or in UTF-8, the form of paths, for a
@@ -18,8 +19,11 @@ struct Control {
     ControlKind kind = ControlKind::Label;
     std::string text;                // caption, box text, or the item a combo box (a list) shows
     int value = 0;                   // check box value: 0 or 1
-    std::vector<std::string> items;  // combo box items, in the code page
+    std::vector<std::string> items;  // combo box or list box items, in the control's form
     TextForm form = TextForm::CodePage;
+    // The list box items selected, by index, in order. The dialog's resource says
+    // whether several may be (a list to tick) or at most one.
+    std::vector<std::size_t> selected = {};
 };
 
 enum class WindowState { Normal, Minimized };
@@ -33,6 +37,8 @@ public:
     virtual void onCloseCommand() = 0;  // close box, close key or Escape
     // The trader changed a box's text (typing); most windows need not know.
     virtual void onTextChange(const std::string&) {}
+    // The trader picked an item of a combo box or changed a list box's selection.
+    virtual void onPick(const std::string&) {}
 };
 
 // One window as the platform sees it: a name, a caption and its controls.

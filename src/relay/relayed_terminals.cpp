@@ -102,8 +102,11 @@ void RelayedTerminals::lookAgainAtExperts() {
 std::string RelayedTerminals::describe(std::size_t index) const {
     const TerminalCycle& c = cycle(index);
     const TerminalFacts& f = c.facts();
-    const std::string system = "trade system " + c.site().systemId();
-    if (main_.swlogin != 1) return "Its orders go to " + system + " once you log in.";
+    const std::string& id = c.site().systemId();
+    const std::string system = "trade system " + id;
+    if (main_.swlogin != 1)
+        return id.empty() ? "Its orders go to the trade system you choose at the next login."
+                          : "Its orders go to " + system + " once you log in.";
     if (f.systemGone) return "Waiting: its " + system + " is not one this login lists. Choose another.";
     if (!f.relayedThrough.empty())
         return "Waiting: it shows account " + f.account + ", which " + f.relayedThrough + " reports to the same " +

@@ -42,7 +42,9 @@ std::string placementOnSave(MetaTrader terminal, const std::string& expertsFolde
     return std::string("On Save, the expert ") + expertFile(terminal) + " is put into " + expertsFolder + ".";
 }
 
-std::string placementLine(const ExpertPlacement::Result& placed, const platform::Platform& platform) {
+std::string placementLine(const ExpertPlacement::Result& placed, const platform::Platform& platform,
+                          PlacementShown shown) {
+    const bool inSetting = shown == PlacementShown::InSetting;
     const std::string file = expertFile(placed.terminal);
     const std::string terminal = shortTerminalName(placed.terminal);
     const std::string& folder = placed.expertsFolder;
@@ -61,12 +63,12 @@ std::string placementLine(const ExpertPlacement::Result& placed, const platform:
                    (placed.foundVersion.empty() ? std::string("none given") : placed.foundVersion) +
                    ") is not older than this program's." + logAge(placed, platform);
         case Outcome::OtherKept:
-            return folder + "\\" + file +
-                   " is not the Korvane - Vantor expert, so it was left as it is. Move it elsewhere, then Save "
-                   "here again to have ours put there.";
+            return folder + "\\" + file + " is not the Korvane - Vantor expert, so it was left as it is. Move it elsewhere" +
+                   (inSetting ? ", then Save here again to have ours put there." : ": ours is put there within a minute.");
         case Outcome::NoExpertsFolder:
             return terminal + " has no experts folder " + folder + " yet. Start " + terminal + " once (or check the " +
-                   terminal + " folder above), then Save here again.";
+                   terminal + " folder above)" +
+                   (inSetting ? ", then Save here again." : ": the expert is put there within a minute.");
         case Outcome::NotCarried:
             return "This copy of Korvane - Vantor carries no " + file + ". Copy it from " + platform.exeFolder +
                    " into " + folder + " by hand, or install the program again.";

@@ -3,6 +3,7 @@
 #include "settings/expert_line.h"
 #include "settings/folders/terminal_files_folder.h"
 #include "settings/folders/settings_line.h"
+#include "settings/terminal_choice.h"
 
 namespace kv {
 
@@ -25,8 +26,6 @@ const TerminalTexts& textsFor(MetaTrader terminal) {
                                    "MT5 Program File [Example: C:\\Program Files\\Broker_Name\\terminal64.exe]"};
     return terminal == MetaTrader::Five ? mt5 : mt4;
 }
-
-constexpr const char* kChooseTerminal = "Choose the terminal.exe of your MT4 or the terminal64.exe of your MT5";
 
 }  // namespace
 
@@ -116,17 +115,12 @@ void FrmSettings::browse() {
 
 void FrmSettings::save() {
     main_.pathname = control("mt4location").text;
-    const auto found = findTerminalProgram(main_.pathname);
-    if (!found) {
-        platform_.messages.showModal(
-            "The Application is invalid. Make sure you have chosen terminal.exe (MT4) or terminal64.exe (MT5) file",
-            platform::MessageIcon::Error);
-        return;
-    }
-    const std::string folder = main_.pathname.substr(0, found->at);
-    settingsWriter_.replace(platform_.dataFile("Settings.dat"), settingsLines(platform_.text, folder, found->terminal));
+    const auto chosen = chosenTerminal(main_.pathname, platform_.messages);
+    if (!chosen) return;
+    settingsWriter_.replace(platform_.dataFile("Settings.dat"),
+                            settingsLines(platform_.text, chosen->folder, chosen->kind));
     TerminalFilesFolder folders(platform_.files, platform_.text, platform_.clock);
-    main_.setTerminalFolder(folder, found->terminal, folders.choose(folder, found->terminal));
+    main_.setTerminalFolder(chosen->folder, chosen->kind, folders.choose(chosen->folder, chosen->kind));
     expert_.place();
     unload();
 }

@@ -6,6 +6,7 @@
 
 #include "settings/folders/terminal_files_folder.h"
 #include "settings/folders/settings_line.h"
+#include "settings/terminals_file.h"
 #include "shell/data_folder_check.h"
 #include "shell/service_host.h"
 
@@ -32,6 +33,7 @@ const std::vector<MenuCommand>& mnufile() {
     static const std::vector<MenuCommand> menu{
         {{"mnuFlSi", "&Login..."}, &MainWindow::mnuFlSi},
         {{"mnuflset", "&Setting..."}, &MainWindow::mnuflset},
+        {{"mnuflterm", "&Terminals..."}, &MainWindow::mnuflterm},
         {{"", "-"}, nullptr},
         {{"mnuflex", "&Exit"}, &MainWindow::mnuflex},
     };
@@ -42,6 +44,7 @@ const std::vector<MenuCommand>& Mnulive() {
     static const std::vector<MenuCommand> menu{
         {{"mnulvSo", "&Logout"}, &MainWindow::mnulvSo},
         {{"mnulvset", "&Setting..."}, &MainWindow::mnulvset},
+        {{"mnulvterm", "&Terminals..."}, &MainWindow::mnulvterm},
         {{"", "-"}, nullptr},
         {{"mnulvex", "&Exit"}, &MainWindow::mnulvex},
     };
@@ -52,7 +55,7 @@ const std::vector<MenuCommand>& Mnulive() {
 
 MainWindow::MainWindow(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
                        RelaySwitch& relay, FrmManual& manual, FrmLogin& login, FrmSys& systems,
-                       FrmSettings& settings, ExpertPlacement& expert)
+                       FrmSettings& settings, FrmTerminals& terminals, ExpertPlacement& expert)
     : Window(platform.windows, "FrmMainMdi", "Korvane Vantor"),
       platform_(platform),
       main_(main),
@@ -62,6 +65,7 @@ MainWindow::MainWindow(const platform::Platform& platform, FrmMainMdi& main, Pro
       login_(login),
       systems_(systems),
       settings_(settings),
+      terminals_(terminals),
       expert_(expert),
       activityWriter_(platform, "This run's activity record is lost.") {}
 
@@ -71,6 +75,7 @@ void MainWindow::onLoad() {
     hide();
     tellIfDataFolderUnwritable(platform_);
     readsettings();
+    TerminalsFile(platform_).load(main_);
     expert_.place();
     expertLook_ = platform_.timers.create([this] {
         expert_.lookAgain();
@@ -155,6 +160,14 @@ void MainWindow::mnuflset() {
 
 void MainWindow::mnulvset() { openSettings(); }
 
+void MainWindow::openTerminals() {
+    terminals_.showModeless();
+    terminals_.setState(WindowState::Normal);
+}
+
+void MainWindow::mnuflterm() { openTerminals(); }
+void MainWindow::mnulvterm() { openTerminals(); }
+
 void MainWindow::mnulvSo() {
     relay_.stop();
     main_.swlogin = 0;
@@ -170,6 +183,7 @@ void MainWindow::exitProgram() {
     writeactivity();
     login_.discard();
     settings_.discard();
+    terminals_.discard();
     systems_.discard();
     platform_.process.end();
 }

@@ -12,6 +12,7 @@
 #include "relay/relay_switch.h"
 #include "settings/expert/expert_placement.h"
 #include "settings/frm_settings.h"
+#include "settings/frm_terminals.h"
 #include "systems/frm_sys.h"
 
 namespace kv {
@@ -21,7 +22,8 @@ namespace kv {
 class MainWindow : public Window {
 public:
     MainWindow(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module, RelaySwitch& relay,
-               FrmManual& manual, FrmLogin& login, FrmSys& systems, FrmSettings& settings, ExpertPlacement& expert);
+               FrmManual& manual, FrmLogin& login, FrmSys& systems, FrmSettings& settings, FrmTerminals& terminals,
+               ExpertPlacement& expert);
 
     void start() { use(); }
 
@@ -32,10 +34,12 @@ public:
     // The File menu, while nobody is logged in.
     void mnuFlSi();   // Login
     void mnuflset();  // Setting
+    void mnuflterm();  // Terminals
     void mnuflex();   // Exit
     // The Live menu, while a login is active.
     void mnulvSo();   // Logout
     void mnulvset();  // Setting
+    void mnulvterm();  // Terminals
     void mnulvex();   // Exit
 
 protected:
@@ -46,6 +50,7 @@ private:
     void readsettings();
     void writeactivity();
     void openSettings();
+    void openTerminals();
     void openFromIcon();
     void exitProgram();
 
@@ -57,6 +62,7 @@ private:
     FrmLogin& login_;
     FrmSys& systems_;
     FrmSettings& settings_;
+    FrmTerminals& terminals_;
     ExpertPlacement& expert_;
     std::unique_ptr<platform::Timer> expertLook_;
     FileWriter activityWriter_;

@@ -11,6 +11,7 @@
 #include "relay/relayed_terminals.h"
 #include "settings/expert/expert_placement.h"
 #include "settings/frm_settings.h"
+#include "settings/frm_terminals.h"
 #include "shell/main_window.h"
 #include "shell/tray_status_watch.h"
 #include "systems/frm_sys.h"
@@ -24,14 +25,15 @@ struct Program::Parts {
           firstTerminal(values, module, 0, ""),
           manual(platform, values, module, firstTerminal, notices),
           expert(platform, firstTerminal),
-          terminals(platform, values, module, notices, firstTerminal, manual, expert),
-          poll(platform, terminals),
-          relay(platform, values, module, manual, terminals, poll),
+          relayed(platform, values, module, notices, firstTerminal, manual, expert),
+          poll(platform, relayed),
+          relay(platform, values, module, manual, relayed, poll),
           remembered(platform, values),
           systems(platform, values, module, remembered, relay),
           login(platform, values, module, remembered, relay, systems),
           settings(platform, values, module, login, expert),
-          mainWindow(platform, values, module, relay, manual, login, systems, settings, expert),
+          terminals(platform, values, module, systems, relay, expert),
+          mainWindow(platform, values, module, relay, manual, login, systems, settings, terminals, expert),
           trayStatus(platform, values, module, login) {}
 
     FrmMainMdi values;
@@ -40,13 +42,14 @@ struct Program::Parts {
     TerminalSite firstTerminal;  // the one pathname names
     FrmManual manual;
     ExpertPlacement expert;
-    RelayedTerminals terminals;
+    RelayedTerminals relayed;
     PollCycle poll;
     RelaySwitch relay;
     RememberedLogin remembered;
     FrmSys systems;
     FrmLogin login;
     FrmSettings settings;
+    FrmTerminals terminals;
     MainWindow mainWindow;
     TrayStatusWatch trayStatus;
 };
@@ -67,6 +70,7 @@ MainWindow& Program::mainWindow() { return parts_->mainWindow; }
 FrmLogin& Program::login() { return parts_->login; }
 FrmSys& Program::systems() { return parts_->systems; }
 FrmSettings& Program::settings() { return parts_->settings; }
+FrmTerminals& Program::terminals() { return parts_->terminals; }
 FrmManual& Program::manual() { return parts_->manual; }
 platform::Timer& Program::mytimer() { return parts_->relay.mytimer(); }
 TrayStatusWatch& Program::trayStatus() { return parts_->trayStatus; }

@@ -11,6 +11,7 @@ class MainWindow;
 class FrmLogin;
 class FrmSys;
 class FrmSettings;
+class FrmTerminals;
 class FrmManual;
 class TrayStatusWatch;
 class RelaySwitch;
@@ -36,6 +37,7 @@ public:
     FrmLogin& login();
     FrmSys& systems();
     FrmSettings& settings();
+    FrmTerminals& terminals();
     FrmManual& manual();
     platform::Timer& mytimer();
     TrayStatusWatch& trayStatus();

@@ -15,6 +15,8 @@ SystemLine splitSystemLine(const std::string& line) {
     return {line.substr(0, p), line.substr(p + 1)};
 }
 
+std::string systemIdOf(const std::string& item) { return item.substr(0, item.find(' ')); }
+
 FrmSys::FrmSys(const platform::Platform& platform, FrmMainMdi& main, ProsesWriteMO& module,
                RememberedLogin& remembered, RelaySwitch& relay)
     : Window(platform.windows, "FrmSys", " Trade System Selection"),
@@ -47,12 +49,7 @@ void FrmSys::onLoad() {
     centre();
     auto& cmbsystem = control("cmbsystem");
     auto& chksys = control("chksys");
-    // Only what the service listed at this login: not a line the file holds besides.
-    for (const auto& line : readOptionalLines(platform_, platform_.dataFile("TempSyst.dat"))) {
-        if (std::find(listed_.begin(), listed_.end(), line) == listed_.end()) continue;
-        SystemLine system = splitSystemLine(line);
-        cmbsystem.items.push_back(system.sysLineId + " " + system.sysLineName);
-    }
+    cmbsystem.items = offered();
     const std::string firstItem = cmbsystem.items.empty() ? std::string() : cmbsystem.items.front();
 
     const std::string userText = numberText(module_.userId);
@@ -72,6 +69,17 @@ void FrmSys::onLoad() {
     }
 }
 
+// Only what the service listed at this login: not a line the file holds besides.
+std::vector<std::string> FrmSys::offered() const {
+    std::vector<std::string> items;
+    for (const auto& line : readOptionalLines(platform_, platform_.dataFile("TempSyst.dat"))) {
+        if (std::find(listed_.begin(), listed_.end(), line) == listed_.end()) continue;
+        SystemLine system = splitSystemLine(line);
+        items.push_back(system.sysLineId + " " + system.sysLineName);
+    }
+    return items;
+}
+
 void FrmSys::onButton(const std::string& name) {
     if (name == "CmdProcced") proceed();
 }
@@ -85,7 +93,7 @@ void FrmSys::proceed() {
                                 platform::MessageIcon::Error);
         return;
     }
-    relay_.startUnder(shown.substr(0, shown.find(' ')));
+    relay_.startUnder(systemIdOf(shown));
     unload();
 }
 

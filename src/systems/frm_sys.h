@@ -18,6 +18,9 @@ struct SystemLine {
 };
 SystemLine splitSystemLine(const std::string& line);
 
+// The id of a system as a list shows it: "12 Alpha" is system 12.
+std::string systemIdOf(const std::string& item);
+
 // The trade system selection, shown after a login that names several systems.
 // Proceed starts relaying under the shown system; every close remembers the
 // shown system and the remember box for this user in Data\LoginChk.dat.
@@ -30,6 +33,9 @@ public:
 
     // The "id;name" lines of the login's reply, before the window opens.
     void offer(std::vector<std::string> listed) { listed_ = std::move(listed); }
+    // What can be picked: each system listed at this login that Data\TempSyst.dat
+    // holds, as "id name", in the order of the file.
+    std::vector<std::string> offered() const;
 
     void onButton(const std::string& control) override;
 

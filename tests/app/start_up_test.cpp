@@ -73,15 +73,15 @@ TEST(Icon, ARightButtonPressOpensTheMenuOfTheLoginStateAndALeftClickAWindow) {
         return items;
     };
     m.program().iconCallback(516.4);
-    EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnuFlSi=&Login...", "mnuflset=&Setting...", "=-",
-                                                            "mnuflex=&Exit"}));
+    EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnuFlSi=&Login...", "mnuflset=&Setting...",
+                                                            "mnuflterm=&Terminals...", "=-", "mnuflex=&Exit"}));
     EXPECT_EQ(m.program().values().swlogin, 0);
     m.program().iconCallback(514);
     EXPECT_EQ(m.on("frmLogin", "txtUser").text, "");  // empty, not a blank
     m.logIn("trader@example.com", "secret");
     m.pick("");
-    EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnulvSo=&Logout", "mnulvset=&Setting...", "=-",
-                                                            "mnulvex=&Exit"}));
+    EXPECT_EQ(itemsOfLastMenu(), (std::vector<std::string>{"mnulvSo=&Logout", "mnulvset=&Setting...",
+                                                            "mnulvterm=&Terminals...", "=-", "mnulvex=&Exit"}));
     m.program().iconCallback(515);
     EXPECT_TRUE(m.shows("frmSettings"));
     EXPECT_FALSE(m.shows("FrmMainMdi"));

@@ -20,6 +20,7 @@ struct Events : FormEvents {
     void onButton(const std::string& control) override { record("button " + control); }
     void onCloseCommand() override { record("close"); }
     void onTextChange(const std::string& control) override { record("text " + control); }
+    void onPick(const std::string& control) override { record("pick " + control); }
 };
 
 Control control(const char* name, ControlKind kind, const char* text = "") { return {name, kind, text, 0, {}}; }
@@ -167,6 +168,52 @@ TEST_F(DialogCheck, TheComboBoxShowsTheFormsTextExactlyAndReportsPicks) {
     SendMessageW(box, CB_SETCURSEL, 1, 0);
     command(dialog, KV_IDC_SYS_CMBSYSTEM, CBN_SELCHANGE);
     EXPECT_EQ(combo.text, "15 Swing");
+}
+
+// The relayed terminals select one, the found ones several; both show every character of a path, scroll to
+// its end, and tell the form of each pick with the whole selection read.
+TEST_F(DialogCheck, ListBoxesShowTheFormsItemsAndSelectionAndReportPicks) {
+    Form terminals{"FrmTerminals", " Terminals",
+                   {control("lstRelayed", ControlKind::ListBox), control("lstFound", ControlKind::ListBox),
+                    control("cmdAdd", ControlKind::Button, "Add")},
+                   &events};
+    Control& relayed = terminals.control("lstRelayed");
+    Control& found = terminals.control("lstFound");
+    relayed.form = TextForm::Utf8;
+    const std::wstring longPath = L"MT5   C:\\Users\\\u0418\u0432\u0430\u043D\\" + std::wstring(200, L'x');
+    relayed.items = {"MT4   C:\\MT4\\", utf8FromWide(longPath)};
+    relayed.selected = {1};
+    found.items = {"a", "b", "c"};
+    found.selected = {0, 2};
+    HWND dialog = shown(terminals);
+    HWND one = GetDlgItem(dialog, KV_IDC_TERMINALS_LSTRELAYED), several = GetDlgItem(dialog, KV_IDC_TERMINALS_LSTFOUND);
+    wchar_t item[300] = {};
+    SendMessageW(one, LB_GETTEXT, 1, reinterpret_cast<LPARAM>(item));
+    EXPECT_EQ(item, longPath);
+    EXPECT_EQ(SendMessageW(one, LB_GETCURSEL, 0, 0), 1);
+    RECT box{};
+    GetClientRect(one, &box);
+    EXPECT_GT(SendMessageW(one, LB_GETHORIZONTALEXTENT, 0, 0), box.right);
+    EXPECT_EQ(tabOrder(dialog), (std::vector<int>{KV_IDC_TERMINALS_LSTRELAYED, KV_IDC_TERMINALS_CMBTERMSYSTEM,
+                                                  KV_IDC_TERMINALS_CMDREMOVE, KV_IDC_TERMINALS_LBLSTATUS,
+                                                  KV_IDC_TERMINALS_LSTFOUND, KV_IDC_TERMINALS_CMDBROWSE,
+                                                  KV_IDC_TERMINALS_CMDADD, KV_IDC_TERMINALS_CMDCLOSE}));
+    EXPECT_EQ(LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)), KV_IDC_TERMINALS_CMDADD);
+
+    SendMessageW(several, LB_SETSEL, TRUE, 1);
+    command(dialog, KV_IDC_TERMINALS_LSTFOUND, LBN_SELCHANGE);
+    EXPECT_EQ(found.selected, (std::vector<std::size_t>{0, 1, 2}));
+    // What a handler changes is shown: a new item, another selection.
+    events.onAny = [&](const std::string&) {
+        relayed.items.push_back("MT4   D:\\MT4\\");
+        relayed.selected = {2};
+        found.selected = {};
+    };
+    command(dialog, KV_IDC_TERMINALS_CMDADD, BN_CLICKED);
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"pick lstFound", "button cmdAdd"}));
+    EXPECT_EQ(SendMessageW(one, LB_GETCOUNT, 0, 0), 3);
+    EXPECT_EQ(SendMessageW(one, LB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(SendMessageW(several, LB_GETSELCOUNT, 0, 0), 0);
 }
 
 TEST_F(DialogCheck, TheMainWindowIsNeverShownAndAHolderOfTheCoreHasNoWindow) {

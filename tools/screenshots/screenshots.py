@@ -1,6 +1,7 @@
 """Pictures for the README, taken in an 800x600 Wine desktop that fills the
-screen of an Xvfb started by run.sh beside this file: the three dialogs
-(login.png, systems.png, settings.png, and settings-mt5.png for an MT5), each
+screen of an Xvfb started by run.sh beside this file: the four dialogs
+(login.png, systems.png, settings.png, and settings-mt5.png for an MT5,
+terminals.png with an MT4 and an MT5 relayed), each
 cropped to itself, and the tray icon's three looks with their tips
 (tray-idle.png, tray-relaying.png, tray-attention.png). The terminals shown
 are saved before their pictures, so both lines under the path speak of them,
@@ -16,8 +17,9 @@ import time
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
 sys.path.insert(0, str(ROOT / "tests" / "e2e"))
 from harness.install import TerminalFolder, Order  # noqa: E402
-from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LOGIN, SETTINGS, SETTINGS_MT5, SYSTEMS, Scene  # noqa: E402
-from harness.waiting import expect  # noqa: E402
+from harness.scene import FILE_EXIT, FILE_LOGIN, FILE_SETTING, LIVE_EXIT, LIVE_TERMINALS, LOGIN, SETTINGS, \
+    SETTINGS_MT5, SYSTEMS, TERMINALS, Scene  # noqa: E402
+from harness.waiting import expect, wait_for  # noqa: E402
 from harness.wine import WineRun  # noqa: E402
 
 DESKTOP = "800x600"  # as large as run.sh's screen
@@ -60,12 +62,10 @@ def broker_terminal(run, name, layout):
     return terminal
 
 
-def take_dialogs(run, out):
+def take_dialogs(run, out, mt4, mt5):
     scene = Scene(run, "dialogs")
     driver = scene.driver
     try:
-        mt4 = broker_terminal(run, "Broker_Name", "data folder")
-        mt5 = broker_terminal(run, "Broker_Name MT5", "mt5 data folder")
         scene.install.seed_installed(mt4)
         scene.start()
         scene.open_from_menu(FILE_LOGIN, LOGIN)
@@ -85,6 +85,34 @@ def take_dialogs(run, out):
         shoot(run, SETTINGS_MT5, out / "settings-mt5.png")
         driver.click(SETTINGS_MT5, "SETTINGS_CMDCANCEL")
         driver.pick_from_tray_menu(FILE_EXIT)
+        scene.wait_end()
+    finally:
+        scene.close()
+
+
+def take_terminals(run, out, mt4, mt5):
+    """The MT4 relayed to Alpha, the MT5 added from the terminals found and mapped to Beta, a third one found."""
+    broker_terminal(run, "Demo_Broker", "data folder")
+    scene = Scene(run, "terminals")
+    driver = scene.driver
+    try:
+        scene.install.seed_installed(mt4)
+        scene.start()
+        scene.open_from_menu(FILE_LOGIN, LOGIN)
+        scene.log_in("demo@korvane.test", "demo")
+        driver.click(SYSTEMS, "SYS_CMDPROCCED", closes=True)  # the first system, 12 Alpha
+        scene.open_from_menu(LIVE_TERMINALS, TERMINALS)
+        driver.do("list-select", TERMINALS, "TERMINALS_LSTFOUND", mt5.folder_line)
+        driver.click(TERMINALS, "TERMINALS_CMDADD")
+        # The click is posted: the next command waits until the window has taken it and selected the new one.
+        wait_for(lambda: mt5.folder_line in driver.do("list-selected", TERMINALS, "TERMINALS_LSTRELAYED"), 10,
+                 "the MT5 added and selected")
+        driver.do("combo-select", TERMINALS, "TERMINALS_CMBTERMSYSTEM", 1)
+        wait_for(lambda: (scene.install.read_data("Terminals.dat") or "").startswith("13|MT5|"), 10,
+                 "the MT5 mapped to Beta")
+        shoot(run, TERMINALS, out / "terminals.png")
+        driver.click(TERMINALS, "TERMINALS_CMDCLOSE", closes=True)
+        driver.pick_from_tray_menu(LIVE_EXIT)
         scene.wait_end()
     finally:
         scene.close()
@@ -123,7 +151,10 @@ def main():
         run.prefix.set_value(r"HKCU\Software\Wine\Explorer", "Desktop", "Default")
         run.prefix.set_value(r"HKCU\Software\Wine\Explorer\Desktops", "Default", DESKTOP)
         run.prefix.stop_server()  # the desktop counts from the next start
-        take_dialogs(run, out)
+        mt4 = broker_terminal(run, "Broker_Name", "data folder")
+        mt5 = broker_terminal(run, "Broker_Name MT5", "mt5 data folder")
+        take_dialogs(run, out, mt4, mt5)
+        take_terminals(run, out, mt4, mt5)
         take_tray(run, out)
     finally:
         run.close()

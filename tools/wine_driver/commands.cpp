@@ -18,6 +18,7 @@ constexpr Milliseconds kDefaultTimeout{10000};
 constexpr Milliseconds kMaxTimeout{120000};
 constexpr Milliseconds kKeyGap{40};  // lets the menu loop take each key before the next
 constexpr UINT kSendTimeoutMs = 5000;
+constexpr std::size_t kMaxArguments = 20;
 
 struct UsageError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -31,6 +32,7 @@ public:
     explicit Arguments(const std::vector<std::wstring>& values) : values_(values) {}
 
     const std::wstring& text(std::size_t index) const { return values_.at(index); }
+    std::size_t count() const { return values_.size(); }
 
     long number(std::size_t index, long lowest, long highest) const {
         wchar_t* end = nullptr;
@@ -197,6 +199,55 @@ int comboSelect(const Arguments& a) {
     return 0;
 }
 
+std::vector<std::wstring> listBoxItems(HWND list) {
+    std::vector<std::wstring> items;
+    const auto count = sendTo(list, LB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        std::wstring item(static_cast<std::size_t>(std::max<LRESULT>(sendTo(list, LB_GETTEXTLEN, i, 0), 0)) + 1, L'\0');
+        const auto length = sendTo(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(item.data()));
+        item.resize(length > 0 ? static_cast<std::size_t>(length) : 0);
+        items.push_back(item);
+    }
+    return items;
+}
+
+int listItems(const Arguments& a) {
+    for (const auto& item : listBoxItems(control(a))) printLine(item);
+    return 0;
+}
+
+int listSelected(const Arguments& a) {
+    HWND list = control(a);
+    const auto items = listBoxItems(list);
+    for (std::size_t i = 0; i < items.size(); ++i)
+        if (sendTo(list, LB_GETSEL, i, 0) > 0) printLine(items[i]);
+    return 0;
+}
+
+// As the trader's clicks would: the items holding any of the TEXTs (each must
+// be found) are selected, the others cleared, then the dialog hears of it.
+// A list that selects one item takes one TEXT.
+int listSelect(const Arguments& a) {
+    const std::size_t texts = a.count() - 2;
+    HWND list = control(a);
+    const bool several = GetWindowLongW(list, GWL_STYLE) & (LBS_MULTIPLESEL | LBS_EXTENDEDSEL);
+    if (!several && texts > 1) throw UsageError("this list selects one item");
+    const auto items = listBoxItems(list);
+    std::vector<bool> chosen(items.size());
+    for (std::size_t t = 0; t < texts; ++t) {
+        bool found = false;
+        for (std::size_t i = 0; i < items.size(); ++i)
+            if (items[i].find(a.text(2 + t)) != std::wstring::npos) chosen[i] = found = true;
+        if (!found) throw NotThere("no item holds \"" + toUtf8(a.text(2 + t)) + "\"");
+    }
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        if (!several && chosen[i]) sendTo(list, LB_SETCURSEL, i, 0);
+        if (several) sendTo(list, LB_SETSEL, chosen[i] ? TRUE : FALSE, static_cast<LPARAM>(i));
+    }
+    notifyParent(list, LBN_SELCHANGE);
+    return 0;
+}
+
 int messageBoxText(const Arguments& a) {
     HWND box = waitedFor(findMessageBox, a.timeout(0), "message box");
     printLine(windowText(GetDlgItem(box, 0xFFFF)));
@@ -305,6 +356,9 @@ constexpr Command kCommands[] = {
     {L"close", L"CAPTION", 1, 1, close},
     {L"combo-items", L"CAPTION CONTROL", 2, 2, comboItems},
     {L"combo-select", L"CAPTION CONTROL INDEX", 3, 3, comboSelect},
+    {L"list-items", L"CAPTION CONTROL", 2, 2, listItems},
+    {L"list-selected", L"CAPTION CONTROL", 2, 2, listSelected},
+    {L"list-select", L"CAPTION CONTROL TEXT [TEXT...]", 3, kMaxArguments, listSelect},
     {L"msgbox-text", L"[TIMEOUT_MS]", 0, 1, messageBoxText},
     {L"msgbox-ok", L"[TIMEOUT_MS]", 0, 1, messageBoxOk},
     {L"msgbox-count", L"MS", 1, 1, messageBoxCount},

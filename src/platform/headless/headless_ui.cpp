@@ -1,5 +1,6 @@
 #include "platform/headless/headless_ui.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 namespace kv::platform::headless {
@@ -44,6 +45,25 @@ void HeadlessWindowSystem::type(const std::string& window, const std::string& co
 
 void HeadlessWindowSystem::tick(const std::string& window, const std::string& control, int value) {
     onScreen(window).control(control).value = value;
+}
+
+void HeadlessWindowSystem::select(const std::string& window, const std::string& control,
+                                  const std::vector<std::string>& items) {
+    Form& form = onScreen(window);
+    Control& box = form.control(control);
+    std::vector<std::size_t> picked;
+    for (const auto& item : items) {
+        const auto at = std::find(box.items.begin(), box.items.end(), item);
+        if (at == box.items.end()) throw std::logic_error(control + " has no item " + item);
+        picked.push_back(static_cast<std::size_t>(at - box.items.begin()));
+    }
+    if (box.kind == ControlKind::ComboBox) {
+        if (picked.size() != 1) throw std::logic_error("a combo box shows one item");
+        box.text = items.front();
+    } else {
+        box.selected = picked;
+    }
+    form.events->onPick(control);
 }
 
 void HeadlessWindowSystem::click(const std::string& window, const std::string& button) {

@@ -35,6 +35,8 @@ public:
     Form& onScreen(const std::string& name);
     void type(const std::string& window, const std::string& control, const std::string& text);
     void tick(const std::string& window, const std::string& control, int value);
+    // Picks the items of these texts: the one a combo box shows, or those a list box selects.
+    void select(const std::string& window, const std::string& control, const std::vector<std::string>& items);
     void click(const std::string& window, const std::string& button);
     void closeBox(const std::string& window);
 

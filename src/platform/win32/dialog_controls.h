@@ -12,11 +12,7 @@ namespace kv::platform::win32 {
 // text the form leaves empty keeps the caption of the resource.
 void pushValues(HWND dialog, const DialogLayout& layout, const Form& form);
 
-// Screen to form: every text, check value and combo box list.
+// Screen to form: every text, check value, item list and selection.
 void readValues(HWND dialog, const DialogLayout& layout, Form& form);
-
-// A pick in a combo box's list: while it is being reported the box's text
-// still shows the old value, so the picked item is read instead.
-void readComboPick(HWND combo, Control& control);
 
 }  // namespace kv::platform::win32

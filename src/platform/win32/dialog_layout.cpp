@@ -29,6 +29,15 @@ constexpr ControlBinding kSettingsControls[] = {
     {"LblOrderLog", KV_IDC_SETTINGS_LBLORDERLOG}, {"LblExpert", KV_IDC_SETTINGS_LBLEXPERT},
 };
 
+constexpr ControlBinding kTerminalsControls[] = {
+    {"LblRelayed", KV_IDC_TERMINALS_LBLRELAYED}, {"lstRelayed", KV_IDC_TERMINALS_LSTRELAYED},
+    {"LblSystem", KV_IDC_TERMINALS_LBLSYSTEM},   {"cmbTermSystem", KV_IDC_TERMINALS_CMBTERMSYSTEM},
+    {"cmdRemove", KV_IDC_TERMINALS_CMDREMOVE},   {"LblStatus", KV_IDC_TERMINALS_LBLSTATUS},
+    {"LblFound", KV_IDC_TERMINALS_LBLFOUND},     {"lstFound", KV_IDC_TERMINALS_LSTFOUND},
+    {"cmdBrowse", KV_IDC_TERMINALS_CMDBROWSE},   {"cmdAdd", KV_IDC_TERMINALS_CMDADD},
+    {"cmdClose", KV_IDC_TERMINALS_CMDCLOSE},
+};
+
 struct NamedLayout {
     const char* form;
     DialogLayout layout;
@@ -38,6 +47,7 @@ const NamedLayout kLayouts[] = {
     {"frmLogin", {L"frmLogin", kLoginControls}},
     {"FrmSys", {L"FrmSys", kSystemControls}},
     {"frmSettings", {L"frmSettings", kSettingsControls}},
+    {"FrmTerminals", {L"FrmTerminals", kTerminalsControls}},
 };
 
 }  // namespace

@@ -161,16 +161,16 @@ INT_PTR CALLBACK DialogWindowSystem::dialogProc(HWND dialog, UINT message, WPARA
         SetWindowLongPtrW(dialog, DWLP_USER, 0);
         return FALSE;
     }
-    return window->owner->handleMessage(*window, message, wParam, lParam);
+    return window->owner->handleMessage(*window, message, wParam);
 }
 
-INT_PTR DialogWindowSystem::handleMessage(OpenWindow& window, UINT message, WPARAM wParam, LPARAM lParam) {
+INT_PTR DialogWindowSystem::handleMessage(OpenWindow& window, UINT message, WPARAM wParam) {
     switch (message) {
         case WM_INITDIALOG:
             onInit(window);
             return TRUE;
         case WM_COMMAND:
-            onCommand(window, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+            onCommand(window, LOWORD(wParam), HIWORD(wParam));
             return TRUE;
         case WM_CLOSE:  // close box, Alt+F4, the system menu
             runHandler(window, [](FormEvents& events) { events.onCloseCommand(); });
@@ -190,7 +190,7 @@ void DialogWindowSystem::onInit(OpenWindow& window) {
 }
 
 // Enter reaches here as a click on the dialog's default button, Escape as IDCANCEL.
-void DialogWindowSystem::onCommand(OpenWindow& window, int id, int code, HWND controlWindow) {
+void DialogWindowSystem::onCommand(OpenWindow& window, int id, int code) {
     if (id == IDCANCEL) {
         runHandler(window, [](FormEvents& events) { events.onCloseCommand(); });
         return;
@@ -213,8 +213,11 @@ void DialogWindowSystem::onCommand(OpenWindow& window, int id, int code, HWND co
         case BN_CLICKED:  // a check box was ticked or cleared
             readValues(window.window, *window.layout, *window.form);
             break;
-        case CBN_SELCHANGE:
-            readComboPick(controlWindow ? controlWindow : GetDlgItem(window.window, id), *control);
+        case CBN_SELCHANGE:  // and LBN_SELCHANGE, of the same number
+            if (control->kind == ControlKind::ComboBox || control->kind == ControlKind::ListBox) {
+                const std::string list = name;
+                runHandler(window, [&list](FormEvents& events) { events.onPick(list); });
+            }
             break;
         default: break;
     }

@@ -54,9 +54,9 @@ private:
     void runHandler(OpenWindow& window, Handler handler);
 
     static INT_PTR CALLBACK dialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
-    INT_PTR handleMessage(OpenWindow& window, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR handleMessage(OpenWindow& window, UINT message, WPARAM wParam);
     void onInit(OpenWindow& window);
-    void onCommand(OpenWindow& window, int id, int code, HWND control);
+    void onCommand(OpenWindow& window, int id, int code);
 
     HINSTANCE instance_;
     HiddenWindow& hiddenWindow_;

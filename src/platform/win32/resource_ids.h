@@ -4,7 +4,7 @@
  * reads this file too.
  *
  * Dialog resources are named after their forms ("frmLogin", "FrmSys",
- * "frmSettings"); the ids below are their controls. Ids 1 and 2 (IDOK,
+ * "frmSettings", "FrmTerminals"); the ids below are their controls. Ids 1 and 2 (IDOK,
  * IDCANCEL) are left unused: Enter presses each dialog's default button, and
  * the dialog manager sends IDCANCEL for Escape, which closes the dialog. */
 
@@ -41,6 +41,19 @@
 #define KV_IDC_SETTINGS_CMDCANCEL 1206
 #define KV_IDC_SETTINGS_LBLORDERLOG 1207
 #define KV_IDC_SETTINGS_LBLEXPERT 1208
+
+/* FrmTerminals */
+#define KV_IDC_TERMINALS_LBLRELAYED 1301
+#define KV_IDC_TERMINALS_LSTRELAYED 1302
+#define KV_IDC_TERMINALS_LBLSYSTEM 1303
+#define KV_IDC_TERMINALS_CMBTERMSYSTEM 1304
+#define KV_IDC_TERMINALS_CMDREMOVE 1305
+#define KV_IDC_TERMINALS_LBLSTATUS 1306
+#define KV_IDC_TERMINALS_LBLFOUND 1307
+#define KV_IDC_TERMINALS_LSTFOUND 1308
+#define KV_IDC_TERMINALS_CMDBROWSE 1309
+#define KV_IDC_TERMINALS_CMDADD 1310
+#define KV_IDC_TERMINALS_CMDCLOSE 1311
 
 /* The hidden main window: found by class and caption; mouse messages over the
  * tray icon arrive as KV_TRAY_CALLBACK_MESSAGE with the mouse message in lParam. */

@@ -30,7 +30,9 @@ ExpertPlacement::ExpertPlacement(const platform::Platform& platform, const Termi
 
 void ExpertPlacement::lookAgain() {
     const Outcome last = result_.outcome;
-    if (site_.filesFolder() != result_.filesFolder || last == Outcome::NoExpertsFolder || last == Outcome::Failed) place();
+    if (site_.filesFolder() != result_.filesFolder || last == Outcome::NoExpertsFolder || last == Outcome::Failed ||
+        last == Outcome::OtherKept)
+        place();
 }
 
 void ExpertPlacement::place() {

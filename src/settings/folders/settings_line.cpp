@@ -5,23 +5,23 @@
 
 namespace kv {
 
-namespace {
-constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-
 // Older copies wrote the code page only: a file without a mark is in it.
-std::string settingsText(platform::SystemText& system, const std::string& bytes) {
+std::string settingsFileText(platform::SystemText& system, const std::string& bytes) {
     const auto encoding = platform::encodingOf(bytes, platform::UnmarkedUtf8::IsCodePage);
     return platform::utf8FromUtf16(platform::utf16FromText(bytes, encoding, system));
 }
-}  // namespace
 
-std::string settingsLine(platform::SystemText& system, const std::string& terminalFolder) {
-    const std::u16string folder = platform::utf16FromUtf8(terminalFolder);
-    const std::string codePage = system.codePageFromUtf16(folder);
+std::optional<std::string> codePageIfItFits(platform::SystemText& system, const std::string& text) {
+    const std::u16string wide = platform::utf16FromUtf8(text);
+    std::string codePage = system.codePageFromUtf16(wide);
     // The way back tells a character that does not fit from one that does:
     // the code page writes "?" or a look-alike for it.
-    if (system.utf16FromCodePage(codePage) == folder) return codePage;
-    return std::string(kUtf8Mark) + terminalFolder;
+    if (system.utf16FromCodePage(codePage) == wide) return codePage;
+    return std::nullopt;
+}
+
+std::string settingsLine(platform::SystemText& system, const std::string& terminalFolder) {
+    return codePageIfItFits(system, terminalFolder).value_or(kUtf8ByteOrderMark + terminalFolder);
 }
 
 std::vector<std::string> settingsLines(platform::SystemText& system, const std::string& terminalFolder,
@@ -32,13 +32,13 @@ std::vector<std::string> settingsLines(platform::SystemText& system, const std::
 }
 
 std::optional<std::string> terminalFolderFromSettings(platform::SystemText& system, const std::string& bytes) {
-    const std::string text = settingsText(system, bytes);
+    const std::string text = settingsFileText(system, bytes);
     if (text.empty()) return std::nullopt;
     return text.substr(0, text.find('\r'));
 }
 
 MetaTrader terminalFromSettings(platform::SystemText& system, const std::string& bytes) {
-    const std::string text = settingsText(system, bytes);
+    const std::string text = settingsFileText(system, bytes);
     auto second = text.find('\r');
     if (second == std::string::npos) return MetaTrader::Four;
     second += text.compare(second, 2, "\r\n") == 0 ? 2 : 1;

@@ -8,6 +8,15 @@
 
 namespace kv {
 
+// The text (UTF-8) in the system code page when every character fits it; nothing otherwise.
+std::optional<std::string> codePageIfItFits(platform::SystemText& system, const std::string& text);
+
+// What marks a settings file written in UTF-8.
+inline constexpr const char* kUtf8ByteOrderMark = "\xEF\xBB\xBF";
+
+// The text (UTF-8) of a settings file written in either form.
+std::string settingsFileText(platform::SystemText& system, const std::string& bytes);
+
 // The terminal folder as the first line of Data\Settings.dat holds it. A folder
 // whose every character fits the system code page is written in it, as it
 // always was, so that older copies of the program still read it; any other

@@ -7,15 +7,6 @@
 
 namespace kv {
 
-namespace {
-
-// The terminal writes origin.txt in UTF-16LE; a trader's hand may have left it UTF-8 or in the code page.
-std::u16string originFolder(const std::string& origin, platform::SystemText& system) {
-    return platform::utf16FromText(origin, platform::encodingOf(origin, platform::UnmarkedUtf8::IsUtf8), system);
-}
-
-}  // namespace
-
 std::string terminalDataFolderName(platform::SystemText& system, const std::string& terminalFolder) {
     std::string bytes;
     for (char16_t unit : comparableFolder(platform::utf16FromUtf8(terminalFolder), system)) {
@@ -25,23 +16,34 @@ std::string terminalDataFolderName(platform::SystemText& system, const std::stri
     return md5Hex(bytes);
 }
 
+std::string terminalDataRoot(platform::FileSystem& files) {
+    const std::string roaming = files.roamingAppDataFolder();
+    return roaming.empty() ? std::string() : roaming + "\\MetaQuotes\\Terminal";
+}
+
+// The terminal writes origin.txt in UTF-16LE; a trader's hand may have left it UTF-8 or in the code page.
+std::optional<std::u16string> originFolder(platform::FileSystem& files, platform::SystemText& system,
+                                           const std::string& dataFolder) {
+    std::string origin;
+    if (files.readAll(dataFolder + "\\origin.txt", origin) != platform::FileError::None) return std::nullopt;
+    return trimmedFolder(
+        platform::utf16FromText(origin, platform::encodingOf(origin, platform::UnmarkedUtf8::IsUtf8), system));
+}
+
 std::vector<std::string> terminalDataFolders(platform::FileSystem& files, platform::SystemText& system,
                                              const std::string& terminalFolder) {
     const std::u16string wanted = comparableFolder(platform::utf16FromUtf8(terminalFolder), system);
     if (wanted.empty()) return {};
-    const std::string roaming = files.roamingAppDataFolder();
-    if (roaming.empty()) return {};  // no such folder for this user: no data folders either
-    const std::string terminal = roaming + "\\MetaQuotes\\Terminal";
+    const std::string terminal = terminalDataRoot(files);
+    if (terminal.empty()) return {};  // no such folder for this user: no data folders either
     const auto names = files.subfolders(terminal);
     if (!names) return {};
 
     std::vector<std::string> found;
     for (const std::string& name : *names) {
         const std::string folder = terminal + "\\" + name;
-        std::string origin;
-        if (files.readAll(folder + "\\origin.txt", origin) == platform::FileError::None &&
-            comparableFolder(originFolder(origin, system), system) == wanted)
-            found.push_back(folder);
+        const auto origin = originFolder(files, system, folder);
+        if (origin && comparableFolder(*origin, system) == wanted) found.push_back(folder);
     }
     if (!found.empty()) return found;
 

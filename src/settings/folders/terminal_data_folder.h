@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,14 @@ namespace kv {
 // <roaming application data>\MetaQuotes\Terminal\. Its origin.txt names the
 // installation folder; its name is the MD5 of that folder's path. MT5 keeps
 // its data folders the same way, beside MT4's.
+
+// Where the data folders lie: <roaming>\MetaQuotes\Terminal; empty for a user without a roaming folder.
+std::string terminalDataRoot(platform::FileSystem& files);
+
+// The installation folder a data folder's origin.txt names, trimmed (trimmedFolder);
+// nothing without an origin.txt.
+std::optional<std::u16string> originFolder(platform::FileSystem& files, platform::SystemText& system,
+                                           const std::string& dataFolder);
 
 // The data folders of this terminal folder: those whose origin.txt names it,
 // or, when none does, the one its path names. Only folders that exist.

@@ -10,9 +10,10 @@ LOGIN = "Korvane - Vantor Login"
 SYSTEMS = " Trade System Selection"
 SETTINGS = " MT4 Folder Location"
 SETTINGS_MT5 = " MT5 Folder Location"  # once an MT5 is named in it
+TERMINALS = " Terminals"
 # Positions in the icon's menus (the keyboard skips separators).
-FILE_LOGIN, FILE_SETTING, FILE_EXIT = 1, 2, 3
-LIVE_LOGOUT, LIVE_SETTING, LIVE_EXIT = 1, 2, 3
+FILE_LOGIN, FILE_SETTING, FILE_TERMINALS, FILE_EXIT = 1, 2, 3, 4
+LIVE_LOGOUT, LIVE_SETTING, LIVE_TERMINALS, LIVE_EXIT = 1, 2, 3, 4
 # Two poll cycles and some slack: long enough for a repeat to show up.
 SETTLE_SECONDS = 2.5
 
