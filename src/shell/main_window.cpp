@@ -77,6 +77,7 @@ void MainWindow::onLoad() {
     readsettings();
     TerminalsFile(platform_).load(main_);
     expert_.place();
+    relay_.terminalsChanged();  // each other terminal gets its engine and our expert
     expertLook_ = platform_.timers.create([this] {
         expert_.lookAgain();
         relay_.lookAgainAtExperts();

@@ -34,7 +34,7 @@ struct Desk : Machine {
 
     std::string folder(const std::string& name) const { return hp.root() + "\\" + name + "\\"; }
     std::string filesOf(const std::string& name) const {
-        return name == "A" ? kFilesFolder : name + "/files/";
+        return name == "A" ? kFilesFolder : name + "/experts/files/";
     }
     std::string key(const std::string& name) { return kv::terminalKey(hp.text, folder(name), kv::MetaTrader::Four); }
 
@@ -42,12 +42,19 @@ struct Desk : Machine {
         hp.makeFolder(filesOf(name));
         write(filesOf(name) + "systemorder.log", "");
         program().values().otherTerminals.push_back(
-            {folder(name), kv::MetaTrader::Four, hp.root() + "\\" + name + "\\files", systemId});
-        program().relay().terminalsChanged();
+            {folder(name), kv::MetaTrader::Four, hp.root() + "\\" + name + "\\experts\\files", systemId});
+        changed();
     }
     void remove(const std::string& name) {
         auto& others = program().values().otherTerminals;
         others.erase(std::find_if(others.begin(), others.end(), [&](const auto& t) { return t.folder == folder(name); }));
+        changed();
+    }
+    // As the Terminals window does: the list saved, then the relay told.
+    void changed() {
+        std::string lines;
+        for (const auto& t : program().values().otherTerminals) lines += t.systemId + "|MT4|" + t.folder + "\r\n";
+        write("Data/Terminals.dat", lines);
         program().relay().terminalsChanged();
     }
     void orders(const std::string& name, const std::vector<std::string>& lines) {
@@ -109,7 +116,7 @@ TEST(SeveralTerminals, EachGoesToItsOwnSystemAndAFaultInOneHoldsUpNoOther) {
     EXPECT_EQ(d.read("Data/TempInit.dat"), "20261205\r\n");
     EXPECT_EQ(d.read("Data/TempInit-" + d.key("B") + ".dat"), "20261205\r\n");
     EXPECT_TRUE(d.exists("Data/TempClose-" + d.key("C") + ".dat"));
-    EXPECT_EQ(d.read("B/files/manualorder.log"), "2;O;1\r\n");
+    EXPECT_EQ(d.read("B/experts/files/manualorder.log"), "2;O;1\r\n");
     EXPECT_EQ(kv::platform::splitLines(d.activeLog(), d.hp.text).size(), 3u);
 
     // B's drive goes: told once, naming B; A and C go on.
@@ -120,7 +127,7 @@ TEST(SeveralTerminals, EachGoesToItsOwnSystemAndAFaultInOneHoldsUpNoOther) {
     EXPECT_EQ(d.poll(), Requests{});
     ASSERT_EQ(d.messages(), 1);
     EXPECT_EQ(d.hp.messages.shown[0].text.find("MT4 B (" + d.folder("B") + "): File SystemOrder.log not found in " +
-                                               d.hp.root() + "\\B\\files."),
+                                               d.hp.root() + "\\B\\experts\\files."),
               0u)
         << d.hp.messages.shown[0].text;
     kv::StatusFacts facts;
@@ -136,9 +143,9 @@ TEST(SeveralTerminals, EachGoesToItsOwnSystemAndAFaultInOneHoldsUpNoOther) {
     EXPECT_LE(kv::trayStatus(facts, d.hp.clock.current, d.hp.clock).tip.size(), 127u);
 
     // Back, with an order opened while it was gone.
-    d.hp.makeFolder("B/files");
+    d.hp.makeFolder("B/experts/files");
     d.orders("B", {order("2", "O1", "2002"), order("6", "O1", "2002")});
-    d.write("B/files/manualorder.log", "2;O;1\r\n");
+    d.write("B/experts/files/manualorder.log", "2;O;1\r\n");
     EXPECT_EQ(d.poll(), Requests{"13 SetTD 6"});
     EXPECT_FALSE(d.hp.messages.modeless);
 
@@ -160,7 +167,7 @@ TEST(SeveralTerminals, EachGoesToItsOwnSystemAndAFaultInOneHoldsUpNoOther) {
     d.remove("C");
     d.orders("C", {order("3", "O1", "3003"), order("300", "O1", "3003")});
     EXPECT_EQ(d.poll(), Requests{});
-    EXPECT_TRUE(d.exists("C/files/manualorder.log"));
+    EXPECT_TRUE(d.exists("C/experts/files/manualorder.log"));
     EXPECT_TRUE(d.exists("Data/TempClose-" + d.key("C") + ".dat"));
 }
 
@@ -199,7 +206,6 @@ TEST(SeveralTerminals, OneAccountInTwoTerminalsIsReportedOnceWhoeverReportsIt) {
     // The program restarts: A, listed first, looks first, and reports from B's newer record.
     d.kill();
     d.start();
-    d.add("B", "12");
     d.logInUnder("12 Alpha");
     account.push_back(order("5", "O1", "1001"));
     both();
@@ -253,4 +259,29 @@ TEST(SeveralTerminals, ATradeSystemGoneAtTheNextLoginHoldsBackOnlyItsTerminal) {
     d.program().relay().terminalsChanged();
     EXPECT_EQ(d.poll(), Requests{"12 SetTD 4"});
     EXPECT_FALSE(d.hp.messages.modeless);
+}
+
+// An install from before several terminals: its files are read and kept as they are, and no new one appears.
+TEST(SeveralTerminals, AnOldSingleTerminalDataFolderReadsBackUnchanged) {
+    Machine m;
+    m.write("Data/TempInit.dat", "20261205\r\n");
+    m.write("Data/TempClose.dat", "8;O;3\r\n");
+    m.writeOrders({orderLine("9", "O2"), orderLine("8", "X3")});
+    m.writeKnown({"9;O;2"});
+    auto dataFiles = [&] {
+        std::vector<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(m.hp.path("Data")))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+    m.start();
+    m.logIn();
+    const auto before = dataFiles();
+    for (int cycle = 0; cycle < 3; ++cycle) EXPECT_EQ(m.cycle(), Requests{});
+    EXPECT_EQ(dataFiles(), before);
+    EXPECT_EQ(std::count_if(before.begin(), before.end(), [](const auto& n) { return n.find('-') != std::string::npos; }), 0);
+    EXPECT_FALSE(m.exists("Data/Terminals.dat"));
+    EXPECT_TRUE(m.stateFilesAre("9;O;2\r\n", "8;O;3\r\n"));
+    EXPECT_EQ(m.read("Data/TempInit.dat"), "20261205\r\n");
 }
