@@ -29,7 +29,7 @@ std::vector<StateFiles::Waiting>::iterator StateFiles::waitingFor(const std::str
 void StateFiles::retryWaiting() {
     bool earlierWaiting = false;
     for (auto w = waiting_.begin(); w != waiting_.end();) {
-        if ((w->afterEarlier && earlierWaiting) || !writer_.replace(w->path, w->lines)) {
+        if ((w->afterEarlier && earlierWaiting) || !replace(w->path, w->lines)) {
             earlierWaiting = true;
             ++w;
         } else {
@@ -40,9 +40,29 @@ void StateFiles::retryWaiting() {
 
 platform::FileError StateFiles::read(const std::string& path, std::string& bytes) {
     auto waiting = waitingFor(path);
-    if (waiting == waiting_.end()) return platform_.files.readAll(path, bytes);
-    bytes = platform::joinLines(waiting->lines);
-    return platform::FileError::None;
+    if (waiting != waiting_.end()) {
+        bytes = platform::joinLines(waiting->lines);
+        return platform::FileError::None;
+    }
+    // Its time taken before the read: a change in between shows as a newer time next time.
+    const std::string key = keyOf(path);
+    const auto written = platform_.files.lastWriteTime(path);
+    const auto seen = seen_.find(key);
+    if (written && seen != seen_.end() && seen->second.written == *written) {
+        bytes = seen->second.bytes;
+        return platform::FileError::None;
+    }
+    const platform::FileError error = platform_.files.readAll(path, bytes);
+    if (error == platform::FileError::None && written)
+        seen_[key] = Seen{*written, bytes};
+    else
+        seen_.erase(key);
+    return error;
+}
+
+bool StateFiles::replace(const std::string& path, const std::vector<std::string>& lines) {
+    seen_.erase(keyOf(path));
+    return writer_.replace(path, lines);
 }
 
 StateFiles::Saved StateFiles::save(const std::string& path, const std::vector<std::string>& lines,
@@ -64,7 +84,7 @@ StateFiles::Saved StateFiles::store(const std::string& path, const std::vector<s
     }
     if (asRead && *asRead == platform::joinLines(lines)) return Saved::Unchanged;
     bool mustWait = afterEarlier && !waiting_.empty();
-    if (!mustWait && writer_.replace(path, lines)) return Saved::Written;
+    if (!mustWait && replace(path, lines)) return Saved::Written;
     waiting_.push_back({keyOf(path), path, lines, afterEarlier});
     return Saved::Waiting;
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -43,11 +45,20 @@ private:
 
     Saved store(const std::string& path, const std::vector<std::string>& lines, const std::string* asRead,
                 bool afterEarlier);
+    bool replace(const std::string& path, const std::vector<std::string>& lines);
     std::vector<Waiting>::iterator waitingFor(const std::string& path);
 
     platform::Platform platform_;
     FileWriter writer_;
     std::vector<Waiting> waiting_;  // in the order they were saved
+    // What each file held when last read, and its time then: a file whose
+    // time has not moved since is not read again. Our own writes forget it,
+    // whatever the resolution of the disk's times.
+    struct Seen {
+        std::chrono::system_clock::time_point written;
+        std::string bytes;
+    };
+    std::map<std::string, Seen> seen_;
 };
 
 }  // namespace kv

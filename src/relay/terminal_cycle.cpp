@@ -133,10 +133,7 @@ bool TerminalCycle::readStateFile(const std::string& path, std::optional<std::st
 
 bool TerminalCycle::readOrderLog(std::string& bytes) {
     const std::string path = site_.systemOrderLogPath();
-    FileError error = withOneRetry([&] {
-        if (platform_.files.lookup(path).empty()) return FileError::NotFound;
-        return platform_.files.readAll(path, bytes);
-    });
+    FileError error = withOneRetry([&] { return platform_.files.readAll(path, bytes); });
     looked_ = true;
     const std::size_t hash = std::hash<std::string>{}(bytes);
     if (error == FileError::None && (hash != logHash_ || lastLogChange_ == 0)) {

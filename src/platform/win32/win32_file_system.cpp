@@ -52,15 +52,14 @@ FileError Win32FileSystem::readAll(const std::string& path, std::string& bytes) 
     if (!file) return fileErrorFrom(GetLastError());
 
     std::string content;
-    LARGE_INTEGER size{};
-    if (GetFileSizeEx(file.get(), &size)) content.reserve(static_cast<std::size_t>(size.QuadPart));
     char buffer[64 * 1024];
-    // Read to the end as it is now: a writer may have grown the file since the size was taken.
+    // Read to the end as it is now: a read that does not fill the buffer
+    // reached it, so a log of the usual size takes one call.
     for (;;) {
         DWORD got = 0;
         if (!ReadFile(file.get(), buffer, sizeof buffer, &got, nullptr)) return fileErrorFrom(GetLastError());
-        if (got == 0) break;
         content.append(buffer, got);
+        if (got < sizeof buffer) break;
     }
     bytes = std::move(content);
     return FileError::None;

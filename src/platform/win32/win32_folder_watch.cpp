@@ -33,7 +33,6 @@ public:
     HANDLE event() const { return event_.get(); }
 
     bool read() {
-        ResetEvent(event_.get());
         overlapped_ = OVERLAPPED{};
         overlapped_.hEvent = event_.get();
         reading_ = ReadDirectoryChangesW(folder_.get(), buffer_, sizeof buffer_, FALSE, kWatched, nullptr,
@@ -62,7 +61,7 @@ public:
             if (entry->NextEntryOffset == 0) break;
             at += entry->NextEntryOffset;
         }
-        if (!ok || !read()) ResetEvent(event_.get());
+        if (ok) read();
         // The callback may end this watch; what it needs is copied first.
         const auto onChange = onChange_;
         for (const auto& [name, how] : changes) onChange(name, how);
@@ -82,7 +81,8 @@ std::unique_ptr<FolderWatch> Win32FolderWatchFactory::watch(const std::string& f
     UniqueHandle handle(CreateFileW(utf8ToWide(folder).c_str(), FILE_LIST_DIRECTORY,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OVERLAPPED, nullptr));
-    UniqueHandle event(CreateEventW(nullptr, TRUE, FALSE, nullptr));
+    // Auto-reset: the wait that hears it makes it ready for the next read, with no call of its own.
+    UniqueHandle event(CreateEventW(nullptr, FALSE, FALSE, nullptr));
     if (!handle || !event) return nullptr;
     auto watch = std::make_unique<Win32FolderWatch>(*this, std::move(handle), std::move(event), std::move(onChange));
     if (!watch->read()) return nullptr;
