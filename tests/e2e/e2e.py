@@ -15,9 +15,11 @@ from kill_restart import killed_mid_stream_loses_nothing
 from non_ascii_paths import old_settings_and_each_way_to_the_data_folder
 from scenarios import SCENARIOS
 from session import SESSIONS
+from several_terminals import three_terminals_each_reach_their_own_system
 
 ROOT = pathlib.Path(__file__).resolve().parent.parent.parent
-ALL_SCENARIOS = SCENARIOS + [killed_mid_stream_loses_nothing, old_settings_and_each_way_to_the_data_folder] + SESSIONS
+ALL_SCENARIOS = (SCENARIOS + [killed_mid_stream_loses_nothing, old_settings_and_each_way_to_the_data_folder] + SESSIONS
+                 + [three_terminals_each_reach_their_own_system])
 LIMIT_SECONDS = 240  # a hung scenario fails instead of stalling the run
 
 
@@ -27,7 +29,8 @@ def on_alarm(signum, frame):
 
 def passes(run, scenario):
     """Runs SCENARIO in its own scene; a failure is told with what the scene shows."""
-    scene = Scene(run, scenario.__name__, getattr(scenario, "terminal_layout", "legacy"))
+    scene = Scene(run, scenario.__name__, getattr(scenario, "terminal_layout", "legacy"),
+                  getattr(scenario, "others", ()), getattr(scenario, "first_system", None))
     started = time.monotonic()
     signal.alarm(LIMIT_SECONDS)
     try:
