@@ -273,9 +273,9 @@ def several_systems_report_every_event_once_through_failed_replies_until_exit(sc
 several_systems_report_every_event_once_through_failed_replies_until_exit.terminal_layout = "data folder"
 
 
-def boxes_of_the_poll_hold_up_no_report_and_close_by_themselves(scene):
-    """The first day has no box; later nobody at the screen presses OK: each fault is told once and
-    orders are reported under its box."""
+def a_log_gone_is_told_once_in_a_box_that_holds_up_no_report(scene):
+    """The first day has no box; later nobody at the screen presses OK: the box of a log gone holds up no
+    report and closes by itself once the log is back."""
     driver, terminal, orders = scene.driver, scene.terminal_folder, []
     scene.install.seed_installed(terminal)
     (terminal.files / "systemorder.log").unlink()
@@ -296,21 +296,6 @@ def boxes_of_the_poll_hold_up_no_report_and_close_by_themselves(scene):
                  "onto one chart in MT4 again, or choose the right MT4 folder in Setting.", "box for a log gone")
     reported_at_once("7602")
     expect(driver.window_gone(BOX), "the box stayed once the log was back")
-
-    known = windows_path(terminal.files / "manualorder.log")
-    holder = scene.prefix.start(driver.exe, scene.folder / "holder.log", "hold-file", known, 6000)
-    try:
-        wait_for(lambda: b"held" in (scene.folder / "holder.log").read_bytes(), 20, "manualorder.log to be held")
-        reported_at_once("7603")
-        expect("manualorder.log" in (driver.message() or ""), "no box for the held manualorder.log")
-        reported_at_once("7604")
-        expect_equal(driver.do("msgbox-count", 1000), "1", "boxes while the file is held")
-        holder.wait(15)
-    finally:
-        holder.kill()
-        holder.log_file.close()
-    expect(driver.window_gone(BOX), "the box stayed once the file was written")
-    expect_equal(terminal.read("manualorder.log"), "".join(f"{o.number};O;1" + CRLF for o in orders), "known orders")
 
 
 def a_service_certificate_nobody_trusts_is_told_as_such_and_nothing_is_sent(scene):
@@ -335,6 +320,6 @@ SCENARIOS = [
     installer_installs_then_first_run_asks_for_mt4_then_upgrade_and_uninstall,
     later_run_shows_only_the_icon_moves_the_mt4_folder_and_logs_in_and_out,
     several_systems_report_every_event_once_through_failed_replies_until_exit,
-    boxes_of_the_poll_hold_up_no_report_and_close_by_themselves,
+    a_log_gone_is_told_once_in_a_box_that_holds_up_no_report,
     a_service_certificate_nobody_trusts_is_told_as_such_and_nothing_is_sent,
 ]

@@ -4,24 +4,6 @@
 
 using namespace kvtest;
 
-// The relay goes on without its journal lines, and the trader is told once for each fault.
-TEST(DataFileFaults, AFullDiskUnderActiveLogIsToldOncePerFaultAndTheRelayGoesOn) {
-    Machine r;
-    r.startRelaying();
-    r.files.fail(FileStep::Append, "Active.log", FileError::DiskFull);
-    std::vector<std::string> log;
-    for (int order = 1; order <= 5; ++order) {
-        if (order == 3) r.files.heal();  // room for one line, then the disk is full again
-        if (order == 4) r.files.fail(FileStep::Append, "Active.log", FileError::DiskFull);
-        log.push_back(orderLine(std::to_string(order), "O1", "BUY", "20261205"));
-        r.writeOrders(log);
-        EXPECT_EQ(r.cycle(), Requests{"SetTD " + std::to_string(order)});
-    }
-    EXPECT_EQ(r.messages(), 2);
-    EXPECT_TRUE(r.told("Active.log"));
-    EXPECT_EQ(r.program().module().reportCounter, 1);  // it counts the lines really there
-}
-
 // What the login does not need the unwritable file for goes on.
 TEST(DataFileFaults, LoginFilesThatCannotBeWrittenAreToldAndKeepTheirOldVersion) {
     struct Case {

@@ -31,11 +31,14 @@ TEST(HalfWrittenLog, ALineStillBeingWrittenWaitsForTheNextCycle) {
         EXPECT_NE(r.hp.service.requests.back().find("&ordertype=BUYSTOP&symbol=EURUSD&"), std::string::npos);
     }
 
-    // Caught between the CR and the LF of its last line, the log is whole.
-    Machine r;
-    r.startRelaying({}, {"8;O;1"});
-    r.write(r.orderFile("systemorder.log"), line8.substr(0, line8.size() - 1));
-    EXPECT_EQ(r.cycle(), Requests{"EditTD 8"});
+    // Caught between the CR and the LF of its last line, the log is whole, in 8-bit text as in UTF-16LE.
+    const std::string upToCr = line8.substr(0, line8.size() - 1);
+    for (const std::string& log : {upToCr, utf16WithMark(upToCr)}) {
+        Machine r;
+        r.startRelaying({}, {"8;O;1"});
+        r.write(r.orderFile("systemorder.log"), log);
+        EXPECT_EQ(r.cycle(), Requests{"EditTD 8"});
+    }
 }
 
 // An expert that never ends its last line must still be heard.

@@ -62,53 +62,62 @@ TEST(StateFileFaults, StartupStampFaultsDelayOrRepeatTheRebuildButLoseNothing) {
     }
 }
 
-// A log that was there and went: told once per absence, naming the folder and the next step, in a box
-// that no cycle waits for and that goes when the log is back.
-TEST(StateFileFaults, AMissingOrderLogIsToldOncePerAbsenceAndHoldsUpNoCycle) {
-    Machine r;
-    r.startRelaying({orderLine("9", "O2")}, {"9;O;1"});
-    auto& box = r.hp.messages;
-    auto goes = [&] { std::remove(r.hp.path(r.orderFile("systemorder.log")).c_str()); };
-    goes();
-    for (int cycle = 0; cycle < 3; ++cycle) EXPECT_EQ(r.cycle(), Requests{});
-    ASSERT_EQ(r.messages(), 1);
-    EXPECT_EQ(box.modeless->text, "File SystemOrder.log not found in " + r.mt4Folder() +
-                                    "experts\\files. Drag KorvaneVantor onto one chart in MT4 again, or choose the "
-                                    "right MT4 folder in Setting.");
-    EXPECT_TRUE(r.stateFilesAre("9;O;1\r\n", ""));
-    r.writeOrders({orderLine("9", "O2")});
-    EXPECT_TRUE(r.logWritten());  // heard at once, with the box still open
-    EXPECT_EQ(r.sent, Requests{"EditTD 9"});
-    EXPECT_FALSE(box.modeless);
-
-    for (int absence = 0; absence < 2; ++absence) {  // told again each time; OK while it lasts tells no more
-        goes();
-        r.tick();
-        box.pressOkOnModeless();
-        r.tick();
-        r.writeOrders({});
-        r.tick();
+// Each fault a cycle finds is told once while it lasts, in a box that no cycle waits for and that goes by
+// itself when the fault ends; told again when it comes again, never again after the trader's OK.
+TEST(StateFileFaults, AFaultIsToldOnceWhileItLastsAndItsBoxGoesWhenItEnds) {
+    struct Fault {
+        FileStep step;
+        const char* file;
+        FileError error;
+        const char* told;  // in the box
+    };
+    for (const Fault& f : {Fault{FileStep::Read, "systemorder.log", FileError::NotFound, "SystemOrder.log not found in"},
+                           Fault{FileStep::Replace, "manualorder.log", FileError::Locked, "manualorder.log: another program"},
+                           Fault{FileStep::Append, "Active.log", FileError::DiskFull, "Active.log: the disk is full"}}) {
+        SCOPED_TRACE(f.told);
+        Machine r;
+        std::vector<std::string> log{orderLine("0", "O1")}, known{"0;O;1"};
+        r.startRelaying(log, known);  // past the first day: the expert has written here before
+        auto& box = r.hp.messages;
+        auto newOrder = [&] {
+            const std::string no = std::to_string(log.size());
+            log.push_back(orderLine(no, "O1", "BUY", "20261205"));
+            known.push_back(no + ";O;1");
+            r.writeOrders(log);
+        };
+        for (int time = 0; time < 3; ++time) {
+            r.files.fail(f.step, f.file, f.error);
+            newOrder();
+            r.tick();
+            ASSERT_TRUE(box.modeless);
+            EXPECT_NE(box.modeless->text.find(f.told), std::string::npos) << box.modeless->text;
+            if (time > 0) box.pressOkOnModeless();
+            for (int cycle = 0; cycle < 2; ++cycle) {
+                newOrder();
+                r.tick();
+            }
+            r.files.heal();
+            newOrder();
+            EXPECT_TRUE(r.logWritten());  // heard at once, with the box of the first time still open
+            EXPECT_FALSE(box.modeless);
+            EXPECT_EQ(r.known(), kv::platform::joinLines(known));
+        }
+        EXPECT_EQ(r.messages(), 3);
+        for (const auto& [event, times] : r.acknowledgements) EXPECT_EQ(times, 1) << event;
+        // Only the lines Active.log really holds are counted.
+        EXPECT_EQ(r.program().module().reportCounter, kv::platform::splitLines(r.activeLog(), r.hp.text).size());
     }
-    EXPECT_EQ(r.messages(), 3);
-}
 
-// Later orders are reported under the open box; a second fault waits for its turn on screen.
-TEST(StateFileFaults, AnUnwritableStateFileIsToldOnceWhileItLastsAndTheBoxGoesWhenItIsWritten) {
+    // A second fault waits for the first one's box to go.
     Machine r;
-    r.startRelaying();
+    r.startRelaying({orderLine("1", "O1", "BUY", "20261205")});
     r.files.fail(FileStep::Replace, "manualorder.log", FileError::Locked);
-    std::vector<std::string> log;
-    for (const char* no : {"1", "2", "3"}) {
-        log.push_back(orderLine(no, "O1", "BUY", "20261205"));
-        r.writeOrders(log);
-        EXPECT_EQ(r.cycle(), Requests{std::string("SetTD ") + no});
-    }
-    EXPECT_NE(r.hp.messages.modeless->text.find("manualorder.log"), std::string::npos);
+    r.tick();
     std::remove(r.hp.path(r.orderFile("systemorder.log")).c_str());
     r.tick();
     EXPECT_EQ(r.messages(), 1);
     r.files.heal();
-    r.tick();  // written: its box goes, and the waiting one shows
-    EXPECT_EQ(r.known(), "1;O;1\r\n2;O;1\r\n3;O;1\r\n");
+    r.tick();
+    EXPECT_EQ(r.known(), "1;O;1\r\n");
     EXPECT_TRUE(r.hp.messages.modeless->text.starts_with("File SystemOrder.log not found in "));
 }

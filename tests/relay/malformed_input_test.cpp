@@ -40,17 +40,6 @@ TEST(MalformedInput, EmptyMissingAndOddStateFiles) {
     EXPECT_EQ(r.journal(), "  2;X;1 \r\nab;X;1\r\n");
 }
 
-TEST(MalformedInput, Utf16AndByteOrderMarks) {
-    Machine r;
-    r.startRelaying();
-    std::remove(r.hp.path(Machine::orderFile("systemorder.log")).c_str());
-    r.write(Machine::orderFile("SystemOrder.LOG"), utf16WithMark(kv::platform::joinLines({orderLine("1", "O1")})));
-    r.write(Machine::orderFile("manualorder.log"), "\xEF\xBB\xBF" "9;O;1\r\n");
-    r.spoil = [](const std::string&, const std::string&) { return std::string("1;O1\n"); };  // the log is UTF-16
-    EXPECT_EQ(r.cycle(), Requests{"SetTD 1"});
-    EXPECT_EQ(r.known(), "9;O;1\r\n1;O;1\r\n");  // rewritten without the mark
-}
-
 TEST(MalformedInput, LinesLongerThan32767CharactersAreKeptWhole) {
     Machine r;
     r.startRelaying();

@@ -4,24 +4,6 @@
 
 using namespace kvtest;
 
-TEST(OrderRoad, MarketOrderNewModifiedClosed) {
-    Machine r;
-    r.startRelaying();
-    r.writeOrders({orderLine("501", "O7")});
-    EXPECT_EQ(r.cycle(), Requests{"SetTD 501"});
-    EXPECT_EQ(r.cycle(), Requests{});
-    r.writeOrders({orderLine("501", "O8")});
-    EXPECT_EQ(r.cycle(), Requests{"EditTD 501"});
-    r.writeOrders({orderLine("501", "X9")});
-    EXPECT_EQ(r.cycle(), Requests{"CloseTD 501"});
-    EXPECT_EQ(r.program().module().reportCounter, 3);
-    EXPECT_EQ(r.hp.service.fetchersCreated, 2);  // the login's, and the relay's kept for the run
-
-    // The closed line stays in the log but the order is no longer known.
-    EXPECT_EQ(r.cycle(), Requests{});
-    EXPECT_EQ(r.journal(), "501;X;9\r\n");
-}
-
 TEST(DecisionTable, EveryRowWithKnownOrders) {
     Machine r;
     r.startRelaying();
@@ -40,6 +22,7 @@ TEST(DecisionTable, EveryRowWithKnownOrders) {
     });  // 9 has left the log: nothing
     EXPECT_EQ(r.cycle(), (Requests{"EditTD 2", "CloseTD 3", "DeleteTD 4", "CloseTD 10", "DeleteTD 11", "SetTD 7"}));
     EXPECT_EQ(r.program().manual().systemlist.size(), 9u);
+    EXPECT_EQ(r.hp.service.fetchersCreated, 2);  // the login's, and the relay's kept for the run
     // The modified record goes to the end; the duplicate of 1 stays, as the first record wins.
     EXPECT_EQ(r.known(), "1;O;1\r\n1;O;dup\r\n6;O;1\r\n9;O;1\r\n2;O;2\r\n7;O;1\r\n");
     EXPECT_EQ(r.journal(), "3;X;1\r\n4;P;1\r\n10;X;1\r\n11;X;1\r\n");

@@ -43,19 +43,6 @@ TEST(IdleCycles, UnchangedFilesAreNotRewritten) {
     EXPECT_EQ(r.known(), "1;O;1\r\n");
 }
 
-// The second record of 8 sends the close again: a short reply must not pass on the earlier one.
-TEST(Replies, ShortRepliesNeverAcknowledgeAnEventSentAgain) {
-    Machine d;
-    d.startRelaying({orderLine("8", "X2"), orderLine("9", "O1")}, {"8;O;1", "8;O;1", "9;O;1"});
-    EXPECT_EQ(d.cycle(), Requests{"CloseTD 8"});
-    for (const char* shortReply : {"", "\n"}) {
-        d.spoil = [&](const std::string&, const std::string&) { return std::string(shortReply); };
-        EXPECT_EQ(d.cycle(), Requests{"CloseTD 8"});
-        EXPECT_EQ(d.known(), "8;O;1\r\n9;O;1\r\n");
-    }
-    EXPECT_EQ(d.journal(), "8;X;2\r\n");
-}
-
 // The walk goes on (a close with nothing known left is journaled at once, never later), but
 // the events behind a silent request wait for the next cycle instead of each timing out.
 TEST(Replies, NoReplyStopsOnlyTheRequestsOfTheCycle) {

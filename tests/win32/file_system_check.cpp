@@ -62,6 +62,9 @@ TEST_F(Win32FileSystemCheck, AFileHeldByAnotherProgramIsReportedLocked) {
     EXPECT_EQ(files.append(journal, "more\r\n"), FileError::Locked);
     std::string bytes;
     EXPECT_EQ(files.readAll(journal, bytes), FileError::Locked);
+    // A replace waits for it as well, and leaves no temporary file beside it.
+    EXPECT_EQ(files.replaceAtomically(journal, "new\r\n"), FileError::Locked);
+    EXPECT_EQ(folder.fileCount(), 1);
 }
 
 TEST_F(Win32FileSystemCheck, AMissingFileOrFolderIsNotFound) {

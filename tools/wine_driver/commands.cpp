@@ -274,17 +274,6 @@ int messageBoxCount(const Arguments& a) {
     return 0;
 }
 
-// Holds FILE open for MS, letting others only read it, as a virus scanner or a backup may.
-int holdFile(const Arguments& a) {
-    HANDLE file = CreateFileW(a.text(0).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                              FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) throw NotThere("cannot open the file to hold");
-    printLine(L"held");
-    std::this_thread::sleep_for(Milliseconds(a.number(1, 0, kMaxTimeout.count())));
-    CloseHandle(file);
-    return 0;
-}
-
 int tray(const Arguments& a) {
     HWND main = waitedFor(findMainWindow, kDefaultTimeout, "main window");
     PostMessageW(main, KV_TRAY_CALLBACK_MESSAGE, KV_TRAY_ICON_ID, a.number(0, 0, 0xFFFF));
@@ -362,7 +351,6 @@ constexpr Command kCommands[] = {
     {L"msgbox-text", L"[TIMEOUT_MS]", 0, 1, messageBoxText},
     {L"msgbox-ok", L"[TIMEOUT_MS]", 0, 1, messageBoxOk},
     {L"msgbox-count", L"MS", 1, 1, messageBoxCount},
-    {L"hold-file", L"PATH MS", 2, 2, holdFile},
     {L"tray", L"MOUSE_MESSAGE", 1, 1, tray},
     {L"menu-pick", L"N [TIMEOUT_MS]", 1, 2, menuPick},
     {L"menu-cancel", L"[TIMEOUT_MS]", 0, 1, menuCancel},
