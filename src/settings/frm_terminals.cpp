@@ -1,12 +1,10 @@
 #include "settings/frm_terminals.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "platform/utf8_text.h"
 #include "settings/expert_line.h"
 #include "settings/folders/comparable_folder.h"
-#include "settings/folders/terminal_files_folder.h"
 #include "settings/terminal_choice.h"
 
 namespace kv {
@@ -20,20 +18,6 @@ constexpr const char* kGap = "   ";
 
 std::string row(MetaTrader kind, const std::string& folder, const std::string& rest) {
     return shortTerminalName(kind) + std::string(kGap) + folder + (rest.empty() ? "" : kGap + rest);
-}
-
-// How long ago the expert last wrote the order log, roughly: enough to see a terminal gone quiet.
-std::string logWrittenLine(const platform::Platform& platform, const std::string& filesFolder) {
-    const auto written = platform.files.lastWriteTime(orderLogIn(filesFolder));
-    if (!written) return "";
-    using namespace std::chrono;
-    const long long s = std::max<long long>(0, duration_cast<seconds>(platform.clock.utcNow() - *written).count());
-    const auto ago = [](long long n, const char* unit) { return std::to_string(n) + " " + unit + (n == 1 ? "" : "s"); };
-    const std::string age = s < 60      ? "less than a minute"
-                            : s < 3600  ? ago(s / 60, "minute")
-                            : s < 86400 ? ago(s / 3600, "hour")
-                                        : ago(s / 86400, "day");
-    return "\r\nIts order log was last written " + age + " ago.";
 }
 
 }  // namespace
@@ -161,13 +145,12 @@ void FrmTerminals::showStatus() {
     if (at == 0) {
         status = main_.pathname.empty() ? std::string(kChooseTerminal) + " in the Setting window."
                                         : folders.describe(main_.pathname, main_.terminal) + "\r\n" +
-                                              placementLine(expert_.result(), platform_) +
-                                              logWrittenLine(platform_, main_.pathname1);
+                                              placementLine(expert_.result(), platform_);
     } else {
         const OtherTerminal& terminal = main_.otherTerminals[at - 1];
         status = folders.describe(terminal.folder, terminal.kind) + "\r\n" +
                  placementLine(relay_.expert(at).result(), platform_, PlacementShown::InTerminals) + "\r\n" +
-                 relay_.describe(at) + logWrittenLine(platform_, terminal.filesFolder);
+                 relay_.describe(at);
     }
     control("LblStatus").text = status;
     refresh();
