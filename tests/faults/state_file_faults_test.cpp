@@ -4,28 +4,18 @@
 
 using namespace kvtest;
 
-// Nothing may be decided on a file not read; one held for a moment is read on a second try.
-TEST(StateFileFaults, UnreadableFilesSkipTheCycleQuietlyUntilTheyCanBeRead) {
+// A file held for a moment is read on a second try, in the same cycle. (A file that stays unreadable
+// skips the cycle: the soak holds it to every event arriving once.)
+TEST(StateFileFaults, AFileHeldForAMomentIsReadOnASecondTry) {
     for (const char* file : {"systemorder.log", "manualorder.log", "TempClose.dat"}) {
         for (FileError error : {FileError::Locked, FileError::AccessDenied, FileError::Other}) {
             SCOPED_TRACE(std::string(file) + ": " + kv::platform::describe(error));
             Machine r;
             r.startRelaying({orderLine("9", "O2")}, {"9;O;1"});
             r.write("Data/TempClose.dat", "3;X;1\r\n");
-            r.files.fail(FileStep::Read, file, error);
-            for (int cycle = 0; cycle < 3; ++cycle) {
-                EXPECT_EQ(r.cycle(), Requests{});
-                EXPECT_TRUE(r.stateFilesAre("9;O;1\r\n", "3;X;1\r\n"));
-            }
-            r.files.heal();
-            EXPECT_EQ(r.cycle(), Requests{"EditTD 9"});
-            EXPECT_TRUE(r.stateFilesAre("9;O;2\r\n", "3;X;1\r\n"));
-            EXPECT_EQ(r.cycle(), Requests{});
-            EXPECT_EQ(r.messages(), 0);
-
-            r.writeOrders({orderLine("9", "O3")});
             r.files.failOnce(FileStep::Read, file, error);
             EXPECT_EQ(r.cycle(), Requests{"EditTD 9"});
+            EXPECT_TRUE(r.stateFilesAre("9;O;2\r\n", "3;X;1\r\n"));
         }
     }
 }
