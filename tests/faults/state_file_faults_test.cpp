@@ -20,36 +20,26 @@ TEST(StateFileFaults, AFileHeldForAMomentIsReadOnASecondTry) {
     }
 }
 
-// The stamp is written once it can be, so a restart that day does not rebuild again.
-TEST(StateFileFaults, StartupStampFaultsDelayOrRepeatTheRebuildButLoseNothing) {
-    const std::vector<std::string> log{orderLine("1", "O1", "BUY", "20261204"), orderLine("2", "O1", "BUY", "20261205")};
-    for (FileStep step : {FileStep::Read, FileStep::Replace}) {
-        SCOPED_TRACE(stepName(step));
-        Machine m;
-        m.write("Data/TempInit.dat", "20261204\r\n");
-        m.writeOrders(log);
-        m.write(m.orderFile("manualorder.log"), "old;O;1\r\n");
-        m.files.fail(step, "TempInit.dat", FileError::Locked);
-        m.start();
-        ASSERT_TRUE(m.logIn());
-        for (int cycle = 0; cycle < 3; ++cycle) m.tick();
-        if (step == FileStep::Read) {
-            EXPECT_EQ(m.sent, Requests{});  // the tables cannot be built yet
-            EXPECT_EQ(m.known(), "old;O;1\r\n");
-            EXPECT_EQ(m.hp.messages.shown.size(), 0u);
-        } else {
-            EXPECT_EQ(m.sent, Requests{"SetTD 2"});
-            EXPECT_EQ(m.read("Data/TempInit.dat"), "20261204\r\n");
-            ASSERT_EQ(m.hp.messages.shown.size(), 1u);
-            EXPECT_NE(m.hp.messages.shown[0].text.find("TempInit.dat"), std::string::npos);
-        }
-        m.files.heal();
-        m.tick();
-        m.tick();
-        EXPECT_EQ(m.sent, Requests{"SetTD 2"});
-        EXPECT_EQ(m.known(), "1;O;1\r\n2;O;1\r\n");
-        EXPECT_EQ(m.read("Data/TempInit.dat"), "20261205\r\n");
-    }
+// Nothing is decided before the stamp says whether to rebuild. (A stamp that cannot be written waits
+// as the relay's startup load tests show, and is written once it can be.)
+TEST(StateFileFaults, AnUnreadableStartupStampDelaysTheRebuildButLosesNothing) {
+    Machine m;
+    m.write("Data/TempInit.dat", "20261204\r\n");
+    m.writeOrders({orderLine("1", "O1", "BUY", "20261204"), orderLine("2", "O1", "BUY", "20261205")});
+    m.write(m.orderFile("manualorder.log"), "old;O;1\r\n");
+    m.files.fail(FileStep::Read, "TempInit.dat", FileError::Locked);
+    m.start();
+    ASSERT_TRUE(m.logIn());
+    for (int cycle = 0; cycle < 3; ++cycle) m.tick();
+    EXPECT_EQ(m.sent, Requests{});  // the tables cannot be built yet
+    EXPECT_EQ(m.known(), "old;O;1\r\n");
+    EXPECT_EQ(m.messages(), 0);
+    m.files.heal();
+    m.tick();
+    m.tick();
+    EXPECT_EQ(m.sent, Requests{"SetTD 2"});
+    EXPECT_EQ(m.known(), "1;O;1\r\n2;O;1\r\n");
+    EXPECT_EQ(m.read("Data/TempInit.dat"), "20261205\r\n");
 }
 
 // Each fault a cycle finds is told once while it lasts, in a box that no cycle waits for and that goes by
