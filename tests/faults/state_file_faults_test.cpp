@@ -20,28 +20,6 @@ TEST(StateFileFaults, AFileHeldForAMomentIsReadOnASecondTry) {
     }
 }
 
-// Nothing is decided before the stamp says whether to rebuild. (A stamp that cannot be written waits
-// as the relay's startup load tests show, and is written once it can be.)
-TEST(StateFileFaults, AnUnreadableStartupStampDelaysTheRebuildButLosesNothing) {
-    Machine m;
-    m.write("Data/TempInit.dat", "20261204\r\n");
-    m.writeOrders({orderLine("1", "O1", "BUY", "20261204"), orderLine("2", "O1", "BUY", "20261205")});
-    m.write(m.orderFile("manualorder.log"), "old;O;1\r\n");
-    m.files.fail(FileStep::Read, "TempInit.dat", FileError::Locked);
-    m.start();
-    ASSERT_TRUE(m.logIn());
-    for (int cycle = 0; cycle < 3; ++cycle) m.tick();
-    EXPECT_EQ(m.sent, Requests{});  // the tables cannot be built yet
-    EXPECT_EQ(m.known(), "old;O;1\r\n");
-    EXPECT_EQ(m.messages(), 0);
-    m.files.heal();
-    m.tick();
-    m.tick();
-    EXPECT_EQ(m.sent, Requests{"SetTD 2"});
-    EXPECT_EQ(m.known(), "1;O;1\r\n2;O;1\r\n");
-    EXPECT_EQ(m.read("Data/TempInit.dat"), "20261205\r\n");
-}
-
 // Each fault a cycle finds is told once while it lasts, in a box that no cycle waits for and that goes by
 // itself when the fault ends; told again when it comes again, never again after the trader's OK.
 TEST(StateFileFaults, AFaultIsToldOnceWhileItLastsAndItsBoxGoesWhenItEnds) {

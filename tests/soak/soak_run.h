@@ -33,6 +33,7 @@ inline const std::vector<FileFault> kFileFaults{
     {"systemorder.log", FileStep::Read, FileError::AccessDenied},
     {"manualorder.log", FileStep::Read, FileError::Locked},
     {"TempClose.dat", FileStep::Read, FileError::AccessDenied},
+    {"TempInit.dat", FileStep::Read, FileError::Locked},
     {"manualorder.log", FileStep::Replace, FileError::DiskFull},
     {"manualorder.log", FileStep::Replace, FileError::Locked},
     {"TempClose.dat", FileStep::Replace, FileError::DiskFull},
@@ -238,7 +239,8 @@ private:
         // The start-up load reads its stamp, then the log it rebuilds from.
         if (step == FileStep::Read && stampJustRead_ && file == "systemorder.log" && error == FileError::None)
             rebuild(machine_.read(machine_.orderFile("systemorder.log")));
-        if (step == FileStep::Read) stampJustRead_ = rebuildAwaited_ && file == "TempInit.dat";
+        if (step == FileStep::Read)
+            stampJustRead_ = rebuildAwaited_ && file == "TempInit.dat" && error == FileError::None;
         if (file == "Active.log" && error != FileError::None) service_.journalLineLost();
         if (error == FileError::None && step != FileStep::Read) told_.erase(file);
         return error;
