@@ -85,8 +85,8 @@ void checkReply(std::string_view text) {
             "the state runs to the first blank, less one character");
 }
 
-// The service's answer (refsvc::acknowledgement) acknowledges; an answer a character short, or one for
-// another order, does not.
+// The service's answer (refsvc::acknowledgement) acknowledges, and the request carries the line's
+// order number. (Answers a character short, for another order or missing are the soak's reply faults.)
 void checkAcknowledgement(std::string_view text) {
     if (text.size() <= 1) return;
     const kv::OrderLine line = kv::splitOrderLine(text);
@@ -98,12 +98,6 @@ void checkAcknowledgement(std::string_view text) {
         const std::string answer = refsvc::acknowledgement(line.orderNo, line.orderState, modification);
         require(kv::acknowledges(answer, event, line) == answerable,
                 "the expected answer acknowledges unless field 5 holds a blank");
-        require(!kv::acknowledges(answer.substr(0, answer.size() - 1), event, line),
-                "an answer one character short does not");
-        const std::string otherOrder = std::string(line.orderNo) + "0";
-        require(!kv::acknowledges(refsvc::acknowledgement(otherOrder, line.orderState, modification), event, line),
-                "an answer for another order does not");
-        require(!kv::acknowledges(std::nullopt, event, line), "no reply never acknowledges");
         const std::string url = kv::requestUrl("http://svc", "12", event, line);
         require(url.find("&orderno=" + std::string(line.orderNo) + "&") != std::string::npos,
                 "the request carries the order number unchanged");

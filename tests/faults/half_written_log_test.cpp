@@ -58,31 +58,6 @@ TEST(HalfWrittenLog, ALastLineThatStaysUnfinishedIsReportedOneCycleLate) {
     EXPECT_EQ(r.journaled("SetTD 6"), 0);
 }
 
-// A rebuild from a cut log would miss the orders after the cut and report them as new later.
-TEST(HalfWrittenLog, TheStartupLoadWaitsForALogBeingWritten) {
-    const std::string yesterday = "20261204", today = "20261205";
-    const std::string log = orderLine("1", "O1", "BUY", yesterday) + "\r\n" + orderLine("2", "O3", "SELL", yesterday) +
-                            "\r\n" + orderLine("3", "O1", "BUY", yesterday) + "\r\n";
-    Machine m;
-    m.write("Data/TempInit.dat", yesterday + "\r\n");
-    m.write(m.orderFile("systemorder.log"), log.substr(0, log.find("SELL")));  // cut in the second line
-    m.start();
-    ASSERT_TRUE(m.logIn());
-    EXPECT_EQ(m.read("Data/TempInit.dat"), yesterday + "\r\n");  // not rebuilt yet
-
-    // The log stays unfinished: once it has waited, the rebuild takes the whole lines.
-    m.tick();
-    EXPECT_EQ(m.read("Data/TempInit.dat"), today + "\r\n");
-    EXPECT_EQ(m.known(), "1;O;1\r\n");
-    EXPECT_EQ(m.sent, Requests{});
-
-    // Orders the never-finished log kept from the rebuild are new once written whole.
-    m.write(m.orderFile("systemorder.log"), log + orderLine("4", "O1", "BUY", today) + "\r\n");
-    m.tick();
-    EXPECT_EQ(m.sent, (Requests{"SetTD 2", "SetTD 3", "SetTD 4"}));
-    EXPECT_TRUE(m.hp.messages.shown.empty());
-}
-
 // One memory for both: moving figures alone do not restart the wait, a changed stamp does.
 TEST(HalfWrittenLog, TheRebuildAndTheCyclesShareTheWaitForAnUnfinishedLine) {
     const std::string yesterday = "20261204", today = "20261205";

@@ -67,8 +67,7 @@ public:
         while (kind < 4 && url.find(paths[kind]) == std::string::npos) ++kind;
         if (kind == 4) return loginReply;
         ++books_.tally["requests"];
-        const std::size_t at = url.find("&orderno=") + 9;
-        const std::string no = url.substr(at, url.find('&', at) - at);
+        const std::string no = kvtest::pairValue(url, "orderno");
         const ExpertOrder* order = expert_.order(no);
         const bool faithful = order && madeByTheLog(url, Kind(kind), *order);
         if (!faithful) books_.fault("a request the log does not make: " + url);

@@ -33,6 +33,7 @@ inline const std::vector<FileFault> kFileFaults{
     {"systemorder.log", FileStep::Read, FileError::AccessDenied},
     {"manualorder.log", FileStep::Read, FileError::Locked},
     {"TempClose.dat", FileStep::Read, FileError::AccessDenied},
+    {"TempInit.dat", FileStep::Read, FileError::Locked},
     {"manualorder.log", FileStep::Replace, FileError::DiskFull},
     {"manualorder.log", FileStep::Replace, FileError::Locked},
     {"TempClose.dat", FileStep::Replace, FileError::DiskFull},
@@ -133,6 +134,10 @@ private:
             ++tally_[atLineEnd ? "logs caught cut at a line end" : "logs caught cut in a line"];
         }
         machine_.write(machine_.orderFile("systemorder.log"), log);
+        // A stamp the program holds in memory would hide the read that starts the startup load.
+        if (rebuildAwaited_ && machine_.exists("Data/TempInit.dat"))
+            machine_.hp.setWriteTime("Data/TempInit.dat", std::chrono::system_clock::time_point(
+                                                              std::chrono::seconds(++stampTimesMoved_)));
         if (!streak_ && !calm_ && random_.chance(0.05)) {
             streak_ = random_.pick(kFileFaults);
             streakSteps_ = random_.between(1, 4);
@@ -234,7 +239,8 @@ private:
         // The start-up load reads its stamp, then the log it rebuilds from.
         if (step == FileStep::Read && stampJustRead_ && file == "systemorder.log" && error == FileError::None)
             rebuild(machine_.read(machine_.orderFile("systemorder.log")));
-        if (step == FileStep::Read) stampJustRead_ = rebuildAwaited_ && file == "TempInit.dat";
+        if (step == FileStep::Read)
+            stampJustRead_ = rebuildAwaited_ && file == "TempInit.dat" && error == FileError::None;
         if (file == "Active.log" && error != FileError::None) service_.journalLineLost();
         if (error == FileError::None && step != FileStep::Read) told_.erase(file);
         return error;
@@ -309,6 +315,7 @@ private:
     int streakSteps_ = 0;
     std::set<std::string> triedOnce_, told_;
     std::size_t messagesRead_ = 0, journalChecked_ = 0;
+    long stampTimesMoved_ = 0;
 };
 
 }  // namespace soak
