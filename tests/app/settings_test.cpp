@@ -53,6 +53,7 @@ TEST(Settings, RejectedPathStaysInTheWindowAndTheFolderIsKept) {
     s.save("C:\\Program Files\\Broker\\Terminal.exe");  // the search is case-sensitive
     EXPECT_TRUE(s.shows("frmSettings"));
     EXPECT_EQ(s.values().pathname1, "C:\\Old\\experts\\files");
+    EXPECT_EQ(s.read("Data/Settings.dat"), "C:\\Old\\\r\n");
 
     s.hp.windows.click("frmSettings", "cmdCancel");
     s.pick("mnuflset");
@@ -98,12 +99,15 @@ TEST(Settings, TextsAndBothLinesFollowATypedAndASavedTerminal) {
                                  "folder is saved.");
 }
 
-TEST(Settings, ACancelledBrowseKeepsTheBox) {
+TEST(Settings, BrowseOpensWhereTheBoxPointsAndOnlyAPickChangesTheBoxAndItsLines) {
     SettingsScreen s;
-    s.hp.fileDialog.answers = {std::nullopt};
+    s.hp.fileDialog.answers = {std::nullopt, "D:\\MT4\\terminal.exe"};
     s.hp.windows.click("frmSettings", "cmdBrowse");
     EXPECT_EQ(s.hp.fileDialog.folder, "C:\\Old");  // it opens where the box points
     EXPECT_EQ(s.location(), "C:\\Old\\terminal.exe");
+    s.hp.windows.click("frmSettings", "cmdBrowse");
+    EXPECT_EQ(s.on("frmSettings", "LblOrderLog").text,
+              "MetaTrader 4 found. No systemorder.log yet: the expert must write it into D:\\MT4\\experts\\files");
 }
 
 TEST(Settings, UnwritableFilesAreToldByNameAndNothingElseIsLost) {
