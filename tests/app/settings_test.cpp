@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/headless/latin1_system_text.h"
-#include "settings/folders/settings_line.h"
 #include "support/machine.h"
 
 using namespace kvtest;
@@ -38,14 +36,6 @@ TEST(Settings, SaveKeepsTheFolderBeforeTheFirstTerminalExe) {
         EXPECT_EQ(s.hp.readFile("Data/Settings.dat"), std::string(folder) + "\r\n");
         EXPECT_FALSE(s.shows("frmLogin"));  // not a first run
     }
-}
-
-TEST(Settings, AFolderIsStoredInTheCodePageWhenItFitsAndInUtf8OtherwiseAndReadBackEitherWay) {
-    kv::platform::headless::Latin1SystemText text;  // Latin-1 stands in for the code page
-    EXPECT_EQ(kv::settingsLine(text, "C:\\Caf\xC3\xA9\\"), "C:\\Caf\xE9\\");
-    EXPECT_EQ(kv::settingsLine(text, "C:\\Иван\\"), "\xEF\xBB\xBF" "C:\\Иван\\");
-    for (const char* stored : {"C:\\Caf\xE9\\\r\n", "\xEF\xBB\xBF" "C:\\Caf\xC3\xA9\\\r\nmore"})
-        EXPECT_EQ(kv::terminalFolderFromSettings(text, stored), "C:\\Caf\xC3\xA9\\");
 }
 
 TEST(Settings, RejectedPathStaysInTheWindowAndTheFolderIsKept) {
