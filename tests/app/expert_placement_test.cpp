@@ -45,17 +45,6 @@ TEST(ExpertPlacement, StartWritesOnlyWhatIsMissingOrOlderOfOurs) {
     EXPECT_EQ(m.messages(), 0);
 }
 
-TEST(ExpertPlacement, AnMt5GetsItsOwnExpert) {
-    Machine m;
-    m.write("Data/Settings.dat", m.hp.root() + "\\MT5\\\r\nterminal64.exe\r\n");
-    m.write("MT5/MQL5/Files/systemorder.log", "");
-    m.hp.makeFolder("MT5/MQL5/Experts");
-    m.hp.expert.sources["KorvaneVantor.mq5"] = ours("5.10");
-    m.start();
-    EXPECT_EQ(m.read("MT5/MQL5/Experts/KorvaneVantor.mq5"), ours("5.10"));
-    EXPECT_NE(expertLine(m).find("The expert KorvaneVantor.mq5 was put into "), std::string::npos);
-}
-
 TEST(ExpertPlacement, AFolderThatRefusesTheFileGetsALineAndKeepsWhatWasThere) {
     Machine m;
     m.files.refuseWrites("KorvaneVantor.mq4");

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "platform/headless/latin1_system_text.h"
-#include "settings/folders/settings_line.h"
 #include "support/machine.h"
 
 using namespace kvtest;
@@ -40,19 +38,12 @@ TEST(Settings, SaveKeepsTheFolderBeforeTheFirstTerminalExe) {
     }
 }
 
-TEST(Settings, AFolderIsStoredInTheCodePageWhenItFitsAndInUtf8OtherwiseAndReadBackEitherWay) {
-    kv::platform::headless::Latin1SystemText text;  // Latin-1 stands in for the code page
-    EXPECT_EQ(kv::settingsLine(text, "C:\\Caf\xC3\xA9\\"), "C:\\Caf\xE9\\");
-    EXPECT_EQ(kv::settingsLine(text, "C:\\Иван\\"), "\xEF\xBB\xBF" "C:\\Иван\\");
-    for (const char* stored : {"C:\\Caf\xE9\\\r\n", "\xEF\xBB\xBF" "C:\\Caf\xC3\xA9\\\r\nmore"})
-        EXPECT_EQ(kv::terminalFolderFromSettings(text, stored), "C:\\Caf\xC3\xA9\\");
-}
-
 TEST(Settings, RejectedPathStaysInTheWindowAndTheFolderIsKept) {
     SettingsScreen s;
     s.save("C:\\Program Files\\Broker\\Terminal.exe");  // the search is case-sensitive
     EXPECT_TRUE(s.shows("frmSettings"));
     EXPECT_EQ(s.values().pathname1, "C:\\Old\\experts\\files");
+    EXPECT_EQ(s.read("Data/Settings.dat"), "C:\\Old\\\r\n");
 
     s.hp.windows.click("frmSettings", "cmdCancel");
     s.pick("mnuflset");
@@ -98,12 +89,15 @@ TEST(Settings, TextsAndBothLinesFollowATypedAndASavedTerminal) {
                                  "folder is saved.");
 }
 
-TEST(Settings, ACancelledBrowseKeepsTheBox) {
+TEST(Settings, BrowseOpensWhereTheBoxPointsAndOnlyAPickChangesTheBoxAndItsLines) {
     SettingsScreen s;
-    s.hp.fileDialog.answers = {std::nullopt};
+    s.hp.fileDialog.answers = {std::nullopt, "D:\\MT4\\terminal.exe"};
     s.hp.windows.click("frmSettings", "cmdBrowse");
     EXPECT_EQ(s.hp.fileDialog.folder, "C:\\Old");  // it opens where the box points
     EXPECT_EQ(s.location(), "C:\\Old\\terminal.exe");
+    s.hp.windows.click("frmSettings", "cmdBrowse");
+    EXPECT_EQ(s.on("frmSettings", "LblOrderLog").text,
+              "MetaTrader 4 found. No systemorder.log yet: the expert must write it into D:\\MT4\\experts\\files");
 }
 
 TEST(Settings, UnwritableFilesAreToldByNameAndNothingElseIsLost) {

@@ -37,15 +37,6 @@ struct Disk {
 
 }  // namespace
 
-TEST(FilesFolder, DataFolderNameIsTheMd5OfTheUpperCasedPath) {
-    HeadlessPlatform hp;
-    for (const char* folder : {"C:\\Program Files (x86)\\MetaTrader 4", "C:\\Program Files (x86)\\MetaTrader 4\\",
-                               " c:\\program files (x86)\\metatrader 4\\\r\n"})
-        EXPECT_EQ(kv::terminalDataFolderName(hp.text, folder), "50CA3DFB510CC5A8F28B48D1BF2A5702") << folder;
-    // Upper-cased as the system does it, not only in ASCII.
-    EXPECT_EQ(kv::terminalDataFolderName(hp.text, "C:\\Users\\Иван\\MT4 中文 Νίκη\\"), "64976F5495F6CED1BD3A5AC8A2CFFBC4");
-}
-
 TEST(FilesFolder, EachLayoutIsFoundByItsLogThenByItsFolder) {
     Disk d;  // nothing there: the folder of MT4 up to build 509
     EXPECT_EQ(d.choose(), d.mt4 + "experts\\files");

@@ -107,48 +107,33 @@ TEST_F(DialogCheck, EachFormHasItsControlKindsAndTabOrderAndIsCentred) {
         EXPECT_EQ(LOWORD(SendMessageW(dialog, DM_GETDEFID, 0, 0)), id);
 }
 
-TEST_F(DialogCheck, WhatALoginHandlerChangesIsShownEnterPressesLoginAndEscapeCloses) {
+// Typing, Enter in the password box and Escape are seen end to end; here what those scenes cannot show.
+TEST_F(DialogCheck, WhatAHandlerChangesIsShownATickIsNoButtonPressAndTheFormDecidesOnClosing) {
     Form login = loginForm(events);
     HWND dialog = shown(login);
     HWND user = GetDlgItem(dialog, KV_IDC_LOGIN_TXTUSER);
     SetWindowTextW(user, L"  trader@example.com ");
     events.onAny = [&](const std::string&) { login.control("txtUser").text = "trader@example.com"; };
     command(dialog, KV_IDC_LOGIN_CMDLOGIN, BN_CLICKED);
-    EXPECT_EQ(events.seen, (std::vector<std::string>{"text txtUser", "button cmdLogin"}));
-    EXPECT_EQ(windowText(user), L"trader@example.com");
-
-    // A tick of the check box is not a button press.
-    command(dialog, KV_IDC_LOGIN_CHKLOGIN, BN_CLICKED);
-    EXPECT_EQ(events.seen.size(), 2u);
-
-    // Enter in either box presses Login; Escape is the close command, which the form decides on.
-    events.seen.clear();
+    EXPECT_EQ(windowText(user), L"trader@example.com");  // with no refresh of its own
     events.onAny = nullptr;
-    for (int id : {KV_IDC_LOGIN_TXTPASS, KV_IDC_LOGIN_TXTUSER}) {
-        PostMessageW(GetDlgItem(dialog, id), WM_KEYDOWN, VK_RETURN, 1);
-        pump(&windows, 30);
-    }
+    events.seen.clear();
+    command(dialog, KV_IDC_LOGIN_CHKLOGIN, BN_CLICKED);
+    PostMessageW(GetDlgItem(dialog, KV_IDC_LOGIN_TXTUSER), WM_KEYDOWN, VK_RETURN, 1);
+    pump(&windows, 30);
     PostMessageW(GetDlgItem(dialog, KV_IDC_LOGIN_TXTPASS), WM_KEYDOWN, VK_ESCAPE, 1);
     pump(&windows, 30);
-    EXPECT_EQ(events.seen, (std::vector<std::string>{"button cmdLogin", "button cmdLogin", "close"}));
+    EXPECT_EQ(events.seen, (std::vector<std::string>{"button cmdLogin", "close"}));
     EXPECT_TRUE(IsWindowVisible(dialog));
-}
 
-TEST_F(DialogCheck, SettingsReportTypingKeepItWhenShownAgainAndAskTheFormOnTheCloseBox) {
+    // Typing is kept when the window is shown again; the close box asks the form, whose handler may destroy it.
     Form settings = settingsForm(events);
-    HWND dialog = shown(settings);
-    events.onAny = [&](const std::string&) {
-        settings.control("LblOrderLog").text = "reads " + settings.control("mt4location").text;
-        settings.caption = " MT5 Folder Location";
-    };
+    dialog = shown(settings);
+    events.seen.clear();
     HWND location = GetDlgItem(dialog, KV_IDC_SETTINGS_MT4LOCATION);
     SetWindowTextW(location, L"D:\\Broker\\terminal.exe");
-    EXPECT_EQ(windowText(GetDlgItem(dialog, KV_IDC_SETTINGS_LBLORDERLOG)), L"reads D:\\Broker\\terminal.exe");
-    EXPECT_EQ(windowText(dialog), L" MT5 Folder Location");
     windows.show(settings);
     EXPECT_EQ(windowText(location), L"D:\\Broker\\terminal.exe");
-
-    // The close box asks the form, whose handler may destroy the window.
     events.onAny = [&](const std::string&) { windows.destroy(settings); };
     SendMessageW(dialog, WM_CLOSE, 0, 0);
     EXPECT_EQ(events.seen, (std::vector<std::string>{"text mt4location", "close"}));
