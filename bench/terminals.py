@@ -131,7 +131,8 @@ def report(count, seconds, figures):
             print(f"  trade system {system}: write to request over {len(values)} new orders: "
                   f"p50 {statistics.median(values):.1f} ms, p90 {percentile(values, 0.9):.1f} ms, "
                   f"max {max(values):.1f} ms")
-    print(f"  worst terminal's p50 {max(medians):.1f} ms; new orders without a request: {missing}")
+    if medians:
+        print(f"  worst terminal's p50 {max(medians):.1f} ms; new orders without a request: {missing}")
     resident = [m[1] for m in memory]
     anonymous = [(m[0], m[2]) for m in memory]
     print(f"  memory: resident {resident[0] / 1024:.1f} MB at the start, {max(resident) / 1024:.1f} MB at most, "
